@@ -1,0 +1,67 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "HidLibrary.h"
+#include "ReportDescriptor.h"
+
+struct hid_device_;
+
+namespace kx12r {
+
+// Real readers through hidapi on the hidraw backend.
+class HidapiLibrary : public HidLibrary {
+ public:
+  // `hidraw_sysfs_root` is where the report descriptors of hidraw nodes are read from.
+  explicit HidapiLibrary(std::string hidraw_sysfs_root = "/sys/class/hidraw");
+  ~HidapiLibrary() override;
+  HidapiLibrary(const HidapiLibrary&) = delete;
+  HidapiLibrary& operator=(const HidapiLibrary&) = delete;
+
+  bool Connect() override;
+  void Disconnect() override;
+  int GetItemCount() override;
+  int GetItem(int index) override;
+  std::uint16_t GetVendorID(int handle) override;
+  std::uint16_t GetProductID(int handle) override;
+  std::uint16_t GetVersion(int handle) override;
+  std::string GetSerialNumber(int handle) override;
+  std::string GetProductName(int handle) override;
+  std::string GetVendorName(int handle) override;
+  int GetOutputReportLength(int handle) override;
+  int GetInputReportLength(int handle) override;
+  bool Write(int handle, std::span<const std::uint8_t> report) override;
+  bool Read(int handle, std::span<std::uint8_t> report) override;
+  bool IsAccessDenied(int handle) override;
+
+ private:
+  struct Device {
+    std::string path;
+    std::uint16_t vendor_id = 0;
+    std::uint16_t product_id = 0;
+    std::uint16_t version = 0;
+    std::string serial_number;
+    std::string product_name;
+    std::string vendor_name;
+    hid_device_* opened = nullptr;
+    bool access_denied = false;
+    std::optional<ReportLayout> layout;
+  };
+
+  Device* Find(int handle);
+  hid_device_* Open(Device& device);
+  void Close(Device& device);
+  const ReportLayout& Layout(Device& device);
+  void DiscardWaitingInput(Device& device);
+
+  std::string hidraw_sysfs_root_;
+  std::map<int, Device> devices_;
+  std::map<std::string, int> handle_by_path_;
+  std::vector<int> items_;
+  int next_handle_ = 1;
+};
+
+}  // namespace kx12r

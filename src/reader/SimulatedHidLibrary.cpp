@@ -1,0 +1,148 @@
+#include "SimulatedHidLibrary.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <thread>
+
+namespace kx12r {
+
+SimulatedReader& SimulatedHidLibrary::Plug(SimulatedIdentity identity, ReaderSettings settings) {
+  slots_.push_back({std::make_unique<SimulatedReader>(std::move(identity), std::move(settings))});
+  Attach(slots_.back());
+  return *slots_.back().device;
+}
+
+void SimulatedHidLibrary::Attach(Slot& slot) {
+  slot.handle = next_handle_++;
+  slot.absent_for = 0;
+  order_.push_back(slot.handle);
+}
+
+SimulatedHidLibrary::Slot& SimulatedHidLibrary::SlotOf(const SimulatedReader& device) {
+  for (Slot& slot : slots_) {
+    if (slot.device.get() == &device) return slot;
+  }
+  throw std::invalid_argument("device does not belong to this library");
+}
+
+void SimulatedHidLibrary::Unplug(SimulatedReader& device) {
+  Slot& slot = SlotOf(device);
+  if (slot.handle == 0) return;
+  std::erase(order_, slot.handle);
+  slot.handle = 0;
+  device.PowerOff();
+}
+
+void SimulatedHidLibrary::PlugBack(SimulatedReader& device) {
+  Slot& slot = SlotOf(device);
+  if (slot.handle == 0) Attach(slot);
+}
+
+int SimulatedHidLibrary::HandleOf(const SimulatedReader& device) const {
+  for (const Slot& slot : slots_) {
+    if (slot.device.get() == &device) return slot.handle;
+  }
+  return 0;
+}
+
+SimulatedReader* SimulatedHidLibrary::DeviceAt(int handle) {
+  Slot* slot = Find(handle);
+  return slot ? slot->device.get() : nullptr;
+}
+
+SimulatedHidLibrary::Slot* SimulatedHidLibrary::Find(int handle) {
+  if (handle == 0) return nullptr;
+  for (Slot& slot : slots_) {
+    if (slot.handle == handle) return &slot;
+  }
+  return nullptr;
+}
+
+const SimulatedIdentity* SimulatedHidLibrary::IdentityOf(int handle) {
+  Slot* slot = Find(handle);
+  return slot ? &slot->device->Identity() : nullptr;
+}
+
+int SimulatedHidLibrary::GetItemCount() {
+  // A reader that took a new serial number restarts: it misses one enumeration.
+  for (Slot& slot : slots_) {
+    if (slot.absent_for > 0 && --slot.absent_for == 0) Attach(slot);
+  }
+  for (Slot& slot : slots_) {
+    if (slot.handle != 0 && slot.device->restart_pending_) {
+      Unplug(*slot.device);
+      slot.absent_for = 1;
+    }
+  }
+  return static_cast<int>(order_.size());
+}
+
+int SimulatedHidLibrary::GetItem(int index) {
+  return index >= 0 && index < static_cast<int>(order_.size()) ? order_[index] : 0;
+}
+
+std::uint16_t SimulatedHidLibrary::GetVendorID(int handle) {
+  const auto* identity = IdentityOf(handle);
+  return identity ? identity->vendor_id : 0;
+}
+
+std::uint16_t SimulatedHidLibrary::GetProductID(int handle) {
+  const auto* identity = IdentityOf(handle);
+  return identity ? identity->product_id : 0;
+}
+
+std::uint16_t SimulatedHidLibrary::GetVersion(int handle) {
+  const auto* identity = IdentityOf(handle);
+  return identity ? identity->version : 0;
+}
+
+std::string SimulatedHidLibrary::GetSerialNumber(int handle) {
+  const auto* identity = IdentityOf(handle);
+  return identity ? identity->serial_number : "";
+}
+
+std::string SimulatedHidLibrary::GetProductName(int handle) {
+  const auto* identity = IdentityOf(handle);
+  return identity ? identity->product_name : "";
+}
+
+std::string SimulatedHidLibrary::GetVendorName(int handle) {
+  const auto* identity = IdentityOf(handle);
+  return identity ? identity->vendor_name : "";
+}
+
+int SimulatedHidLibrary::GetOutputReportLength(int handle) {
+  const auto* identity = IdentityOf(handle);
+  return identity ? identity->output_report_length : 0;
+}
+
+int SimulatedHidLibrary::GetInputReportLength(int handle) {
+  const auto* identity = IdentityOf(handle);
+  return identity ? identity->input_report_length : 0;
+}
+
+void SimulatedHidLibrary::Delay() const {
+  if (report_latency_.count() > 0) std::this_thread::sleep_for(report_latency_);
+}
+
+bool SimulatedHidLibrary::Write(int handle, std::span<const std::uint8_t> report) {
+  Slot* slot = Find(handle);
+  if (!slot) return false;
+  Delay();
+  slot->device->DropWaitingReplies();  // a stale reply must never answer this report
+  return slot->device->Receive(report);
+}
+
+bool SimulatedHidLibrary::Read(int handle, std::span<std::uint8_t> report) {
+  Slot* slot = Find(handle);
+  if (!slot) return false;
+  Delay();
+  return slot->device->Send(report);
+}
+
+bool SimulatedHidLibrary::IsAccessDenied(int handle) {
+  Slot* slot = Find(handle);
+  return slot && slot->device->AccessDenied();
+}
+
+}  // namespace kx12r

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "HidLibrary.h"
+#include "SimulatedReader.h"
+
+namespace kx12r {
+
+// Simulated HID devices for tests and the demo program. Devices are listed in the order they
+// were plugged in; a device plugged back gets a new handle, as a real one would.
+class SimulatedHidLibrary : public HidLibrary {
+ public:
+  // Adds a device as if it were plugged in. The library owns it for its whole life.
+  SimulatedReader& Plug(SimulatedIdentity identity, ReaderSettings settings = {});
+  void Unplug(SimulatedReader& device);
+  void PlugBack(SimulatedReader& device);
+  // The handle a plugged device has now; 0 while it is unplugged.
+  int HandleOf(const SimulatedReader& device) const;
+  SimulatedReader* DeviceAt(int handle);
+
+  void SetConnectResult(bool result) { connect_result_ = result; }
+  // Time each report takes on the bus (a full-speed USB device moves one per 1 ms frame).
+  void SetReportLatency(std::chrono::microseconds latency) { report_latency_ = latency; }
+
+  bool Connect() override { return connect_result_; }
+  void Disconnect() override {}
+  int GetItemCount() override;
+  int GetItem(int index) override;
+  std::uint16_t GetVendorID(int handle) override;
+  std::uint16_t GetProductID(int handle) override;
+  std::uint16_t GetVersion(int handle) override;
+  std::string GetSerialNumber(int handle) override;
+  std::string GetProductName(int handle) override;
+  std::string GetVendorName(int handle) override;
+  int GetOutputReportLength(int handle) override;
+  int GetInputReportLength(int handle) override;
+  bool Write(int handle, std::span<const std::uint8_t> report) override;
+  bool Read(int handle, std::span<std::uint8_t> report) override;
+  bool IsAccessDenied(int handle) override;
+
+ private:
+  struct Slot {
+    std::unique_ptr<SimulatedReader> device;
+    int handle = 0;            // 0 while unplugged
+    int absent_for = 0;        // enumerations left before a restarting device is back
+  };
+
+  Slot* Find(int handle);
+  const SimulatedIdentity* IdentityOf(int handle);
+  Slot& SlotOf(const SimulatedReader& device);
+  void Attach(Slot& slot);
+  void Delay() const;
+
+  std::vector<Slot> slots_;
+  std::vector<int> order_;  // handles of plugged devices in enumeration order
+  std::chrono::microseconds report_latency_{0};
+  int next_handle_ = 1;
+  bool connect_result_ = true;
+};
+
+}  // namespace kx12r

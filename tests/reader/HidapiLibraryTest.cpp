@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "FakeHidapi.h"
+#include "HidapiLibrary.h"
+
+namespace kx12r {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Vendor-defined page, 64-byte input and output reports, no report ids.
+const Bytes kPlainDescriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x19, 0x01, 0x29,
+                                0x40, 0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08, 0x95, 0x40,
+                                0x81, 0x00, 0x19, 0x01, 0x29, 0x40, 0x91, 0x00, 0xC0};
+// Report 1: 32-byte input; report 2: 8-byte input and 16-byte output.
+const Bytes kNumberedDescriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x75, 0x08,
+                                   0x85, 0x01, 0x95, 0x20, 0x81, 0x02, 0x85, 0x02, 0x95,
+                                   0x08, 0x81, 0x02, 0x95, 0x10, 0x91, 0x02, 0xC0};
+
+class HidapiLibraryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake_hidapi::Reset();
+    ASSERT_TRUE(library_.Connect());
+  }
+  void TearDown() override { fake_hidapi::Reset(); }
+
+  fake_hidapi::Device& AddDevice(const std::string& node, const Bytes* descriptor = nullptr) {
+    if (descriptor) {
+      QDir(sysfs_.path()).mkpath(QString::fromStdString(node + "/device"));
+      QFile file(sysfs_.filePath(QString::fromStdString(node + "/device/report_descriptor")));
+      EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+      file.write(reinterpret_cast<const char*>(descriptor->data()), descriptor->size());
+    }
+    return fake_hidapi::Add("/dev/" + node);
+  }
+
+  fake_hidapi::Device& Device(int i) { return fake_hidapi::Devices()[i]; }
+
+  QTemporaryDir sysfs_;
+  HidapiLibrary library_{sysfs_.path().toStdString()};
+};
+
+TEST_F(HidapiLibraryTest, HandlesStayWhileConnectedAndAreNeverReused) {
+  AddDevice("hidraw0");
+  AddDevice("hidraw1").collections = 2;  // listed twice by the enumeration, shown once
+
+  ASSERT_EQ(library_.GetItemCount(), 2);
+  const int first = library_.GetItem(0);
+  const int second = library_.GetItem(1);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(library_.GetItem(2), 0);
+
+  Device(0).present = false;
+  ASSERT_EQ(library_.GetItemCount(), 1);
+  EXPECT_EQ(library_.GetItem(0), second);
+
+  Device(0).present = true;  // something new on the same node
+  ASSERT_EQ(library_.GetItemCount(), 2);
+  EXPECT_NE(library_.GetItem(0), first);
+  EXPECT_NE(library_.GetItem(0), second);
+  EXPECT_EQ(library_.GetItem(1), second);
+}
+
+TEST_F(HidapiLibraryTest, IdentityAndTextsComeFromTheEnumeration) {
+  auto& device = AddDevice("hidraw0");
+  device.product_id = 0x00DF;
+  device.release = 0x0170;
+  device.product = L"Считыватель 中";
+  ASSERT_EQ(library_.GetItemCount(), 1);
+  const int handle = library_.GetItem(0);
+  EXPECT_EQ(library_.GetVendorID(handle), 0x04D8);
+  EXPECT_EQ(library_.GetProductID(handle), 0x00DF);
+  EXPECT_EQ(library_.GetVersion(handle), 0x0170);
+  EXPECT_EQ(library_.GetSerialNumber(handle), "00417");
+  EXPECT_EQ(library_.GetVendorName(handle), "Salvion");
+  EXPECT_EQ(library_.GetProductName(handle), "\xD1\xF7\xE8\xF2\xFB\xE2\xE0\xF2\xE5\xEB\xFC ?");
+  EXPECT_EQ(device.opened, 0) << "listing a device must not open it";
+}
+
+TEST_F(HidapiLibraryTest, ReportLengthsComeFromTheDescriptor) {
+  AddDevice("hidraw0", &kPlainDescriptor);
+  AddDevice("hidraw1", &kNumberedDescriptor);
+  AddDevice("hidraw2");  // no descriptor to read
+  ASSERT_EQ(library_.GetItemCount(), 3);
+  EXPECT_EQ(library_.GetInputReportLength(library_.GetItem(0)), 65);
+  EXPECT_EQ(library_.GetOutputReportLength(library_.GetItem(0)), 65);
+  EXPECT_EQ(library_.GetInputReportLength(library_.GetItem(1)), 33);
+  EXPECT_EQ(library_.GetOutputReportLength(library_.GetItem(1)), 17);
+  EXPECT_EQ(library_.GetInputReportLength(library_.GetItem(2)), kDefaultReportLength);
+  EXPECT_EQ(library_.GetOutputReportLength(library_.GetItem(2)), kDefaultReportLength);
+  EXPECT_EQ(library_.GetInputReportLength(12345), 0);
+}
+
+TEST_F(HidapiLibraryTest, ReportNumberByteIsAlwaysByteZero) {
+  auto& plain = AddDevice("hidraw0", &kPlainDescriptor);
+  auto& numbered = AddDevice("hidraw1", &kNumberedDescriptor);
+  ASSERT_EQ(library_.GetItemCount(), 2);
+
+  const Bytes command = {0, 'V', '5', ' '};
+  ASSERT_TRUE(library_.Write(library_.GetItem(0), command));
+  EXPECT_EQ(plain.written.back(), command);
+
+  plain.input.push_back({'V', '5', ' '});  // hidraw leaves out the absent report number
+  Bytes reply(5, 0xEE);
+  ASSERT_TRUE(library_.Read(library_.GetItem(0), reply));
+  EXPECT_EQ(reply, (Bytes{0, 'V', '5', ' ', 0}));
+
+  numbered.input.push_back({2, 'v', '8'});
+  Bytes numbered_reply(4, 0xEE);
+  ASSERT_TRUE(library_.Read(library_.GetItem(1), numbered_reply));
+  EXPECT_EQ(numbered_reply, (Bytes{2, 'v', '8', 0}));
+}
+
+TEST_F(HidapiLibraryTest, WriteDiscardsRepliesNobodyRead) {
+  auto& device = AddDevice("hidraw0", &kPlainDescriptor);
+  ASSERT_EQ(library_.GetItemCount(), 1);
+  const int handle = library_.GetItem(0);
+  device.input.push_back({'H'});
+  device.input.push_back({'H'});
+  ASSERT_TRUE(library_.Write(handle, Bytes{0, 'v'}));
+  EXPECT_TRUE(device.input.empty());
+
+  Bytes reply(3);
+  EXPECT_FALSE(library_.Read(handle, reply)) << "nothing came: the read times out";
+  EXPECT_EQ(fake_hidapi::LastReadTimeout(), kReadTimeout.count());
+}
+
+TEST_F(HidapiLibraryTest, OpensOnceAndClosesWhenGoneOrDisconnected) {
+  auto& device = AddDevice("hidraw0");
+  ASSERT_EQ(library_.GetItemCount(), 1);
+  const int handle = library_.GetItem(0);
+  ASSERT_TRUE(library_.Write(handle, Bytes{0, 'v'}));
+  ASSERT_TRUE(library_.Write(handle, Bytes{0, 'z'}));
+  EXPECT_EQ(device.opened, 1);
+
+  device.present = false;  // unplugged: calls fail, nothing hangs
+  Bytes reply(65);
+  EXPECT_FALSE(library_.Write(handle, Bytes{0, 'v'}));
+  EXPECT_FALSE(library_.Read(handle, reply));
+  EXPECT_EQ(device.closed, 1);
+  EXPECT_EQ(library_.GetItemCount(), 0);
+  EXPECT_FALSE(library_.Write(handle, Bytes{0, 'v'}));
+
+  device.present = true;
+  ASSERT_EQ(library_.GetItemCount(), 1);
+  ASSERT_TRUE(library_.Write(library_.GetItem(0), Bytes{0, 'v'}));
+  library_.Disconnect();
+  EXPECT_EQ(device.opened, 2);
+  EXPECT_EQ(device.closed, 2);
+}
+
+TEST_F(HidapiLibraryTest, TellsADeniedDeviceFromAVanishedOne) {
+  AddDevice("hidraw0").permission_denied = true;
+  AddDevice("hidraw1").openable = false;  // gone between the enumeration and the open
+  ASSERT_EQ(library_.GetItemCount(), 2);
+  EXPECT_TRUE(library_.IsAccessDenied(library_.GetItem(0)));
+  EXPECT_FALSE(library_.IsAccessDenied(library_.GetItem(1)));
+  EXPECT_FALSE(library_.Write(library_.GetItem(1), Bytes{0, 'v'}));
+  EXPECT_EQ(library_.GetVendorID(library_.GetItem(0)), 0x04D8) << "a denied device stays listed";
+}
+
+}  // namespace
+}  // namespace kx12r
