@@ -18,7 +18,9 @@ namespace {
 // must not keep the write waiting, so the discarding is bounded.
 constexpr int kMaxDiscardedReports = 64;
 
-std::string Narrow(const wchar_t* text) { return text ? ToSingleByte(std::wstring_view(text)) : ""; }
+std::string Narrow(const wchar_t* text) {
+  return text ? ToSingleByte(std::wstring_view(text)) : "";
+}
 
 std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
@@ -121,8 +123,8 @@ std::string HidapiLibrary::GetVendorName(int handle) {
 const ReportLayout& HidapiLibrary::Layout(Device& device) {
   if (!device.layout) {
     const auto node = std::filesystem::path(device.path).filename();
-    const auto descriptor =
-        ReadFileBytes(std::filesystem::path(hidraw_sysfs_root_) / node / "device/report_descriptor");
+    const auto descriptor = ReadFileBytes(std::filesystem::path(hidraw_sysfs_root_) / node /
+                                          "device/report_descriptor");
     device.layout = ParseReportDescriptor(descriptor)
                         .value_or(ReportLayout{kDefaultReportLength, kDefaultReportLength, false});
   }

@@ -45,7 +45,8 @@ std::optional<ReportLayout> ParseReportDescriptor(std::span<const std::uint8_t> 
     const std::size_t size = (prefix & 3) == 3 ? 4 : (prefix & 3);
     if (pos + 1 + size > descriptor.size()) return std::nullopt;
     std::uint32_t value = 0;
-    for (std::size_t i = 0; i < size; ++i) value |= std::uint32_t{descriptor[pos + 1 + i]} << (8 * i);
+    for (std::size_t i = 0; i < size; ++i)
+      value |= std::uint32_t{descriptor[pos + 1 + i]} << (8 * i);
     const int type = (prefix >> 2) & 3;
     const int tag = prefix >> 4;
     pos += 1 + size;
@@ -55,19 +56,26 @@ std::optional<ReportLayout> ParseReportDescriptor(std::span<const std::uint8_t> 
       bits[globals.report_id] += std::uint64_t{globals.report_size} * globals.report_count;
     } else if (type == kGlobal) {
       switch (tag) {
-        case kReportSize: globals.report_size = value; break;
-        case kReportCount: globals.report_count = value; break;
+        case kReportSize:
+          globals.report_size = value;
+          break;
+        case kReportCount:
+          globals.report_count = value;
+          break;
         case kReportId:
           globals.report_id = value;
           layout.uses_report_ids = true;
           break;
-        case kPush: stack.push_back(globals); break;
+        case kPush:
+          stack.push_back(globals);
+          break;
         case kPop:
           if (stack.empty()) return std::nullopt;
           globals = stack.back();
           stack.pop_back();
           break;
-        default: break;
+        default:
+          break;
       }
     }
   }

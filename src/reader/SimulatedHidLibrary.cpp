@@ -121,8 +121,12 @@ int SimulatedHidLibrary::GetInputReportLength(int handle) {
   return identity ? identity->input_report_length : 0;
 }
 
-void SimulatedHidLibrary::Delay() const {
-  if (report_latency_.count() > 0) std::this_thread::sleep_for(report_latency_);
+void SimulatedHidLibrary::Delay() {
+  if (report_latency_.count() <= 0) return;
+  const auto since_epoch = std::chrono::steady_clock::now() - bus_epoch_;
+  const long long current_frame = since_epoch / report_latency_ + 1;
+  last_frame_ = std::max(last_frame_ + 1, current_frame);
+  std::this_thread::sleep_until(bus_epoch_ + last_frame_ * report_latency_);
 }
 
 bool SimulatedHidLibrary::Write(int handle, std::span<const std::uint8_t> report) {

@@ -22,7 +22,8 @@ class SimulatedHidLibrary : public HidLibrary {
   SimulatedReader* DeviceAt(int handle);
 
   void SetConnectResult(bool result) { connect_result_ = result; }
-  // Time each report takes on the bus (a full-speed USB device moves one per 1 ms frame).
+  // Time each report takes on the bus: a full-speed USB device moves at most one report per
+  // 1 ms frame, so each report waits for the next frame of its own.
   void SetReportLatency(std::chrono::microseconds latency) { report_latency_ = latency; }
 
   bool Connect() override { return connect_result_; }
@@ -44,19 +45,21 @@ class SimulatedHidLibrary : public HidLibrary {
  private:
   struct Slot {
     std::unique_ptr<SimulatedReader> device;
-    int handle = 0;            // 0 while unplugged
-    int absent_for = 0;        // enumerations left before a restarting device is back
+    int handle = 0;      // 0 while unplugged
+    int absent_for = 0;  // enumerations left before a restarting device is back
   };
 
   Slot* Find(int handle);
   const SimulatedIdentity* IdentityOf(int handle);
   Slot& SlotOf(const SimulatedReader& device);
   void Attach(Slot& slot);
-  void Delay() const;
+  void Delay();
 
   std::vector<Slot> slots_;
   std::vector<int> order_;  // handles of plugged devices in enumeration order
   std::chrono::microseconds report_latency_{0};
+  std::chrono::steady_clock::time_point bus_epoch_ = std::chrono::steady_clock::now();
+  long long last_frame_ = 0;
   int next_handle_ = 1;
   bool connect_result_ = true;
 };

@@ -108,15 +108,24 @@ std::vector<std::uint8_t> SimulatedReader::Answer(std::span<const std::uint8_t> 
 
 std::string SimulatedReader::QueryText(std::uint8_t code) const {
   switch (code) {
-    case 'v': return std::to_string(settings_.variant);
-    case 'z': return settings_.buzzer_off ? "Z" : "";
-    case 'a': return settings_.stand_alone ? "A" : "";
-    case 'r': return settings_.repeat ? "R" : "";
-    case 'p': return settings_.prefix;
-    case 'c': return std::to_string(settings_.code_format);
-    case 's': return settings_.suffix;
-    case 'e': return std::string(1, static_cast<char>(settings_.ending));
-    default: return "";
+    case 'v':
+      return std::to_string(settings_.variant);
+    case 'z':
+      return settings_.buzzer_off ? "Z" : "";
+    case 'a':
+      return settings_.stand_alone ? "A" : "";
+    case 'r':
+      return settings_.repeat ? "R" : "";
+    case 'p':
+      return settings_.prefix;
+    case 'c':
+      return std::to_string(settings_.code_format);
+    case 's':
+      return settings_.suffix;
+    case 'e':
+      return std::string(1, static_cast<char>(settings_.ending));
+    default:
+      return "";
   }
 }
 
@@ -154,7 +163,7 @@ std::vector<std::size_t> SimulatedReader::Apply(std::uint8_t code,
     case 'A':
     case 'R': {
       if (first != code && first != kSpace) return {kFirst};
-      bool& flag = code == 'Z' ? settings_.buzzer_off
+      bool& flag = code == 'Z'   ? settings_.buzzer_off
                    : code == 'A' ? settings_.stand_alone
                                  : settings_.repeat;
       flag = first == code;

@@ -16,9 +16,9 @@ struct Device {
   std::wstring serial = L"00417";
   std::wstring product = L"KX12R";
   std::wstring manufacturer = L"Salvion";
-  int collections = 1;           // hidapi lists a device once per top-level collection
-  bool present = true;           // listed by hid_enumerate
-  bool openable = true;          // false: gone by the time it is opened
+  int collections = 1;   // hidapi lists a device once per top-level collection
+  bool present = true;   // listed by hid_enumerate
+  bool openable = true;  // false: gone by the time it is opened
   bool permission_denied = false;
   std::deque<std::vector<std::uint8_t>> input;  // reports as hidraw delivers them
   std::vector<std::vector<std::uint8_t>> written;

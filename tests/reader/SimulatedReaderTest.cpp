@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "DemoReaders.h"
+#include "ReaderReports.h"
 #include "SimulatedHidLibrary.h"
 
 namespace kx12r {
@@ -8,13 +9,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// An output or input report: byte 0 = 0, byte 1 = code, then the text, spaces to `length`.
 Bytes Report(std::uint8_t code, std::string_view text = "", std::size_t length = 65) {
-  Bytes report(length, ' ');
-  report[0] = 0;
-  report[1] = code;
-  std::copy(text.begin(), text.end(), report.begin() + 2);
-  return report;
+  return ReaderReport(code, text, length);
 }
 
 class SimulatedReaderTest : public ::testing::Test {
@@ -29,9 +25,9 @@ class SimulatedReaderTest : public ::testing::Test {
   }
 
   SimulatedReader& Reader(std::uint16_t version = 0x0184, std::uint16_t product = 0x0002) {
-    return library_.Plug({.product_id = product, .version = version, .serial_number = "00001"},
-                         {.variant = 3, .prefix = "#K", .code_format = 2, .ending = 13,
-                          .buzzer_off = true});
+    return library_.Plug(
+        {.product_id = product, .version = version, .serial_number = "00001"},
+        {.variant = 3, .prefix = "#K", .code_format = 2, .ending = 13, .buzzer_off = true});
   }
 
   SimulatedHidLibrary library_;
@@ -51,9 +47,15 @@ TEST_F(SimulatedReaderTest, AnswersQueriesWithTheirTextPaddedWithSpaces) {
 
 TEST_F(SimulatedReaderTest, EchoesAcceptedCommandsAndStoresThem) {
   auto& reader = Reader();
-  for (const auto& [code, text] : std::vector<std::pair<char, std::string>>{
-           {'V', "8"}, {'P', "AB~!?"}, {'S', "x"}, {'C', "12"}, {'E', "\t"},
-           {'Z', " "}, {'A', "A"}, {'R', "R"}, {'H', ""}}) {
+  for (const auto& [code, text] : std::vector<std::pair<char, std::string>>{{'V', "8"},
+                                                                            {'P', "AB~!?"},
+                                                                            {'S', "x"},
+                                                                            {'C', "12"},
+                                                                            {'E', "\t"},
+                                                                            {'Z', " "},
+                                                                            {'A', "A"},
+                                                                            {'R', "R"},
+                                                                            {'H', ""}}) {
     EXPECT_EQ(Exchange(reader, Report(code, text)), Report(code, text)) << code;
   }
   const ReaderSettings& s = reader.Settings();
@@ -112,8 +114,8 @@ TEST_F(SimulatedReaderTest, OldFirmwareAndOtherDevices) {
 }
 
 TEST_F(SimulatedReaderTest, ShortInputReportsCarryWhatFits) {
-  auto& reader = library_.Plug({.input_report_length = 4, .output_report_length = 9},
-                               {.prefix = "ABCDE"});
+  auto& reader =
+      library_.Plug({.input_report_length = 4, .output_report_length = 9}, {.prefix = "ABCDE"});
   EXPECT_EQ(Exchange(reader, Report('p', "", 9)), Report('p', "AB", 4));
   EXPECT_EQ(Exchange(reader, Report('P', "XYZ", 9)), Report('P', "XY", 4));
   EXPECT_EQ(reader.Settings().prefix, "XYZ");

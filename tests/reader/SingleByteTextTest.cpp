@@ -8,7 +8,9 @@ namespace {
 TEST(SingleByteTextTest, RussianTextRoundTripsThroughWindows1251) {
   const QString text = QStringLiteral("Ёж «KX12R» №5");
   const std::string bytes = ToSingleByte(text);
-  EXPECT_EQ(bytes, "\xA8\xE6 \xABKX12R\xBB \xB9" "5");
+  EXPECT_EQ(bytes,
+            "\xA8\xE6 \xABKX12R\xBB \xB9"
+            "5");
   EXPECT_EQ(FromSingleByte(bytes), text);
 }
 

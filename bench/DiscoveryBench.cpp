@@ -1,0 +1,88 @@
+// Discovery of simulated readers on a 1 ms-per-report bus, against the floor of
+// (reports exchanged x 1 ms), and the cost of one command with discovery idle.
+// Run: QT_QPA_PLATFORM=offscreen build/bench/discovery_bench
+#include <QApplication>
+#include <QStatusBar>
+#include <chrono>
+#include <cstdio>
+
+#include "ReaderLink.h"
+#include "SimulatedHidLibrary.h"
+
+namespace {
+
+using namespace kx12r;
+using Clock = std::chrono::steady_clock;
+constexpr std::chrono::microseconds kFrame{1000};
+constexpr double kBound = 1.10;
+
+class NoView : public DiscoveryView {
+ public:
+  void ShowProgress(int) override {}
+  void SetProgress(int) override {}
+  void HideProgress() override {}
+  void ShowReadersPresent(bool) override {}
+  void SetSettingsGridEnabled(bool) override {}
+};
+
+struct Setup {
+  SimulatedHidLibrary hid;
+  FlexGrid table;
+  QStatusBar bar;
+  StatusPanels status{bar};
+  NoView view;
+  EventLoopClock clock;
+  ReaderLink link{hid, table, status, view, clock};
+  std::vector<SimulatedReader*> readers;
+
+  explicit Setup(int count) {
+    link.InitDeviceTable();
+    for (int i = 0; i < count; ++i) {
+      readers.push_back(&hid.Plug({.serial_number = "00001"}, {.variant = 8, .prefix = "AB"}));
+    }
+    hid.SetReportLatency(kFrame);
+  }
+  std::size_t Reports() const {
+    std::size_t reports = 0;
+    for (const auto* reader : readers) reports += reader->Log().size();
+    return reports;
+  }
+};
+
+bool Discovery(int count) {
+  Setup setup(count);
+  const auto start = Clock::now();
+  setup.link.DiscoverReaders(true);
+  const std::chrono::duration<double, std::milli> elapsed = Clock::now() - start;
+  const double floor_ms = static_cast<double>(setup.Reports()) * kFrame.count() / 1000.0;
+  const double ratio = elapsed.count() / floor_ms;
+  std::printf("discovery of %2d readers: %4zu reports, %8.2f ms, floor %7.2f ms, ratio %.3f %s\n",
+              count, setup.Reports(), elapsed.count(), floor_ms, ratio,
+              ratio <= kBound ? "ok" : "OVER BOUND");
+  return ratio <= kBound;
+}
+
+void OneCommand(std::chrono::microseconds latency) {
+  Setup setup(1);
+  setup.hid.SetReportLatency(std::chrono::microseconds(0));
+  setup.link.DiscoverReaders(true);
+  setup.hid.SetReportLatency(latency);
+  constexpr int kRounds = 200;
+  const auto start = Clock::now();
+  for (int i = 0; i < kRounds; ++i) setup.link.SendToSelectedReader('V', ParameterList{"8"});
+  const std::chrono::duration<double, std::micro> elapsed = Clock::now() - start;
+  std::printf("SendToSelectedReader, discovery idle, %4lld us per report: %8.1f us per command\n",
+              static_cast<long long>(latency.count()), elapsed.count() / kRounds);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  bool within = true;
+  for (int count : {1, 8, 32}) within = Discovery(count) && within;
+  OneCommand(std::chrono::microseconds(0));
+  OneCommand(kFrame);
+  return within ? 0 : 1;
+}

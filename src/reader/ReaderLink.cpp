@@ -1,0 +1,91 @@
+#include "ReaderLink.h"
+
+#include <QScopeGuard>
+
+#include "GridToolkit.h"
+#include "KeyState.h"
+#include "NumericText.h"
+
+namespace kx12r {
+namespace {
+
+constexpr std::chrono::milliseconds kTimerInterval{500};
+constexpr std::chrono::milliseconds kIdlePoll{100};
+constexpr std::chrono::seconds kIdleLimit{10};
+
+}  // namespace
+
+ReaderLink::ReaderLink(HidLibrary& hid, FlexGrid& device_table, StatusPanels& status,
+                       DiscoveryView& view, WaitClock& clock)
+    : hid_(hid), device_table_(device_table), status_(status), view_(view), clock_(clock) {
+  timer_.setInterval(kTimerInterval);
+  connect(&timer_, &QTimer::timeout, this, &ReaderLink::Timer1Tick);
+  connect(&device_table_, &FlexGrid::Click, this, &ReaderLink::SelectReader);
+  connect(&device_table_, &FlexGrid::SelChange, this, &ReaderLink::OnDeviceListSelChange);
+}
+
+bool ReaderLink::InitDeviceTable() {
+  device_table_.SetSelectionMode(FlexGrid::SelectionMode::kByRow);
+  return InitGridFromCaptions(device_table_, QString::fromUtf8(kDeviceTableCaptions),
+                              Qt::AlignLeft | Qt::AlignVCenter,
+                              {"RrHendle", "CodeMethod", "BunBuzzer", "StandAlone",
+                               "RepeatResolution", "Prefix", "Encoding", "Suffix", "Ending"});
+}
+
+int ReaderLink::SelectedReaderHandle() const {
+  if (CountListedReaders() == 0) return 0;
+  return static_cast<int>(LeadingNumber(device_table_.TextMatrix(device_table_.Row(), kColHandle)));
+}
+
+QString ReaderLink::SelectedReaderField(int column) const {
+  if (!device_table_.HasDataRows()) return QString();
+  return device_table_.TextMatrix(device_table_.Row(), column);
+}
+
+void ReaderLink::SetSelectedReaderField(int column, const QString& text) {
+  if (device_table_.HasDataRows()) device_table_.SetTextMatrix(device_table_.Row(), column, text);
+}
+
+bool ReaderLink::WaitForIdle() {
+  timer_.stop();
+  const auto start = clock_.Now();
+  while (discovery_busy_) {
+    clock_.Pause(kIdlePoll);
+    if (clock_.Now() - start > kIdleLimit) return false;
+  }
+  return true;
+}
+
+bool ReaderLink::SendToSelectedReader(std::uint8_t code,
+                                      const std::optional<ParameterList>& parameters) {
+  if (!WaitForIdle()) return false;
+  const bool sent = SendReaderCommand(hid_, SelectedReaderHandle(), code, parameters);
+  timer_.start();
+  return sent;
+}
+
+void ReaderLink::Timer1Tick() {
+  if (!WaitForIdle()) return;
+  if (DiscoverReaders(false)) SelectReader();
+  timer_.start();
+}
+
+void ReaderLink::SelectReader() {
+  if (selecting_) return;
+  selecting_ = true;
+  const auto done = qScopeGuard([this] { selecting_ = false; });
+  // A hidden first device must never stay selected.
+  if (device_table_.Row() == 1 && CountListedReaders() > 0) {
+    SelectGridRow(device_table_, FirstShownRow(device_table_, 1), false, false);
+  }
+  emit ReaderSelected();
+}
+
+void ReaderLink::OnDeviceListSelChange() {
+  for (int key :
+       {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home}) {
+    if (KeyIsDown(key)) return SelectReader();
+  }
+}
+
+}  // namespace kx12r

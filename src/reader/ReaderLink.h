@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <cstdint>
+#include <optional>
+
+#include "FlexGrid.h"
+#include "HidLibrary.h"
+#include "ReportExchange.h"
+#include "StatusPanels.h"
+#include "WaitClock.h"
+
+namespace kx12r {
+
+// Columns of the device list.
+enum DeviceColumn {
+  kColHandle = 0,
+  kColVendorId,
+  kColProductId,
+  kColVersion,
+  kColSerialNumber,
+  kColProductName,
+  kColVendorName,
+  kColCodeMethod,
+  kColBunBuzzer,
+  kColStandAlone,
+  kColRepeatResolution,
+  kColPrefix,
+  kColEncoding,
+  kColSuffix,
+  kColEnding,
+};
+
+inline constexpr char kDeviceTableCaptions[] =
+    "RrHendle|Vendor ID|Product ID|Версия ПО|S/N     |Наименование                    "
+    "|Производитель          |CodeMethod|BunBuzzer|StandAlone|RepeatResolution|Prefix|Encoding"
+    "|Suffix|Ending";
+
+// What discovery changes on the window beyond the device list and the status bar.
+class DiscoveryView {
+ public:
+  virtual ~DiscoveryView() = default;
+  virtual void ShowProgress(int maximum) = 0;
+  virtual void SetProgress(int value) = 0;
+  virtual void HideProgress() = 0;
+  // With no reader listed the settings grid and the files tab are disabled and the first tab
+  // is shown.
+  virtual void ShowReadersPresent(bool present) = 0;
+  virtual void SetSettingsGridEnabled(bool enabled) = 0;
+};
+
+// The link to the connected readers: the device list `DeviceTable` with one row per HID device,
+// its discovery, and the report exchange with the reader selected in it.
+class ReaderLink : public QObject {
+  Q_OBJECT
+
+ public:
+  ReaderLink(HidLibrary& hid, FlexGrid& device_table, StatusPanels& status, DiscoveryView& view,
+             WaitClock& clock);
+
+  HidLibrary& Hid() { return hid_; }
+  FlexGrid& DeviceTable() { return device_table_; }
+  QTimer& Timer1() { return timer_; }
+  bool DiscoveryBusy() const { return discovery_busy_; }
+
+  // Sets up the device list's columns; false when that failed.
+  bool InitDeviceTable();
+
+  // The handle in the selected row; 0 when no reader is listed.
+  int SelectedReaderHandle() const;
+  // The text of a column in the selected row; empty without data rows.
+  QString SelectedReaderField(int column) const;
+  void SetSelectedReaderField(int column, const QString& text);
+
+  // Stops the discovery timer and waits, at most 10 s, until no discovery runs.
+  bool WaitForIdle();
+  // A command to the selected reader between discoveries; the timer runs again afterwards
+  // unless the wait failed.
+  bool SendToSelectedReader(std::uint8_t code,
+                            const std::optional<ParameterList>& parameters = std::nullopt);
+
+  // Rebuilds the device list when forced or when the set of devices changed; true if it did.
+  bool DiscoverReaders(bool force);
+  bool DeviceListUnchanged();
+  // The number of devices, waiting up to 30 s for one to appear.
+  int WaitForDevices();
+  int CountListedReaders() const;
+  // Status panel 1 and the lists' enabled state while a setting is (not) being edited;
+  // `edited_caption` names the settings column being edited.
+  void ShowDeviceStatus(bool editing, const QString& edited_caption = QString());
+
+  // The device list's selection handler.
+  void SelectReader();
+  // The discovery timer's tick: a rebuilt list selects a reader again.
+  void Timer1Tick();
+
+ signals:
+  // A reader was selected, or the list was rebuilt: the open screen reloads from here.
+  void ReaderSelected();
+
+ private:
+  void OnDeviceListSelChange();
+  void FillDeviceRow(int row, int handle, int& readers, int& last_reader_row);
+  void ShowReaderCount();
+
+  HidLibrary& hid_;
+  FlexGrid& device_table_;
+  StatusPanels& status_;
+  DiscoveryView& view_;
+  WaitClock& clock_;
+  QTimer timer_;
+  bool discovery_busy_ = false;
+  bool selecting_ = false;
+};
+
+// Four upper-case hexadecimal digits: "04D8" for 0x4D8.
+QString HexWord(std::uint16_t value);
+// The firmware version text of a release number: 0x0170 gives "1.70", 0x0096 "0.96".
+QString VersionText(std::uint16_t release);
+// Whether the text equals one entry of the list.
+bool InList(const QString& text, const QStringList& list);
+
+}  // namespace kx12r

@@ -1,0 +1,77 @@
+#include "ReportExchange.h"
+
+#include "MessageBox.h"
+#include "SingleByteText.h"
+
+namespace kx12r {
+namespace {
+
+constexpr std::uint8_t kSpace = 0x20;
+constexpr int kShortestReport = 3;  // report number, code, one parameter
+
+std::uint8_t ParameterByte(const QString& entry) {
+  if (entry.isEmpty()) return kSpace;
+  return static_cast<std::uint8_t>(ToSingleByte(entry.left(1)).front());
+}
+
+}  // namespace
+
+ParameterList TextToParameters(const QString& text) {
+  ParameterList parameters;
+  parameters.reserve(text.size());
+  for (QChar c : text) parameters.emplace_back(c);
+  return parameters;
+}
+
+bool SendReaderCommand(HidLibrary& hid, int handle, std::uint8_t code,
+                       const std::optional<ParameterList>& parameters) {
+  const int output_length = hid.GetOutputReportLength(handle);
+  if (output_length < kShortestReport) return false;
+  std::vector<std::uint8_t> sent(output_length, kSpace);
+  sent[0] = 0;
+  sent[1] = code;
+  if (parameters) {
+    const std::size_t count = std::min(parameters->size(), sent.size() - 2);
+    for (std::size_t i = 0; i < count; ++i) sent[2 + i] = ParameterByte((*parameters)[i]);
+  }
+  if (!hid.Write(handle, sent)) return false;
+  if (!parameters) return true;
+
+  const int input_length = hid.GetInputReportLength(handle);
+  if (input_length < kShortestReport) return true;
+  std::vector<std::uint8_t> received(input_length, 0);
+  if (!hid.Read(handle, received)) return true;  // delivered; the echo was lost
+  // Only positions both reports have can be compared.
+  const std::size_t compared = std::min(sent.size(), received.size());
+  for (std::size_t k = 1; k < compared; ++k) {
+    if (received[k] != sent[k] && received[k] == kRefusalMark) return false;
+  }
+  return true;
+}
+
+bool SendTextCommand(HidLibrary& hid, int handle, std::uint8_t code, const QString& text) {
+  return SendReaderCommand(hid, handle, code, TextToParameters(text));
+}
+
+QString QueryReader(HidLibrary& hid, int handle, std::uint8_t code) {
+  if (!SendReaderCommand(hid, handle, code)) return QString();
+  const int input_length = hid.GetInputReportLength(handle);
+  if (input_length < kShortestReport) return QString();
+  std::vector<std::uint8_t> received(input_length, 0);
+  received[1] = code;
+  const bool read = hid.Read(handle, received);
+  std::string text;
+  if (read) {
+    for (std::size_t k = 2; k < received.size(); ++k) {
+      if (received[k] != kSpace) text.push_back(static_cast<char>(received[k]));
+    }
+  }
+  if (received[1] == kRefusalMark) {
+    ShowMessage(QStringLiteral("Конфигуратор ситывателя вернул ошибку. ") +
+                    Quoted(QString::number(code)) + QStringLiteral(" - неизвестная команда."),
+                kInformationStyle, kMessageTitle);
+  }
+  return FromSingleByte(text);
+}
+
+}  // namespace kx12r

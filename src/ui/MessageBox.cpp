@@ -1,0 +1,34 @@
+#include "MessageBox.h"
+
+namespace kx12r {
+namespace {
+
+MessagePresenter* installed_presenter = nullptr;
+
+constexpr int kYesNoBox = 36;
+constexpr int kYesNoCancelBox = 35;
+
+}  // namespace
+
+void SetMessagePresenter(MessagePresenter* presenter) { installed_presenter = presenter; }
+
+int ShowMessage(const QString& text, int style, const QString& title) {
+  const int box_style = style == kYesNoQuestion         ? kYesNoBox
+                        : style == kYesNoCancelQuestion ? kYesNoCancelBox
+                                                        : style;
+  const MessageButton button = installed_presenter
+                                   ? installed_presenter->Present(text, box_style, title)
+                                   : MessageButton::kFailed;
+  switch (button) {
+    case MessageButton::kYes:
+    case MessageButton::kFailed:
+      return kAnswerYes;
+    case MessageButton::kOk:
+    case MessageButton::kCancel:
+      return kAnswerOkOrCancel;
+    default:
+      return kAnswerNo;
+  }
+}
+
+}  // namespace kx12r

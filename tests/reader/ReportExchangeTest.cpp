@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include "ReaderLinkFixture.h"
+#include "ReaderReports.h"
+#include "ReportExchange.h"
+
+namespace kx12r {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A device whose replies the test writes byte by byte.
+class ScriptedHid : public HidLibrary {
+ public:
+  bool Connect() override { return true; }
+  void Disconnect() override {}
+  int GetItemCount() override { return 1; }
+  int GetItem(int) override { return 1; }
+  std::uint16_t GetVendorID(int) override { return 0x04D8; }
+  std::uint16_t GetProductID(int) override { return 0x0002; }
+  std::uint16_t GetVersion(int) override { return 0x0184; }
+  std::string GetSerialNumber(int) override { return ""; }
+  std::string GetProductName(int) override { return ""; }
+  std::string GetVendorName(int) override { return ""; }
+  int GetOutputReportLength(int) override { return output_length; }
+  int GetInputReportLength(int) override { return input_length; }
+  bool Write(int handle, std::span<const std::uint8_t> report) override {
+    written.emplace_back(report.begin(), report.end());
+    last_handle = handle;
+    return write_result;
+  }
+  bool Read(int, std::span<std::uint8_t> report) override {
+    ++reads;
+    if (!reply) return false;
+    std::copy_n(reply->begin(), std::min(reply->size(), report.size()), report.begin());
+    return true;
+  }
+  bool IsAccessDenied(int) override { return false; }
+
+  int output_length = 8;
+  int input_length = 8;
+  bool write_result = true;
+  std::optional<Bytes> reply;
+  std::vector<Bytes> written;
+  int reads = 0;
+  int last_handle = -1;
+};
+
+Bytes Report(std::uint8_t code, std::string_view text = "", std::size_t length = 8) {
+  return ReaderReport(code, text, length);
+}
+
+class ReportExchangeTest : public ::testing::Test {
+ protected:
+  ScriptedHid hid_;
+  ScriptedPresenter presenter_;
+};
+
+TEST_F(ReportExchangeTest, ParametersFillPositionsAndSpacesTheRest) {
+  hid_.reply = Report('P', "AB");
+  EXPECT_TRUE(SendTextCommand(hid_, 1, 'P', "AB"));
+  EXPECT_EQ(hid_.written.back(), Report('P', "AB"));
+
+  hid_.reply = Report('P', "ABCDEF");
+  EXPECT_TRUE(SendTextCommand(hid_, 1, 'P', "ABCDEFGH")) << "only what fits is sent and checked";
+  EXPECT_EQ(hid_.written.back(), Report('P', "ABCDEF"));
+
+  hid_.reply = Report('V', "5");
+  EXPECT_TRUE(SendReaderCommand(hid_, 1, 'V', ParameterList{"57"}));
+  EXPECT_EQ(hid_.written.back(), Report('V', "5")) << "an entry sends its first character";
+  EXPECT_TRUE(SendTextCommand(hid_, 1, 'S', ""));
+  EXPECT_EQ(hid_.written.back(), Report('S', ""));
+}
+
+TEST_F(ReportExchangeTest, OnlyA127WhereTheEchoDiffersIsARefusal) {
+  hid_.reply = Report('P', "AX");
+  EXPECT_TRUE(SendTextCommand(hid_, 1, 'P', "AB")) << "another byte than 127 is accepted";
+  Bytes refused = Report('P', "AB");
+  refused[3] = 127;
+  hid_.reply = refused;
+  EXPECT_FALSE(SendTextCommand(hid_, 1, 'P', "AB"));
+  hid_.reply = Report(127, "");
+  EXPECT_FALSE(SendTextCommand(hid_, 1, 'Q', ""));
+  hid_.reply.reset();
+  EXPECT_TRUE(SendTextCommand(hid_, 1, 'P', "AB")) << "a lost echo counts as delivered";
+  hid_.write_result = false;
+  EXPECT_FALSE(SendTextCommand(hid_, 1, 'P', "AB"));
+}
+
+TEST_F(ReportExchangeTest, ReportLengthsBelowThreeBytes) {
+  hid_.output_length = 2;
+  EXPECT_FALSE(SendTextCommand(hid_, 1, 'P', "A"));
+  EXPECT_TRUE(hid_.written.empty());
+  hid_.output_length = 8;
+  hid_.input_length = 2;
+  EXPECT_TRUE(SendTextCommand(hid_, 1, 'P', "A"));
+  EXPECT_EQ(hid_.reads, 0);
+  EXPECT_EQ(QueryReader(hid_, 1, 'p'), "");
+}
+
+TEST_F(ReportExchangeTest, LongerInputThanOutputComparesWhatBothHave) {
+  hid_.output_length = 4;
+  hid_.input_length = 12;
+  Bytes reply = Report('P', "AB", 12);
+  reply[10] = 127;  // beyond what was sent: not a refusal of ours
+  hid_.reply = reply;
+  EXPECT_TRUE(SendTextCommand(hid_, 1, 'P', "ABCD"));
+  EXPECT_EQ(hid_.written.back(), Report('P', "AB", 4));
+}
+
+TEST_F(ReportExchangeTest, WriteOnlyCommandsNeverRead) {
+  EXPECT_TRUE(SendReaderCommand(hid_, 1, 'H'));
+  EXPECT_EQ(hid_.written.back(), Report('H', ""));
+  EXPECT_EQ(hid_.reads, 0);
+}
+
+TEST_F(ReportExchangeTest, QueryRepliesLoseTheirSpaces) {
+  hid_.reply = Report('p', "");
+  EXPECT_EQ(QueryReader(hid_, 1, 'p'), "");
+  hid_.reply = Report('p', "A B C");
+  EXPECT_EQ(QueryReader(hid_, 1, 'p'), "ABC");
+  hid_.reply = Report('e', std::string_view("\0", 1));
+  EXPECT_EQ(QueryReader(hid_, 1, 'e'), QString(QChar(0))) << "other bytes stay";
+  EXPECT_TRUE(presenter_.shown.empty());
+  hid_.reply.reset();
+  EXPECT_EQ(QueryReader(hid_, 1, 'p'), "");
+  hid_.write_result = false;
+  EXPECT_EQ(QueryReader(hid_, 1, 'p'), "");
+}
+
+TEST_F(ReportExchangeTest, RefusedQueryNamesTheCode) {
+  hid_.reply = Report(127, "3 x");
+  EXPECT_EQ(QueryReader(hid_, 1, 'v'), "3x") << "the text after byte 1 is still returned";
+  ASSERT_EQ(presenter_.shown.size(), 1u);
+  EXPECT_EQ(presenter_.shown[0].text,
+            "Конфигуратор ситывателя вернул ошибку. «118» - неизвестная команда.");
+  EXPECT_EQ(presenter_.shown[0].style, 64);
+  EXPECT_EQ(presenter_.shown[0].title, "Сообщение!");
+}
+
+TEST(TextToParametersTest, OneEntryPerCharacter) {
+  EXPECT_EQ(TextToParameters("ab"), (ParameterList{"a", "b"}));
+  EXPECT_TRUE(TextToParameters("").empty());
+}
+
+using SelectedReaderTest = ReaderLinkFixture;
+
+TEST_F(SelectedReaderTest, NoReaderListedAddressesHandleZero) {
+  PlugKeyboard();
+  link_->DiscoverReaders(true);
+  EXPECT_EQ(link_->SelectedReaderHandle(), 0);
+  EXPECT_FALSE(link_->SendToSelectedReader('V', ParameterList{"5"}));
+  EXPECT_TRUE(link_->Timer1().isActive());
+}
+
+TEST_F(SelectedReaderTest, SendToSelectedReaderWritesBetweenDiscoveries) {
+  auto& reader = PlugReader();
+  link_->DiscoverReaders(true);
+  reader.ClearLog();
+  EXPECT_TRUE(link_->SendToSelectedReader('V', ParameterList{"5"}));
+  EXPECT_EQ(reader.Settings().variant, 5);
+  EXPECT_EQ(clock_.pauses, 0) << "no discovery runs: no wait";
+  EXPECT_TRUE(link_->Timer1().isActive());
+  reader.RefuseCommand('V');
+  EXPECT_FALSE(link_->SendToSelectedReader('V', ParameterList{"6"}));
+}
+
+TEST_F(SelectedReaderTest, WaitForIdleGivesUpAfterTenSecondsWithTheTimerStopped) {
+  auto& reader = PlugReader();
+  link_->DiscoverReaders(true);
+  reader.ClearLog();
+  link_->Timer1().start();
+  // A user action arrives while a discovery waits for devices further down the stack.
+  hid_.Unplug(reader);
+  bool sent = true;
+  clock_.on_pause = [&](std::chrono::milliseconds now) {
+    if (now == std::chrono::milliseconds(500))
+      sent = link_->SendToSelectedReader('V', ParameterList{"5"});
+  };
+  link_->DiscoverReaders(false);
+  EXPECT_FALSE(sent);
+  EXPECT_GE(clock_.Now(), std::chrono::milliseconds(10500));
+  EXPECT_TRUE(reader.ReceivedReports().empty());
+  EXPECT_FALSE(link_->Timer1().isActive());
+}
+
+}  // namespace
+}  // namespace kx12r
