@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <optional>
+#include <vector>
+
+namespace kx12r {
+
+inline constexpr char kDatabaseFileName[] = "kx12rConfig.db";
+
+// The service database file in the program's folder.
+QString GetDatabasePath(const QString& program_folder);
+
+// A keyed request. Table and column names are program constants; values are always bound.
+struct DbRequest {
+  QString Table;
+  QString Field;     // the column read (SelectValue) or written (UpdateField)
+  QString Value;     // the new value of UpdateField; empty stores a null
+  QString KeyField;  // the column of the condition; for InsertRecord the key column
+  QString KeyValue;  // the value of the condition; InsertRecord puts the new key here
+};
+
+// Query results indexed by field, then by row.
+using Rows = std::vector<std::vector<QVariant>>;
+
+// A cell of a result as text: empty for no result, a cell out of range, or a null.
+QString CellText(const std::optional<Rows>& rows, std::size_t field = 0, std::size_t row = 0);
+
+// The one connection to the service database: opened on first use, read-only for a user
+// without administrator rights, kept until Close. Every failure is reported to the user and
+// answered with the operation's failure value.
+class ServiceDatabase {
+ public:
+  ServiceDatabase(QString path, bool read_only);
+  ~ServiceDatabase();
+  ServiceDatabase(const ServiceDatabase&) = delete;
+  ServiceDatabase& operator=(const ServiceDatabase&) = delete;
+
+  const QString& Path() const { return path_; }
+  bool IsOpen() const { return open_; }
+  void Close();
+
+  // At most 100000 rows; nothing when no row matched or the statement failed.
+  std::optional<Rows> SelectRows(const QString& sql, const QVariantList& values = {});
+  // Adds a row with the table's defaults and puts its new key into KeyValue.
+  bool InsertRecord(DbRequest& request);
+  // Changes Field of the first row matching the key (null when Value is empty); no match is
+  // no change and still a success.
+  bool UpdateField(const DbRequest& request);
+  bool RecordExists(const DbRequest& request);
+  // Removes the first row whose key equals KeyValue; a key that matches no row is an error.
+  bool DeleteRecord(const DbRequest& request);
+  // Field of the one matching row; empty text for no row, and for several, which is reported.
+  QString SelectValue(const DbRequest& request);
+
+ private:
+  struct Condition {
+    QString text;
+    QVariantList values;
+  };
+  enum class KeyForms { kNullNumericText, kNumericText };
+
+  bool EnsureConnection();
+  // The connection is open and the names are plain table and column names.
+  bool Ready(std::initializer_list<QString> names);
+  QSqlQuery NewQuery() const;
+  static Condition Where(const DbRequest& request, KeyForms forms);
+
+  QString path_;
+  QString connection_name_;
+  bool read_only_;
+  bool open_ = false;
+};
+
+// Shown when a value cannot be stored, as an engine error would be.
+void ReportOperationFailure(const QString& description);
+
+}  // namespace kx12r

@@ -1,0 +1,61 @@
+#include "ServiceLookups.h"
+
+#include <limits>
+
+namespace kx12r {
+
+std::optional<Rows> SelectCodeFormatChoices(ServiceDatabase& db, CodeFormatChoice choice) {
+  const QString filter = choice == CodeFormatChoice::kBelowNineWithoutZero ? "WHERE(ID<9 AND ID<>0)"
+                         : choice == CodeFormatChoice::kWithoutZero        ? "WHERE(ID<>0)"
+                                                                           : "";
+  return db.SelectRows(QStringLiteral("SELECT ID, NAME, DESCRIPTION FROM CodeVariantsTable ") +
+                       filter + QStringLiteral(" ORDER BY ID"));
+}
+
+QString GetCodeVariantName(ServiceDatabase& db, std::int16_t id) {
+  return CellText(
+      db.SelectRows(QStringLiteral("SELECT NAME FROM CodeVariantsTable WHERE(ID=?)"), {id}));
+}
+
+QString GetEndingKeyName(ServiceDatabase& db, std::int16_t code) {
+  return CellText(db.SelectRows(
+      QStringLiteral("SELECT KEY_NAME FROM CodeEndingTable WHERE(CHR_CODE=?)"), {code}));
+}
+
+QString GetCodeVariantDescription(ServiceDatabase& db, const QString& name) {
+  return CellText(db.SelectRows(
+      QStringLiteral("SELECT DESCRIPTION FROM CodeVariantsTable WHERE(NAME=?)"), {name}));
+}
+
+bool CodeVariantExists(ServiceDatabase& db, std::int16_t id) {
+  return db.RecordExists(
+      {.Table = "CodeVariantsTable", .KeyField = "ID", .KeyValue = QString::number(id)});
+}
+
+bool EndingCodeExists(ServiceDatabase& db, std::int16_t code) {
+  return db.RecordExists(
+      {.Table = "CodeEndingTable", .KeyField = "CHR_CODE", .KeyValue = QString::number(code)});
+}
+
+QString GetSetupValue(ServiceDatabase& db, const QString& name) {
+  return db.SelectValue(
+      {.Table = "SetupTable", .Field = "P_VAL", .KeyField = "P_NAME", .KeyValue = name});
+}
+
+QString GetSetupCaption(ServiceDatabase& db, const QString& name) {
+  return db.SelectValue(
+      {.Table = "SetupTable", .Field = "P_CAPTION", .KeyField = "P_NAME", .KeyValue = name});
+}
+
+std::optional<std::int16_t> EditorKey(const QString& key) {
+  bool ok = false;
+  const long long value = key.trimmed().toLongLong(&ok);
+  if (ok && value >= std::numeric_limits<std::int16_t>::min() &&
+      value <= std::numeric_limits<std::int16_t>::max()) {
+    return static_cast<std::int16_t>(value);
+  }
+  ReportOperationFailure(QStringLiteral("Переполнение"));
+  return std::nullopt;
+}
+
+}  // namespace kx12r

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+#include "ServiceDatabase.h"
+
+namespace kx12r {
+
+inline constexpr char kCardsAdvertisingUrl[] = "CARDS_ADVERTISING_URL";
+
+// Statements of the choice lists and editor grids; a null number reads as 0, a null text as
+// empty text.
+namespace service_sql {
+inline const QString kEndingChoices = QStringLiteral(
+    "SELECT IFNULL(CHR_CODE,0), IFNULL(KEY_NAME,'') FROM CodeEndingTable ORDER BY END_ORDER");
+inline const QString kCodeVariantsGrid = QStringLiteral(
+    "SELECT KEY, IFNULL(ID,0), IFNULL(NAME,''), IFNULL(DESCRIPTION,'') FROM CodeVariantsTable "
+    "ORDER BY ID");
+inline const QString kEndingsGrid = QStringLiteral(
+    "SELECT END_ORDER, IFNULL(CHR_CODE,0), IFNULL(KEY_NAME,'') FROM CodeEndingTable "
+    "ORDER BY END_ORDER");
+inline const QString kUsersGrid =
+    QStringLiteral("SELECT KEY, IFNULL(USER_NAME,'') FROM UsersTable ORDER BY USER_NAME");
+inline const QString kSetupGrid = QStringLiteral(
+    "SELECT IFNULL(P_NAME,''), IFNULL(P_CAPTION,''), IFNULL(P_VAL,''), IFNULL(P_NOTE,'') "
+    "FROM SetupTable ORDER BY P_CAPTION");
+}  // namespace service_sql
+
+// Which code formats the setting editor offers a reader.
+enum class CodeFormatChoice {
+  kBelowNineWithoutZero,  // firmware below 1.82
+  kWithoutZero,           // 1.82 and later
+  kAll,                   // product 00DF from 1.84
+};
+// Number, name and description of each offered code format, by number.
+std::optional<Rows> SelectCodeFormatChoices(ServiceDatabase& db, CodeFormatChoice choice);
+
+QString GetCodeVariantName(ServiceDatabase& db, std::int16_t id);
+QString GetEndingKeyName(ServiceDatabase& db, std::int16_t code);
+QString GetCodeVariantDescription(ServiceDatabase& db, const QString& name);
+bool CodeVariantExists(ServiceDatabase& db, std::int16_t id);
+bool EndingCodeExists(ServiceDatabase& db, std::int16_t code);
+QString GetSetupValue(ServiceDatabase& db, const QString& name);
+QString GetSetupCaption(ServiceDatabase& db, const QString& name);
+
+// A row key as the editors hold it: keys above the 16-bit range cannot be held, which is
+// reported as a failed operation.
+std::optional<std::int16_t> EditorKey(const QString& key);
+
+}  // namespace kx12r

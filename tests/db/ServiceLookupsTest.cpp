@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include "ServiceDatabaseFixture.h"
+#include "ServiceLookups.h"
+
+namespace kx12r {
+namespace {
+
+using ServiceLookupsTest = ServiceDatabaseFixture;
+
+TEST_F(ServiceLookupsTest, NamesAndDescriptionsOfCodeFormats) {
+  for (const char* name : {"5x8b_DEC", "40b_DEC", "32b_DEC", "40bm_DEC"}) {
+    EXPECT_FALSE(GetCodeVariantDescription(db_, name).isEmpty())
+        << name << " is shown by a fixed variant";
+  }
+  EXPECT_EQ(GetCodeVariantName(db_, 1), "5x8b_DEC");
+  EXPECT_EQ(GetCodeVariantName(db_, 99), "");
+  db_.UpdateField({.Table = "CodeVariantsTable",
+                   .Field = "NAME",
+                   .Value = "",
+                   .KeyField = "ID",
+                   .KeyValue = "4"});
+  EXPECT_EQ(GetCodeVariantName(db_, 4), "");
+  EXPECT_EQ(GetCodeVariantDescription(db_, "it's"), "");
+  EXPECT_TRUE(presenter_.shown.empty());
+}
+
+TEST_F(ServiceLookupsTest, EveryReportableEndingHasAName) {
+  EXPECT_EQ(GetEndingKeyName(db_, 13), "Enter");
+  EXPECT_EQ(GetEndingKeyName(db_, 32), "Space") << "an empty ending reads as 32";
+  EXPECT_EQ(GetEndingKeyName(db_, 0), "Нет");
+  EXPECT_TRUE(EndingCodeExists(db_, 9));
+  EXPECT_FALSE(EndingCodeExists(db_, 200));
+}
+
+TEST_F(ServiceLookupsTest, CodeFormatZeroExistsOnlyWhileItsRowDoes) {
+  EXPECT_TRUE(CodeVariantExists(db_, 0));
+  ASSERT_TRUE(db_.DeleteRecord({.Table = "CodeVariantsTable", .KeyField = "KEY", .KeyValue = "1"}));
+  EXPECT_FALSE(CodeVariantExists(db_, 0));
+  EXPECT_TRUE(CodeVariantExists(db_, 12));
+}
+
+TEST_F(ServiceLookupsTest, ChoiceListsFilterTheCodeFormats) {
+  auto count = [](const std::optional<Rows>& rows) { return rows ? (*rows)[0].size() : 0; };
+  EXPECT_EQ(count(SelectCodeFormatChoices(db_, CodeFormatChoice::kBelowNineWithoutZero)), 8u);
+  EXPECT_EQ(count(SelectCodeFormatChoices(db_, CodeFormatChoice::kWithoutZero)), 12u);
+  const auto all = SelectCodeFormatChoices(db_, CodeFormatChoice::kAll);
+  EXPECT_EQ(count(all), 13u);
+  EXPECT_EQ(CellText(all, 1, 0), "RAW_HEX");
+  for (const QString& sql :
+       {service_sql::kEndingChoices, service_sql::kCodeVariantsGrid, service_sql::kEndingsGrid,
+        service_sql::kUsersGrid, service_sql::kSetupGrid}) {
+    EXPECT_TRUE(db_.SelectRows(sql)) << sql.toStdString();
+  }
+  EXPECT_EQ(CellText(db_.SelectRows(service_sql::kUsersGrid), 1), "Администратор");
+}
+
+TEST_F(ServiceLookupsTest, SetupParameters) {
+  EXPECT_EQ(GetSetupValue(db_, kCardsAdvertisingUrl), "https://salvion.ru/cards/");
+  EXPECT_EQ(GetSetupCaption(db_, kCardsAdvertisingUrl), "Карты и брелоки для считывателя «KX12R»");
+  EXPECT_EQ(GetSetupValue(db_, "NO_SUCH_PARAMETER"), "");
+  EXPECT_TRUE(presenter_.shown.empty());
+}
+
+TEST_F(ServiceLookupsTest, EditorKeysAreSixteenBit) {
+  EXPECT_EQ(EditorKey("32767"), 32767);
+  EXPECT_EQ(EditorKey("-32768"), -32768);
+  EXPECT_EQ(EditorKey("32768"), std::nullopt);
+  ASSERT_EQ(presenter_.shown.size(), 1u);
+  EXPECT_EQ(presenter_.shown[0].text, "Операция завершена некорректно: «Переполнение»");
+}
+
+}  // namespace
+}  // namespace kx12r
