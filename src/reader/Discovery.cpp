@@ -4,6 +4,7 @@
 #include "Firmware.h"
 #include "MessageBox.h"
 #include "NumericText.h"
+#include "ReaderIdentity.h"
 #include "ReaderLink.h"
 #include "SingleByteText.h"
 
@@ -13,8 +14,6 @@ namespace {
 constexpr std::chrono::milliseconds kDevicePoll{500};
 constexpr std::chrono::seconds kDeviceWaitLimit{30};
 constexpr int kShownRowHeight = 240;
-const QString kReaderVendor = QStringLiteral("04D8");
-const QStringList kReaderProducts = {"0002", "F002", "F6F1", "00DF"};
 
 QString Flag(const QString& reply, const char* letter) {
   return reply == QLatin1String(letter) ? QStringLiteral("-1") : QStringLiteral("0");
@@ -43,6 +42,15 @@ QString VersionText(std::uint16_t release) {
 }
 
 bool InList(const QString& text, const QStringList& list) { return list.contains(text); }
+
+const QStringList& ReaderProductTexts() {
+  static const QStringList products = [] {
+    QStringList texts;
+    for (std::uint16_t product : kReaderProductIds) texts << HexWord(product);
+    return texts;
+  }();
+  return products;
+}
 
 bool ReaderLink::DeviceListUnchanged() {
   const int count = hid_.GetItemCount();
@@ -111,6 +119,7 @@ bool ReaderLink::DiscoverReaders(bool force) {
   device_table_.setEnabled(readers > 0);
   view_.ShowReadersPresent(readers > 0);
   ShowReaderCount();
+  emit DevicesChanged();
   return true;
 }
 
@@ -124,8 +133,8 @@ void ReaderLink::FillDeviceRow(int row, int handle, int& readers, int& last_read
 
   bool reader = false;
   int variant = 0;
-  if (table.TextMatrix(row, kColVendorId) == kReaderVendor &&
-      InList(table.TextMatrix(row, kColProductId), kReaderProducts)) {
+  if (table.TextMatrix(row, kColVendorId) == HexWord(kReaderVendorId) &&
+      InList(table.TextMatrix(row, kColProductId), ReaderProductTexts())) {
     if (!IsConfigurableFirmware(version)) {
       reader = true;  // listed, so the user learns why it cannot be configured
     } else {

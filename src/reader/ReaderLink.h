@@ -100,6 +100,8 @@ class ReaderLink : public QObject {
  signals:
   // A reader was selected, or the list was rebuilt: the open screen reloads from here.
   void ReaderSelected();
+  // Discovery rebuilt the device list.
+  void DevicesChanged();
 
  private:
   void OnDeviceListSelChange();
@@ -122,5 +124,7 @@ QString HexWord(std::uint16_t value);
 QString VersionText(std::uint16_t release);
 // Whether the text equals one entry of the list.
 bool InList(const QString& text, const QStringList& list);
+// The product ids of readers as the device list shows them.
+const QStringList& ReaderProductTexts();
 
 }  // namespace kx12r

@@ -26,8 +26,10 @@ class SimulatedHidLibrary : public HidLibrary {
   // 1 ms frame, so each report waits for the next frame of its own.
   void SetReportLatency(std::chrono::microseconds latency) { report_latency_ = latency; }
 
-  bool Connect() override { return connect_result_; }
-  void Disconnect() override {}
+  bool IsConnected() const { return connected_; }
+
+  bool Connect() override { return connected_ = connect_result_; }
+  void Disconnect() override { connected_ = false; }
   int GetItemCount() override;
   int GetItem(int index) override;
   std::uint16_t GetVendorID(int handle) override;
@@ -62,6 +64,7 @@ class SimulatedHidLibrary : public HidLibrary {
   long long last_frame_ = 0;
   int next_handle_ = 1;
   bool connect_result_ = true;
+  bool connected_ = false;
 };
 
 }  // namespace kx12r

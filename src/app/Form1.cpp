@@ -1,0 +1,251 @@
+#include "Form1.h"
+
+#include <QFileInfo>
+#include <stdexcept>
+
+#include "FirmwareGate.h"
+#include "GridToolkit.h"
+#include "MessageBox.h"
+#include "ReaderIdentity.h"
+#include "Twips.h"
+
+namespace kx12r {
+namespace {
+
+// The window's client area; the design gives the outer size 11000 x 7300.
+constexpr int kClientWidth = 10940;
+constexpr int kClientHeight = 7000;
+constexpr int kStatusBarHeight = 350;
+constexpr QRect kDeviceListPlace = TwipsRect(120, 120, 10680, 1550);
+constexpr QRect kTabsPlace = TwipsRect(120, 1800, 10700, 4650);
+constexpr QRect kProgressPlace = TwipsRect(7080, 6650, 3700, 160);
+constexpr int kIndicationColumn = kColVendorId;
+constexpr int kSerialNumberColumn = kColSerialNumber;
+enum Tab { kSettingsTab = 0, kFilesTab = 1, kSpecialTab = 2, kUpdateTab = 3 };
+
+const QString kEndOfWork =
+    QStringLiteral(" Дальнейшая работа в программе невозможна, она будет закрыта.");
+
+QString WindowTitle() {
+  return QStringLiteral("ТК ") + Quoted(QStringLiteral("Сальвион системы")) +
+         QStringLiteral(" - Конфигуратор для считывателя ") + Quoted(QStringLiteral("KX12R")) +
+         QStringLiteral(" ") + QStringLiteral("v1.0.3");
+}
+
+}  // namespace
+
+std::unique_ptr<Form1> Form1::Load(HidLibrary& hid, WaitClock& clock,
+                                   const StartupEnvironment& environment) {
+  auto start = [&]() -> std::unique_ptr<Form1> {
+    const bool user_is_admin = environment.is_user_an_admin && environment.is_user_an_admin();
+    const QString database_path = GetDatabasePath(environment.program_folder);
+    if (!QFileInfo::exists(database_path)) {
+      ShowMessage(QStringLiteral("Путь к служебной базе данных ") + Quoted(database_path) +
+                      QStringLiteral(" не существут.") + kEndOfWork,
+                  kStopStyle, kErrorTitle);
+      return nullptr;
+    }
+    std::unique_ptr<Form1> form(new Form1(hid, clock, environment, user_is_admin));
+    form->Start();
+    return form;
+  };
+  if (!environment.compiled_run) return start();
+  // A built program ends with a message on any unexpected start-up error.
+  try {
+    return start();
+  } catch (const std::exception& error) {
+    ShowMessage(Quoted(QString::fromLocal8Bit(error.what())) + QStringLiteral(".") + kEndOfWork,
+                kStopStyle, kErrorTitle);
+    return nullptr;
+  }
+}
+
+Form1::Form1(HidLibrary& hid, WaitClock& clock, const StartupEnvironment& environment,
+             bool user_is_admin)
+    : hid_(hid),
+      clock_(clock),
+      compiled_run_(environment.compiled_run),
+      user_is_admin_(user_is_admin),
+      database_(GetDatabasePath(environment.program_folder), !user_is_admin) {
+  CreateControls();
+}
+
+Form1::~Form1() = default;
+
+void Form1::CreateControls() {
+  setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
+  setWindowTitle(WindowTitle());
+
+  MSFlexGrid1 = new FlexGrid(this);
+  MSFlexGrid1->setGeometry(kDeviceListPlace);
+  SSTab1 = new QTabWidget(this);
+  SSTab1->setGeometry(kTabsPlace);
+  StatusBar1 = new QStatusBar(this);
+  StatusBar1->setGeometry(0, height() - TwipsToPixels(kStatusBarHeight), width(),
+                          TwipsToPixels(kStatusBarHeight));
+  status_ = std::make_unique<StatusPanels>(*StatusBar1);
+  ProgressBar1 = new QProgressBar(this);
+  ProgressBar1->setGeometry(kProgressPlace);
+  ProgressBar1->setTextVisible(false);
+  ProgressBar1->hide();
+  Command3 = new QPushButton(this);
+  Command3->hide();
+  Command4 = new QPushButton(this);
+  Command4->hide();
+  Text8 = new EditorBox(this);
+  Text8->hide();
+
+  Transaction = new QMenu(QStringLiteral("&Операции"), this);
+  Transaction->addAction(QStringLiteral("Добавить"))->setObjectName("add");
+  QMenu* edit = Transaction->addMenu(QStringLiteral("Изменить"));
+  edit->setObjectName("Edit");
+  edit->addAction(QStringLiteral("Код"))->setObjectName("EditCode");
+  edit->addAction(QStringLiteral("Наименование"))->setObjectName("EditName");
+  edit->addAction(QStringLiteral("Описание"))->setObjectName("EditDescription");
+  Transaction->addAction(QStringLiteral("Удалить"))->setObjectName("remove");
+
+  DiscoveryView& view = *this;
+  link_ = std::make_unique<ReaderLink>(hid_, *MSFlexGrid1, *status_, view, clock_);
+  SettingsTab = new ReaderSettingsTab(*link_);
+  FilesTab = new SettingsFilesTab;
+  SpecialTab = new SpecialSettingsTab;
+  UpdateTab = new FirmwareUpdateTab;
+  ProgressBar1->raise();
+}
+
+void Form1::Start() {
+  if (!link_->InitDeviceTable()) return;
+
+  SSTab1->addTab(SettingsTab, QStringLiteral("Настройки считывателя"));
+  SSTab1->addTab(FilesTab, QStringLiteral("Файлы настроек"));
+  SSTab1->addTab(SpecialTab, QStringLiteral("Специальные настройки"));
+  SSTab1->addTab(UpdateTab, QStringLiteral("Обновление ПО"));
+
+  if (hid_.Connect()) {
+    if (link_->DiscoverReaders(false)) {
+      status_->SetStatus(
+          StatusIcon::kNone,
+          QStringLiteral("Подключенных устройств: ") + QString::number(link_->CountListedReaders()),
+          1);
+    } else {
+      MSFlexGrid1->setEnabled(false);
+      SettingsTab->MSFlexGrid2->setEnabled(false);
+      SSTab1->setTabEnabled(kFilesTab, false);
+      status_->SetStatus(StatusIcon::kStop, QStringLiteral("Нет подключенных устройств"), 1);
+    }
+  }
+
+  Command3->setToolTip(QStringLiteral("Вызвать светозвуковую индикацию считывателя"));
+  Command4->setToolTip(QStringLiteral("Изменить серийный номер"));
+
+  connect(link_.get(), &ReaderLink::ReaderSelected, this, &Form1::OnReaderSelected);
+  connect(link_.get(), &ReaderLink::DevicesChanged, this, &Form1::TellAboutDeniedReaders);
+  connect(SSTab1, &QTabWidget::currentChanged, this, &Form1::OnTabChange);
+  connect(MSFlexGrid1, &FlexGrid::Scroll, this, [this] {
+    PlaceIndicationButton();
+    PlaceSerialNumberButton();
+  });
+  link_->SelectReader();
+  TellAboutDeniedReaders();
+  link_->Timer1().start();
+}
+
+void Form1::OnReaderSelected() {
+  PlaceIndicationButton();
+  PlaceSerialNumberButton();
+  ReloadOpenTab();
+}
+
+void Form1::OnTabChange() {
+  PlaceSerialNumberButton();
+  if (SSTab1->currentIndex() == kSettingsTab) link_->SelectReader();
+  // The files tab and the special-settings tab prepare themselves here once they have screens.
+}
+
+void Form1::ReloadOpenTab() {
+  switch (SSTab1->currentIndex()) {
+    case kSettingsTab:
+      SettingsTab->ShowSelectedReader();
+      break;
+    default:
+      // The files tab reloads the selected reader here once it has its screen.
+      break;
+  }
+}
+
+void Form1::PlaceIndicationButton() {
+  if (FirmwareAtLeast170(*link_)) {
+    PlaceRowButton(*MSFlexGrid1, *Command3, kIndicationColumn);
+  } else {
+    Command3->hide();
+  }
+}
+
+void Form1::PlaceSerialNumberButton() {
+  if (SSTab1->currentIndex() == kSpecialTab && FirmwareAtLeast170(*link_) &&
+      SpecialTab->DatabasePageUnlocked()) {
+    PlaceRowButton(*MSFlexGrid1, *Command4, kSerialNumberColumn);
+  } else {
+    Command4->hide();
+  }
+}
+
+// A reader the system does not let us open would otherwise just be missing from the list.
+void Form1::TellAboutDeniedReaders() {
+  for (int row = 1; row < MSFlexGrid1->Rows(); ++row) {
+    const int handle = MSFlexGrid1->TextMatrix(row, kColHandle).toInt();
+    if (!IsReaderIdentity(hid_.GetVendorID(handle), hid_.GetProductID(handle)) ||
+        !hid_.IsAccessDenied(handle)) {
+      continue;
+    }
+    const QString product = MSFlexGrid1->TextMatrix(row, kColProductId);
+    const QString serial = MSFlexGrid1->TextMatrix(row, kColSerialNumber);
+    if (denied_readers_told_.contains(product + "/" + serial)) continue;
+    denied_readers_told_.insert(product + "/" + serial);
+    ShowMessage(QStringLiteral("Считыватель ") + Quoted("KX12R") + QStringLiteral(" (Product ID ") +
+                    Quoted(product) + QStringLiteral(", S/N ") + Quoted(serial) +
+                    QStringLiteral(") подключен, но система не разрешает программе доступ к нему. "
+                                   "Установите правило udev 70-kx12r.rules из комплекта программы "
+                                   "(sudo cmake --install build) и переподключите считыватель."),
+                kInformationStyle, kMessageTitle);
+  }
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  bool editing = false;
+  for (EditorBox* editor : {SpecialTab->Text4, Text8}) {
+    if (editor->IsEditing()) {
+      editor->CancelEdit();
+      editing = true;
+    }
+  }
+  if (editing) return event->ignore();
+  if (compiled_run_ &&
+      ShowMessage(QStringLiteral("Вы действительно хотите завершить сеанс работы в программе?"),
+                  kYesNoQuestion, kMessageTitle) != kAnswerYes) {
+    return event->ignore();
+  }
+  link_->Timer1().stop();
+  database_.Close();
+  hid_.Disconnect();
+  event->accept();
+}
+
+void Form1::ShowProgress(int maximum) {
+  ProgressBar1->setMaximum(maximum);
+  ProgressBar1->show();
+}
+
+void Form1::SetProgress(int value) { ProgressBar1->setValue(value); }
+
+void Form1::HideProgress() { ProgressBar1->hide(); }
+
+void Form1::ShowReadersPresent(bool present) {
+  SettingsTab->MSFlexGrid2->setEnabled(present);
+  if (!present) SSTab1->setCurrentIndex(kSettingsTab);
+  SSTab1->setTabEnabled(kFilesTab, present);
+}
+
+void Form1::SetSettingsGridEnabled(bool enabled) { SettingsTab->MSFlexGrid2->setEnabled(enabled); }
+
+}  // namespace kx12r

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QCloseEvent>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSet>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "EditorBox.h"
+#include "FirmwareUpdateTab.h"
+#include "FlexGrid.h"
+#include "HidLibrary.h"
+#include "ReaderLink.h"
+#include "ReaderSettingsTab.h"
+#include "ServiceDatabase.h"
+#include "SettingsFilesTab.h"
+#include "SpecialSettingsTab.h"
+#include "StatusPanels.h"
+#include "WaitClock.h"
+
+namespace kx12r {
+
+// What the start-up learns from outside the program.
+struct StartupEnvironment {
+  QString program_folder;    // where the program and its service database lie
+  bool compiled_run = true;  // a release build: start-up errors end the program, closing asks
+  std::function<bool()> is_user_an_admin;
+};
+
+// The main window: the device list, the four tabs and the status bar.
+class Form1 : public QWidget, private DiscoveryView {
+  Q_OBJECT
+
+ public:
+  // Runs the start-up. Returns nothing when it ended the program; its message has been shown.
+  static std::unique_ptr<Form1> Load(HidLibrary& hid, WaitClock& clock,
+                                     const StartupEnvironment& environment);
+  ~Form1() override;
+
+  FlexGrid* MSFlexGrid1;
+  QTabWidget* SSTab1;
+  QStatusBar* StatusBar1;
+  QProgressBar* ProgressBar1;
+  QPushButton* Command3;
+  QPushButton* Command4;
+  EditorBox* Text8;
+  QMenu* Transaction;
+  ReaderSettingsTab* SettingsTab;
+  SettingsFilesTab* FilesTab;
+  SpecialSettingsTab* SpecialTab;
+  FirmwareUpdateTab* UpdateTab;
+
+  ReaderLink& Link() { return *link_; }
+  StatusPanels& Status() { return *status_; }
+  ServiceDatabase& Database() { return database_; }
+  bool CompiledRun() const { return compiled_run_; }
+  bool UserIsAdmin() const { return user_is_admin_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  Form1(HidLibrary& hid, WaitClock& clock, const StartupEnvironment& environment,
+        bool user_is_admin);
+  void CreateControls();
+  void Start();
+  void OnReaderSelected();
+  void OnTabChange();
+  void ReloadOpenTab();
+  void PlaceIndicationButton();
+  void PlaceSerialNumberButton();
+  void TellAboutDeniedReaders();
+
+  // DiscoveryView
+  void ShowProgress(int maximum) override;
+  void SetProgress(int value) override;
+  void HideProgress() override;
+  void ShowReadersPresent(bool present) override;
+  void SetSettingsGridEnabled(bool enabled) override;
+
+  HidLibrary& hid_;
+  WaitClock& clock_;
+  const bool compiled_run_;
+  const bool user_is_admin_;
+  ServiceDatabase database_;
+  std::unique_ptr<StatusPanels> status_;
+  std::unique_ptr<ReaderLink> link_;
+  QSet<QString> denied_readers_told_;
+};
+
+}  // namespace kx12r

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace kx12r {
+
+// Whether the user has administrator rights: root, or a member of the group sudo, wheel or
+// admin. Such a user may change the service database.
+bool IsUserAnAdmin();
+
+}  // namespace kx12r

@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "DemoReaders.h"
+#include "FakeClock.h"
+#include "Form1.h"
+#include "GridToolkit.h"
+#include "ScriptedPresenter.h"
+#include "ServiceLookups.h"
+#include "SimulatedHidLibrary.h"
+
+namespace kx12r {
+namespace {
+
+class Form1Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(QFile::copy(KX12R_BUILT_DATABASE, GetDatabasePath(folder_.path())));
+  }
+
+  std::unique_ptr<Form1> Load() {
+    auto form = Form1::Load(hid_, clock_, environment_);
+    if (form) form->show();
+    return form;
+  }
+
+  std::vector<int> ShownRows(const FlexGrid& grid) {
+    std::vector<int> rows;
+    for (int row = 1; row < grid.Rows(); ++row) {
+      if (grid.RowHeight(row) > 0) rows.push_back(row);
+    }
+    return rows;
+  }
+
+  QTemporaryDir folder_;
+  SimulatedHidLibrary hid_;
+  FakeClock clock_;
+  ScriptedPresenter presenter_;
+  StartupEnvironment environment_{folder_.path(), true, [] { return false; }};
+};
+
+TEST_F(Form1Test, MissingDatabaseEndsTheProgramBeforeAnyWindow) {
+  QFile::remove(GetDatabasePath(folder_.path()));
+  EXPECT_EQ(Load(), nullptr);
+  ASSERT_EQ(presenter_.shown.size(), 1u);
+  EXPECT_EQ(presenter_.shown[0].text,
+            "Путь к служебной базе данных «" + GetDatabasePath(folder_.path()) +
+                "» не существут. Дальнейшая работа в программе невозможна, она будет "
+                "закрыта.");
+  EXPECT_EQ(presenter_.shown[0].style, 16);
+  EXPECT_EQ(presenter_.shown[0].title, "Ошибка!");
+  EXPECT_FALSE(hid_.IsConnected());
+}
+
+TEST_F(Form1Test, NoReaderConnected) {
+  auto form = Load();
+  ASSERT_TRUE(form);
+  EXPECT_EQ(form->windowTitle(),
+            "ТК «Сальвион системы» - Конфигуратор для считывателя «KX12R» v1.0.3");
+  QStringList captions;
+  for (int tab = 0; tab < form->SSTab1->count(); ++tab) captions << form->SSTab1->tabText(tab);
+  EXPECT_EQ(captions, (QStringList{"Настройки считывателя", "Файлы настроек",
+                                   "Специальные настройки", "Обновление ПО"}));
+  EXPECT_EQ(form->Status().Text(1), "Нет подключенных устройств");
+  EXPECT_EQ(form->Status().Icon(1), StatusIcon::kStop);
+  EXPECT_FALSE(form->MSFlexGrid1->isEnabled());
+  EXPECT_FALSE(form->SettingsTab->MSFlexGrid2->isEnabled());
+  EXPECT_FALSE(form->SSTab1->isTabEnabled(1));
+  EXPECT_FALSE(form->ProgressBar1->isVisible());
+  EXPECT_TRUE(form->Link().Timer1().isActive());
+  EXPECT_TRUE(presenter_.shown.empty());
+}
+
+TEST_F(Form1Test, DemoReadersAreListedAndTheOldOneIsExplained) {
+  PlugDemoReaders(hid_);
+  auto form = Load();
+  ASSERT_TRUE(form);
+  EXPECT_EQ(form->Status().Text(1), "Подключенных устройств: 3");
+  EXPECT_EQ(ShownRows(*form->MSFlexGrid1), (std::vector<int>{1, 2, 3}));
+  EXPECT_TRUE(form->SSTab1->isTabEnabled(1));
+
+  // The last reader, firmware 1.53, is selected after start-up.
+  EXPECT_EQ(form->MSFlexGrid1->Row(), 3);
+  EXPECT_EQ(form->SettingsTab->Label1->text(),
+            "ВНИМАНИЕ! Данная версия ПО не поддерживается Конфигуратором. Имеет только семь "
+            "вариантов посылки, "
+            "переключаемых «вручную». Для доступа к конфигурированию обновите ПО.");
+  EXPECT_EQ(form->SettingsTab->Label1->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+  EXPECT_FALSE(form->SettingsTab->MSFlexGrid2->isEnabled());
+  EXPECT_FALSE(form->Command3->isVisible());
+
+  QTest::mouseClick(
+      form->MSFlexGrid1->viewport(), Qt::LeftButton, {},
+      form->MSFlexGrid1->visualRect(form->MSFlexGrid1->model()->index(0, 2)).center());
+  EXPECT_EQ(form->MSFlexGrid1->Row(), 1);
+  EXPECT_EQ(form->SettingsTab->Label1->text(), "");
+  EXPECT_TRUE(form->SettingsTab->MSFlexGrid2->isEnabled());
+  EXPECT_TRUE(form->Command3->isVisible());
+  EXPECT_EQ(form->Command3->toolTip(), "Вызвать светозвуковую индикацию считывателя");
+  EXPECT_FALSE(form->Command4->isVisible()) << "only on the unlocked special-settings tab";
+}
+
+TEST_F(Form1Test, FlagBoxesShowTheSelectedReader) {
+  PlugDemoReaders(hid_);
+  auto form = Load();
+  form->MSFlexGrid1->SetRow(2);
+  form->Link().SelectReader();
+  EXPECT_TRUE(form->SettingsTab->CheckBox1->isChecked())
+      << "the 1.72 demo reader has its buzzer off";
+  EXPECT_FALSE(form->SettingsTab->CheckBox2->isChecked());
+}
+
+TEST_F(Form1Test, AFailedConnectRunsNoDiscovery) {
+  PlugDemoReaders(hid_);
+  hid_.SetConnectResult(false);
+  auto form = Load();
+  ASSERT_TRUE(form);
+  EXPECT_EQ(form->MSFlexGrid1->Rows(), 1);
+}
+
+TEST_F(Form1Test, ClosingIsRefusedWhileACellIsEdited) {
+  PlugDemoReaders(hid_);
+  auto form = Load();
+  bool closed = true;
+  QTimer::singleShot(0, [&] { closed = form->close(); });
+  EXPECT_FALSE(EditGridCell(*form->MSFlexGrid1, *form->Text8, 1, 4))
+      << "the edit ends as cancelled";
+  EXPECT_FALSE(closed);
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(presenter_.shown.empty())
+      << "neither the closing question nor a changed-value question";
+}
+
+TEST_F(Form1Test, NoKeepsTheWindowAndTheDatabaseOpenYesClosesBoth) {
+  PlugDemoReaders(hid_);
+  auto form = Load();
+  EXPECT_EQ(GetEndingKeyName(form->Database(), 13), "Enter");
+  ASSERT_TRUE(form->Database().IsOpen());
+
+  presenter_.Answer(MessageButton::kNo);
+  EXPECT_FALSE(form->close());
+  ASSERT_EQ(presenter_.shown.size(), 1u);
+  EXPECT_EQ(presenter_.shown[0].text,
+            "Вы действительно хотите завершить сеанс работы в программе?");
+  EXPECT_EQ(presenter_.shown[0].style, 36);
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_TRUE(form->Database().IsOpen());
+  EXPECT_TRUE(hid_.IsConnected());
+
+  presenter_.Answer(MessageButton::kYes);
+  EXPECT_TRUE(form->close());
+  EXPECT_FALSE(form->Database().IsOpen());
+  EXPECT_FALSE(hid_.IsConnected());
+}
+
+TEST_F(Form1Test, ADevelopmentBuildClosesWithoutAsking) {
+  environment_.compiled_run = false;
+  auto form = Load();
+  EXPECT_TRUE(form->close());
+  EXPECT_TRUE(presenter_.shown.empty());
+}
+
+TEST_F(Form1Test, AReaderWithoutAccessIsExplainedOncePerRun) {
+  auto& reader = hid_.Plug({.product_id = 0x00DF, .version = 0x0184, .serial_number = "00777"});
+  reader.SetAccessDenied(true);
+  auto form = Load();
+  ASSERT_EQ(presenter_.shown.size(), 1u);
+  EXPECT_TRUE(presenter_.shown[0].text.contains("S/N «00777»"));
+  EXPECT_TRUE(presenter_.shown[0].text.contains("70-kx12r.rules"));
+  hid_.Unplug(reader);
+  hid_.PlugBack(reader);
+  form->Link().Timer1Tick();
+  EXPECT_EQ(presenter_.shown.size(), 1u);
+}
+
+TEST_F(Form1Test, TabsRouteTheSelection) {
+  PlugDemoReaders(hid_);
+  auto form = Load();
+  form->SSTab1->setCurrentIndex(2);
+  EXPECT_FALSE(form->Command4->isVisible());
+  form->MSFlexGrid1->SetRow(1);
+  form->SSTab1->setCurrentIndex(0);
+  EXPECT_TRUE(form->SettingsTab->MSFlexGrid2->isEnabled())
+      << "tab 0 reloads the selected 1.84 reader";
+}
+
+}  // namespace
+}  // namespace kx12r
