@@ -5,8 +5,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="$ROOT/build"
 PACKAGES=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev libqt6sql6-sqlite libqt6svg6 sqlite3
-  libhidapi-dev libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev libqt6sql6-sqlite libqt6svg6 sqlite3 fonts-dejavu-core
+  libhidapi-dev libgtest-dev libgmock-dev
 )
 
 install_missing_packages() {
