@@ -21,7 +21,7 @@ constexpr QRect kTabsPlace = TwipsRect(120, 1800, 10700, 4650);
 constexpr QRect kProgressPlace = TwipsRect(7080, 6650, 3700, 160);
 constexpr int kIndicationColumn = kColVendorId;
 constexpr int kSerialNumberColumn = kColSerialNumber;
-enum Tab { kSettingsTab = 0, kFilesTab = 1, kSpecialTab = 2, kUpdateTab = 3 };
+enum Tab { kSettingsTab = 0, kFilesTab = 1, kDatabaseTab = 2, kUpdateTab = 3 };
 
 const QString kEndOfWork =
     QStringLiteral(" Дальнейшая работа в программе невозможна, она будет закрыта.");
@@ -108,7 +108,7 @@ void Form1::CreateControls() {
   link_ = std::make_unique<ReaderLink>(hid_, *MSFlexGrid1, *status_, view, clock_);
   SettingsTab = new ReaderSettingsTab(*link_);
   FilesTab = new SettingsFilesTab;
-  SpecialTab = new SpecialSettingsTab;
+  DatabaseTab = new DatabasePageTab;
   UpdateTab = new FirmwareUpdateTab;
   ProgressBar1->raise();
 }
@@ -118,7 +118,7 @@ void Form1::Start() {
 
   SSTab1->addTab(SettingsTab, QStringLiteral("Настройки считывателя"));
   SSTab1->addTab(FilesTab, QStringLiteral("Файлы настроек"));
-  SSTab1->addTab(SpecialTab, QStringLiteral("Специальные настройки"));
+  SSTab1->addTab(DatabaseTab, QStringLiteral("Специальные настройки"));
   SSTab1->addTab(UpdateTab, QStringLiteral("Обновление ПО"));
 
   if (hid_.Connect()) {
@@ -182,8 +182,8 @@ void Form1::PlaceIndicationButton() {
 }
 
 void Form1::PlaceSerialNumberButton() {
-  if (SSTab1->currentIndex() == kSpecialTab && FirmwareAtLeast170(*link_) &&
-      SpecialTab->DatabasePageUnlocked()) {
+  if (SSTab1->currentIndex() == kDatabaseTab && FirmwareAtLeast170(*link_) &&
+      DatabaseTab->DatabasePageUnlocked()) {
     PlaceRowButton(*MSFlexGrid1, *Command4, kSerialNumberColumn);
   } else {
     Command4->hide();
@@ -213,7 +213,7 @@ void Form1::TellAboutDeniedReaders() {
 
 void Form1::closeEvent(QCloseEvent* event) {
   bool editing = false;
-  for (EditorBox* editor : {SpecialTab->Text4, Text8}) {
+  for (EditorBox* editor : {DatabaseTab->Text4, Text8}) {
     if (editor->IsEditing()) {
       editor->CancelEdit();
       editing = true;

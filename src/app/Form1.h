@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "DatabasePageTab.h"
 #include "EditorBox.h"
 #include "FirmwareUpdateTab.h"
 #include "FlexGrid.h"
@@ -19,7 +20,6 @@
 #include "ReaderSettingsTab.h"
 #include "ServiceDatabase.h"
 #include "SettingsFilesTab.h"
-#include "SpecialSettingsTab.h"
 #include "StatusPanels.h"
 #include "WaitClock.h"
 
@@ -52,7 +52,7 @@ class Form1 : public QWidget, private DiscoveryView {
   QMenu* Transaction;
   ReaderSettingsTab* SettingsTab;
   SettingsFilesTab* FilesTab;
-  SpecialSettingsTab* SpecialTab;
+  DatabasePageTab* DatabaseTab;
   FirmwareUpdateTab* UpdateTab;
 
   ReaderLink& Link() { return *link_; }

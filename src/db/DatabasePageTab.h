@@ -7,9 +7,9 @@
 namespace kx12r {
 
 // Tab 2, "Специальные настройки": the service database's editors behind a user's password.
-class SpecialSettingsTab : public QWidget {
+class DatabasePageTab : public QWidget {
  public:
-  explicit SpecialSettingsTab(QWidget* parent = nullptr)
+  explicit DatabasePageTab(QWidget* parent = nullptr)
       : QWidget(parent), Text4(new EditorBox(this)) {
     Text4->hide();
   }
