@@ -121,18 +121,11 @@ void Form1::Start() {
   SSTab1->addTab(DatabaseTab, QStringLiteral("Специальные настройки"));
   SSTab1->addTab(UpdateTab, QStringLiteral("Обновление ПО"));
 
-  if (hid_.Connect()) {
-    if (link_->DiscoverReaders(false)) {
-      status_->SetStatus(
-          StatusIcon::kNone,
-          QStringLiteral("Подключенных устройств: ") + QString::number(link_->CountListedReaders()),
-          1);
-    } else {
-      MSFlexGrid1->setEnabled(false);
-      SettingsTab->MSFlexGrid2->setEnabled(false);
-      SSTab1->setTabEnabled(kFilesTab, false);
-      status_->SetStatus(StatusIcon::kStop, QStringLiteral("Нет подключенных устройств"), 1);
-    }
+  // A rebuilt list has shown its reader count already.
+  if (hid_.Connect() && !link_->DiscoverReaders(false)) {
+    MSFlexGrid1->setEnabled(false);
+    ShowReadersPresent(false);
+    link_->ShowReaderCount();
   }
 
   Command3->setToolTip(QStringLiteral("Вызвать светозвуковую индикацию считывателя"));
@@ -200,8 +193,9 @@ void Form1::TellAboutDeniedReaders() {
     }
     const QString product = MSFlexGrid1->TextMatrix(row, kColProductId);
     const QString serial = MSFlexGrid1->TextMatrix(row, kColSerialNumber);
-    if (denied_readers_told_.contains(product + "/" + serial)) continue;
-    denied_readers_told_.insert(product + "/" + serial);
+    const QString reader = product + "/" + serial;
+    if (denied_readers_told_.contains(reader)) continue;
+    denied_readers_told_.insert(reader);
     ShowMessage(QStringLiteral("Считыватель ") + Quoted("KX12R") + QStringLiteral(" (Product ID ") +
                     Quoted(product) + QStringLiteral(", S/N ") + Quoted(serial) +
                     QStringLiteral(") подключен, но система не разрешает программе доступ к нему. "

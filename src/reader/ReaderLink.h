@@ -96,6 +96,8 @@ class ReaderLink : public QObject {
   void SelectReader();
   // The discovery timer's tick: a rebuilt list selects a reader again.
   void Timer1Tick();
+  // Status panel 1: how many readers are listed, or that none is.
+  void ShowReaderCount();
 
  signals:
   // A reader was selected, or the list was rebuilt: the open screen reloads from here.
@@ -106,7 +108,6 @@ class ReaderLink : public QObject {
  private:
   void OnDeviceListSelChange();
   void FillDeviceRow(int row, int handle, int& readers, int& last_reader_row);
-  void ShowReaderCount();
 
   HidLibrary& hid_;
   FlexGrid& device_table_;
