@@ -5,7 +5,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="$ROOT/build"
 PACKAGES=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev libqt6sql6-sqlite libqt6svg6 sqlite3 fonts-dejavu-core
+  qt6-base-dev qt6-translations-l10n libqt6sql6-sqlite libqt6svg6 sqlite3 libsqlite3-dev
+  fonts-dejavu-core
   libhidapi-dev libgtest-dev libgmock-dev
 )
 

@@ -22,6 +22,8 @@ constexpr QRect kProgressPlace = TwipsRect(7080, 6650, 3700, 160);
 constexpr int kIndicationColumn = kColVendorId;
 constexpr int kSerialNumberColumn = kColSerialNumber;
 enum Tab { kSettingsTab = 0, kFilesTab = 1, kDatabaseTab = 2, kUpdateTab = 3 };
+// How long a reader may stay without access before the user is told: udev needs a moment.
+constexpr std::chrono::seconds kAccessSettlingTime{2};
 
 const QString kEndOfWork =
     QStringLiteral(" Дальнейшая работа в программе невозможна, она будет закрыта.");
@@ -133,6 +135,7 @@ void Form1::Start() {
 
   connect(link_.get(), &ReaderLink::ReaderSelected, this, &Form1::OnReaderSelected);
   connect(link_.get(), &ReaderLink::DevicesChanged, this, &Form1::TellAboutDeniedReaders);
+  connect(link_.get(), &ReaderLink::Ticked, this, &Form1::TellAboutDeniedReaders);
   connect(SSTab1, &QTabWidget::currentChanged, this, &Form1::OnTabChange);
   connect(MSFlexGrid1, &FlexGrid::Scroll, this, [this] {
     PlaceIndicationButton();
@@ -185,24 +188,33 @@ void Form1::PlaceSerialNumberButton() {
 
 // A reader the system does not let us open would otherwise just be missing from the list.
 void Form1::TellAboutDeniedReaders() {
+  const auto now = clock_.Now();
+  QHash<int, std::chrono::milliseconds> still_denied;
+  QStringList messages;
   for (int row = 1; row < MSFlexGrid1->Rows(); ++row) {
     const int handle = MSFlexGrid1->TextMatrix(row, kColHandle).toInt();
     if (!IsReaderIdentity(hid_.GetVendorID(handle), hid_.GetProductID(handle)) ||
         !hid_.IsAccessDenied(handle)) {
       continue;
     }
+    const auto since = denied_since_.value(handle, now);
+    still_denied.insert(handle, since);
+    if (now - since < kAccessSettlingTime) continue;
     const QString product = MSFlexGrid1->TextMatrix(row, kColProductId);
     const QString serial = MSFlexGrid1->TextMatrix(row, kColSerialNumber);
     const QString reader = product + "/" + serial;
     if (denied_readers_told_.contains(reader)) continue;
     denied_readers_told_.insert(reader);
-    ShowMessage(QStringLiteral("Считыватель ") + Quoted("KX12R") + QStringLiteral(" (Product ID ") +
-                    Quoted(product) + QStringLiteral(", S/N ") + Quoted(serial) +
+    messages << QStringLiteral("Считыватель ") + Quoted("KX12R") +
+                    QStringLiteral(" (Product ID ") + Quoted(product) + QStringLiteral(", S/N ") +
+                    Quoted(serial) +
                     QStringLiteral(") подключен, но система не разрешает программе доступ к нему. "
                                    "Установите правило udev 70-kx12r.rules из комплекта программы "
-                                   "(sudo cmake --install build) и переподключите считыватель."),
-                kInformationStyle, kMessageTitle);
+                                   "(sudo cmake --install build) и переподключите считыватель.");
   }
+  denied_since_ = std::move(still_denied);
+  // The boxes come last: the list may be rebuilt while one is open.
+  for (const QString& message : messages) ShowMessage(message, kInformationStyle, kMessageTitle);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -219,7 +231,7 @@ void Form1::closeEvent(QCloseEvent* event) {
                   kYesNoQuestion, kMessageTitle) != kAnswerYes) {
     return event->ignore();
   }
-  link_->Timer1().stop();
+  link_->Shutdown();
   database_.Close();
   hid_.Disconnect();
   event->accept();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCloseEvent>
+#include <QHash>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -90,6 +91,9 @@ class Form1 : public QWidget, private DiscoveryView {
   ServiceDatabase database_;
   std::unique_ptr<StatusPanels> status_;
   std::unique_ptr<ReaderLink> link_;
+  // When each reader without access was first seen so; udev grants access a moment after a
+  // reader appears, so only a refusal that lasts is told.
+  QHash<int, std::chrono::milliseconds> denied_since_;
   QSet<QString> denied_readers_told_;
 };
 

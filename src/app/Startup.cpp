@@ -5,6 +5,7 @@
 
 #include "Form1.h"
 #include "QtMessagePresenter.h"
+#include "RussianTranslation.h"
 #include "UserRights.h"
 
 namespace kx12r {
@@ -19,6 +20,7 @@ constexpr bool kCompiledRun = false;
 }  // namespace
 
 int RunConfigurator(HidLibrary& hid) {
+  InstallRussianTranslation();
   QtMessagePresenter presenter;
   SetMessagePresenter(&presenter);
   EventLoopClock clock;

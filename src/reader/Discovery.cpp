@@ -59,7 +59,7 @@ bool ReaderLink::DeviceListUnchanged() {
     const int handle = hid_.GetItem(i);
     bool listed = false;
     for (int row = 1; row <= count && !listed; ++row) {
-      listed = LeadingNumber(device_table_.TextMatrix(row, kColHandle)) == handle;
+      listed = LeadingInteger(device_table_.TextMatrix(row, kColHandle)) == handle;
     }
     if (!listed) return false;
   }
@@ -74,6 +74,8 @@ int ReaderLink::WaitForDevices() {
     if (!busy_pointer) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     busy_pointer = true;
     clock_.Pause(kDevicePoll);
+    // The window may have closed meanwhile: the library is disconnected then.
+    if (shut_down_) break;
     count = hid_.GetItemCount();
   }
   if (busy_pointer) QGuiApplication::restoreOverrideCursor();
@@ -93,22 +95,30 @@ bool ReaderLink::DiscoverReaders(bool force) {
   const auto idle = qScopeGuard([this] { discovery_busy_ = false; });
   if (!force && DeviceListUnchanged()) return false;
 
-  const int remembered = device_table_.HasDataRows() ? device_table_.Row() : 0;
+  // The selection follows the reader, not the row: a device plugged in above it shifts rows.
+  const int remembered_handle = SelectedReaderHandle();
   const int count = WaitForDevices();
+  if (shut_down_) return false;
   device_table_.SetRows(count + 1);
   if (count > 0) view_.ShowProgress(count);
   int readers = 0;
   int last_reader_row = 0;
   for (int i = 0; i < count; ++i) {
     FillDeviceRow(i + 1, hid_.GetItem(i), readers, last_reader_row);
+    // A message about a reader's reply lets the window close in the middle of the list.
+    if (shut_down_) return false;
     view_.SetProgress(i + 1);
   }
   view_.HideProgress();
 
-  // Keep the selected row while it still shows a reader; a hidden device is never selected.
-  const bool keep =
-      remembered > 0 && remembered <= count && device_table_.RowHeight(remembered) > 0;
-  const int chosen = keep ? remembered : last_reader_row;
+  // Keep the selected reader while it is still listed; a hidden device is never selected.
+  int chosen = last_reader_row;
+  for (int row = 1; row <= count && remembered_handle != 0; ++row) {
+    if (device_table_.RowHeight(row) > 0 &&
+        LeadingInteger(device_table_.TextMatrix(row, kColHandle)) == remembered_handle) {
+      chosen = row;
+    }
+  }
   if (readers == 0) {
     device_table_.SetColSel(0);
   } else {
@@ -138,7 +148,7 @@ void ReaderLink::FillDeviceRow(int row, int handle, int& readers, int& last_read
     if (!IsConfigurableFirmware(version)) {
       reader = true;  // listed, so the user learns why it cannot be configured
     } else {
-      variant = static_cast<int>(LeadingNumber(QueryReader(hid_, handle, command::kQueryVariant)));
+      variant = LeadingInteger(QueryReader(hid_, handle, command::kQueryVariant));
       reader = variant > 0;
     }
   }

@@ -1,9 +1,11 @@
 #include "HidapiLibrary.h"
 
 #include <hidapi.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,10 +29,47 @@ std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+// Where udev keeps its database of initialized devices, and its control socket.
+constexpr char kUdevData[] = "/run/udev/data";
+constexpr char kUdevControl[] = "/run/udev/control";
+
+// udev records a device it has finished with; where no udev runs, nobody changes the node.
+bool UdevInitialized(dev_t node) {
+  if (!std::filesystem::exists(kUdevControl)) return true;
+  const std::string record = std::string(kUdevData) + "/c" + std::to_string(major(node)) + ":" +
+                             std::to_string(minor(node));
+  return std::filesystem::exists(record);
+}
+
 }  // namespace
 
-HidapiLibrary::HidapiLibrary(std::string hidraw_sysfs_root)
-    : hidraw_sysfs_root_(std::move(hidraw_sysfs_root)) {}
+NodeState ProbeHidrawNode(const std::string& hidraw_sysfs_root, const std::string& path) {
+  NodeState state;
+  struct stat node {};
+  if (::stat(path.c_str(), &node) != 0) {
+    state.initialized = false;  // gone already, or not there yet
+    return state;
+  }
+  state.initialized = UdevInitialized(node.st_rdev);
+  state.accessible = ::access(path.c_str(), R_OK | W_OK) == 0;
+  // The HID device's sysfs name (0003:04D8:00DF.000A) counts up with every connection.
+  std::error_code error;
+  const auto device = std::filesystem::read_symlink(
+      std::filesystem::path(hidraw_sysfs_root) / std::filesystem::path(path).filename() / "device",
+      error);
+  state.connection = error ? std::to_string(node.st_ino) + "@" + std::to_string(node.st_ctime)
+                           : device.filename().string();
+  return state;
+}
+
+HidapiLibrary::HidapiLibrary(std::string hidraw_sysfs_root, NodeProbe probe)
+    : hidraw_sysfs_root_(std::move(hidraw_sysfs_root)), probe_(std::move(probe)) {
+  if (!probe_) {
+    probe_ = [root = hidraw_sysfs_root_](const std::string& path) {
+      return ProbeHidrawNode(root, path);
+    };
+  }
+}
 
 HidapiLibrary::~HidapiLibrary() { Disconnect(); }
 
@@ -39,19 +78,26 @@ bool HidapiLibrary::Connect() { return hid_init() == 0; }
 void HidapiLibrary::Disconnect() {
   for (auto& [handle, device] : devices_) Close(device);
   devices_.clear();
-  handle_by_path_.clear();
+  handle_by_key_.clear();
   items_.clear();
   hid_exit();
 }
 
 int HidapiLibrary::GetItemCount() {
   std::vector<int> items;
+  std::set<std::string> paths;
   std::set<std::string> present;
   hid_device_info* list = hid_enumerate(0, 0);
   for (const hid_device_info* info = list; info; info = info->next) {
     // A device with several top-level collections is listed once per collection.
-    if (!info->path || !present.insert(info->path).second) continue;
-    auto [it, is_new] = handle_by_path_.try_emplace(info->path, next_handle_);
+    if (!info->path || !paths.insert(info->path).second) continue;
+    const NodeState node = probe_(info->path);
+    // A node udev is still setting up is judged on a later enumeration.
+    if (!node.initialized) continue;
+    const std::string key =
+        std::string(info->path) + '\n' + node.connection + '\n' + (node.accessible ? "1" : "0");
+    present.insert(key);
+    auto [it, is_new] = handle_by_key_.try_emplace(key, next_handle_);
     if (is_new) {
       Device& device = devices_[next_handle_++];
       device.path = info->path;
@@ -61,6 +107,7 @@ int HidapiLibrary::GetItemCount() {
       device.serial_number = Narrow(info->serial_number);
       device.product_name = Narrow(info->product_string);
       device.vendor_name = Narrow(info->manufacturer_string);
+      device.accessible = node.accessible;
     }
     items.push_back(it->second);
   }
@@ -68,14 +115,14 @@ int HidapiLibrary::GetItemCount() {
 
   // A device that went away loses its handle for good, so a new device on the same node never
   // passes for the old one.
-  for (auto it = handle_by_path_.begin(); it != handle_by_path_.end();) {
+  for (auto it = handle_by_key_.begin(); it != handle_by_key_.end();) {
     if (present.contains(it->first)) {
       ++it;
       continue;
     }
     Close(devices_[it->second]);
     devices_.erase(it->second);
-    it = handle_by_path_.erase(it);
+    it = handle_by_key_.erase(it);
   }
   items_ = std::move(items);
   return static_cast<int>(items_.size());
@@ -142,10 +189,7 @@ int HidapiLibrary::GetInputReportLength(int handle) {
 }
 
 hid_device_* HidapiLibrary::Open(Device& device) {
-  if (device.opened) return device.opened;
-  errno = 0;
-  device.opened = hid_open_path(device.path.c_str());
-  device.access_denied = !device.opened && (errno == EACCES || errno == EPERM);
+  if (!device.opened && device.accessible) device.opened = hid_open_path(device.path.c_str());
   return device.opened;
 }
 
@@ -188,10 +232,8 @@ bool HidapiLibrary::Read(int handle, std::span<std::uint8_t> report) {
 }
 
 bool HidapiLibrary::IsAccessDenied(int handle) {
-  Device* device = Find(handle);
-  if (!device) return false;
-  Open(*device);
-  return device->access_denied;
+  const Device* device = Find(handle);
+  return device && !device->accessible;
 }
 
 }  // namespace kx12r

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -12,11 +13,30 @@ struct hid_device_;
 
 namespace kx12r {
 
-// Real readers through hidapi on the hidraw backend.
+// What the system says of a hidraw node beyond what hidapi lists.
+struct NodeState {
+  // udev has finished with the node: until then its owner and mode are not final.
+  bool initialized = true;
+  // The user may read and write the node.
+  bool accessible = true;
+  // Differs for every connection of a device, even on the same node.
+  std::string connection;
+};
+
+// Looks at the node `path` (/dev/hidrawN), with the hidraw sysfs folder `hidraw_sysfs_root`.
+NodeState ProbeHidrawNode(const std::string& hidraw_sysfs_root, const std::string& path);
+
+// Real readers through hidapi on the hidraw backend. A device is a new handle for each
+// connection and each change of its access, so discovery sees the list change when a reader is
+// plugged in again or udev has just granted access to it.
 class HidapiLibrary : public HidLibrary {
  public:
-  // `hidraw_sysfs_root` is where the report descriptors of hidraw nodes are read from.
-  explicit HidapiLibrary(std::string hidraw_sysfs_root = "/sys/class/hidraw");
+  using NodeProbe = std::function<NodeState(const std::string& path)>;
+
+  // `hidraw_sysfs_root` is where the report descriptors of hidraw nodes are read from;
+  // `probe` looks at the nodes (ProbeHidrawNode unless given).
+  explicit HidapiLibrary(std::string hidraw_sysfs_root = "/sys/class/hidraw",
+                         NodeProbe probe = nullptr);
   ~HidapiLibrary() override;
   HidapiLibrary(const HidapiLibrary&) = delete;
   HidapiLibrary& operator=(const HidapiLibrary&) = delete;
@@ -47,7 +67,7 @@ class HidapiLibrary : public HidLibrary {
     std::string product_name;
     std::string vendor_name;
     hid_device_* opened = nullptr;
-    bool access_denied = false;
+    bool accessible = true;
     std::optional<ReportLayout> layout;
   };
 
@@ -58,8 +78,10 @@ class HidapiLibrary : public HidLibrary {
   void DiscardWaitingInput(Device& device);
 
   std::string hidraw_sysfs_root_;
+  NodeProbe probe_;
   std::map<int, Device> devices_;
-  std::map<std::string, int> handle_by_path_;
+  // Handles by node, connection and access.
+  std::map<std::string, int> handle_by_key_;
   std::vector<int> items_;
   int next_handle_ = 1;
 };

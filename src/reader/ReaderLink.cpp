@@ -32,42 +32,59 @@ bool ReaderLink::InitDeviceTable() {
                                "RepeatResolution", "Prefix", "Encoding", "Suffix", "Ending"});
 }
 
+bool ReaderLink::HasSelectedReader() const {
+  const int row = device_table_.Row();
+  return row >= device_table_.FixedRows() && row < device_table_.Rows() &&
+         device_table_.RowHeight(row) > 0;
+}
+
 int ReaderLink::SelectedReaderHandle() const {
-  if (CountListedReaders() == 0) return 0;
-  return static_cast<int>(LeadingNumber(device_table_.TextMatrix(device_table_.Row(), kColHandle)));
+  if (!HasSelectedReader()) return 0;
+  return LeadingInteger(device_table_.TextMatrix(device_table_.Row(), kColHandle));
 }
 
 QString ReaderLink::SelectedReaderField(int column) const {
-  if (!device_table_.HasDataRows()) return QString();
+  if (!HasSelectedReader()) return QString();
   return device_table_.TextMatrix(device_table_.Row(), column);
 }
 
 void ReaderLink::SetSelectedReaderField(int column, const QString& text) {
-  if (device_table_.HasDataRows()) device_table_.SetTextMatrix(device_table_.Row(), column, text);
+  if (HasSelectedReader()) device_table_.SetTextMatrix(device_table_.Row(), column, text);
+}
+
+void ReaderLink::Shutdown() {
+  shut_down_ = true;
+  timer_.stop();
+}
+
+void ReaderLink::RestartTimer() {
+  if (!shut_down_) timer_.start();
 }
 
 bool ReaderLink::WaitForIdle() {
   timer_.stop();
   const auto start = clock_.Now();
-  while (discovery_busy_) {
+  while (discovery_busy_ && !shut_down_) {
     clock_.Pause(kIdlePoll);
     if (clock_.Now() - start > kIdleLimit) return false;
   }
-  return true;
+  return !shut_down_;
 }
 
 bool ReaderLink::SendToSelectedReader(std::uint8_t code,
                                       const std::optional<ParameterList>& parameters) {
   if (!WaitForIdle()) return false;
   const bool sent = SendReaderCommand(hid_, SelectedReaderHandle(), code, parameters);
-  timer_.start();
+  RestartTimer();
   return sent;
 }
 
 void ReaderLink::Timer1Tick() {
   if (!WaitForIdle()) return;
-  if (DiscoverReaders(false)) SelectReader();
-  timer_.start();
+  if (DiscoverReaders(false) && !shut_down_) SelectReader();
+  if (shut_down_) return;
+  RestartTimer();
+  emit Ticked();
 }
 
 void ReaderLink::SelectReader() {

@@ -69,11 +69,19 @@ class ReaderLink : public QObject {
   // Sets up the device list's columns; false when that failed.
   bool InitDeviceTable();
 
-  // The handle in the selected row; 0 when no reader is listed.
+  // The selected reader is the current row of the device list when that row shows a reader;
+  // a hidden device is never the selected reader.
+  bool HasSelectedReader() const;
+  // The handle in the selected row; 0 without a selected reader.
   int SelectedReaderHandle() const;
-  // The text of a column in the selected row; empty without data rows.
+  // The text of a column in the selected row; empty without a selected reader.
   QString SelectedReaderField(int column) const;
   void SetSelectedReaderField(int column, const QString& text);
+
+  // The window is closing: every wait ends, the timer stays stopped and no device is asked
+  // anything more.
+  void Shutdown();
+  bool IsShutDown() const { return shut_down_; }
 
   // Stops the discovery timer and waits, at most 10 s, until no discovery runs.
   bool WaitForIdle();
@@ -102,12 +110,15 @@ class ReaderLink : public QObject {
  signals:
   // A reader was selected, or the list was rebuilt: the open screen reloads from here.
   void ReaderSelected();
+  // A discovery tick has run.
+  void Ticked();
   // Discovery rebuilt the device list.
   void DevicesChanged();
 
  private:
   void OnDeviceListSelChange();
   void FillDeviceRow(int row, int handle, int& readers, int& last_reader_row);
+  void RestartTimer();
 
   HidLibrary& hid_;
   FlexGrid& device_table_;
@@ -117,6 +128,7 @@ class ReaderLink : public QObject {
   QTimer timer_;
   bool discovery_busy_ = false;
   bool selecting_ = false;
+  bool shut_down_ = false;
 };
 
 // Four upper-case hexadecimal digits: "04D8" for 0x4D8.

@@ -38,8 +38,11 @@ std::optional<ReportLayout> ParseReportDescriptor(std::span<const std::uint8_t> 
   while (pos < descriptor.size()) {
     const std::uint8_t prefix = descriptor[pos];
     if (prefix == kLongItemPrefix) {
+      // A long item: prefix, data size, tag, then its data, all of which must be there.
       if (pos + 2 >= descriptor.size()) return std::nullopt;
-      pos += 3 + descriptor[pos + 1];
+      const std::size_t end = pos + 3 + descriptor[pos + 1];
+      if (end > descriptor.size()) return std::nullopt;
+      pos = end;
       continue;
     }
     const std::size_t size = (prefix & 3) == 3 ? 4 : (prefix & 3);

@@ -5,17 +5,27 @@
 #include <thread>
 
 namespace kx12r {
+namespace {
 
-SimulatedReader& SimulatedHidLibrary::Plug(SimulatedIdentity identity, ReaderSettings settings) {
+EventLoopClock real_clock;
+
+}  // namespace
+
+SimulatedHidLibrary::SimulatedHidLibrary() : clock_(&real_clock) {}
+
+SimulatedReader& SimulatedHidLibrary::Plug(SimulatedIdentity identity, ReaderSettings settings,
+                                           std::optional<std::size_t> position) {
   slots_.push_back({std::make_unique<SimulatedReader>(std::move(identity), std::move(settings))});
-  Attach(slots_.back());
+  Attach(slots_.back(), position);
   return *slots_.back().device;
 }
 
-void SimulatedHidLibrary::Attach(Slot& slot) {
+void SimulatedHidLibrary::Attach(Slot& slot, std::optional<std::size_t> position) {
   slot.handle = next_handle_++;
   slot.absent_for = 0;
-  order_.push_back(slot.handle);
+  slot.denied_when_listed = slot.device->AccessDenied();
+  const std::size_t at = std::min(position.value_or(order_.size()), order_.size());
+  order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(at), slot.handle);
 }
 
 SimulatedHidLibrary::Slot& SimulatedHidLibrary::SlotOf(const SimulatedReader& device) {
@@ -64,6 +74,7 @@ const SimulatedIdentity* SimulatedHidLibrary::IdentityOf(int handle) {
 }
 
 int SimulatedHidLibrary::GetItemCount() {
+  if (!connected_) ++enumerations_while_disconnected_;
   // A reader that took a new serial number restarts: it misses one enumeration.
   for (Slot& slot : slots_) {
     if (slot.absent_for > 0 && --slot.absent_for == 0) Attach(slot);
@@ -74,11 +85,19 @@ int SimulatedHidLibrary::GetItemCount() {
       slot.absent_for = 1;
     }
   }
-  return static_cast<int>(order_.size());
+  // A device whose access changed is a new device in the same place of the list.
+  for (Slot& slot : slots_) {
+    if (slot.handle == 0 || slot.denied_when_listed == slot.device->AccessDenied()) continue;
+    const auto at = std::ranges::find(order_, slot.handle) - order_.begin();
+    order_.erase(order_.begin() + at);
+    Attach(slot, static_cast<std::size_t>(at));
+  }
+  listed_ = order_;
+  return static_cast<int>(listed_.size());
 }
 
 int SimulatedHidLibrary::GetItem(int index) {
-  return index >= 0 && index < static_cast<int>(order_.size()) ? order_[index] : 0;
+  return index >= 0 && index < static_cast<int>(listed_.size()) ? listed_[index] : 0;
 }
 
 std::uint16_t SimulatedHidLibrary::GetVendorID(int handle) {
@@ -141,7 +160,17 @@ bool SimulatedHidLibrary::Read(int handle, std::span<std::uint8_t> report) {
   Slot* slot = Find(handle);
   if (!slot) return false;
   Delay();
-  return slot->device->Send(report);
+  switch (slot->device->Send(report)) {
+    case ReadOutcome::kReply:
+      clock_->Sleep(slot->device->AnswerDelay());
+      return true;
+    case ReadOutcome::kSilent:
+      clock_->Sleep(kReadTimeout);
+      return false;
+    case ReadOutcome::kError:
+    default:
+      return false;
+  }
 }
 
 bool SimulatedHidLibrary::IsAccessDenied(int handle) {

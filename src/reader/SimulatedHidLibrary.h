@@ -2,19 +2,27 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "HidLibrary.h"
 #include "SimulatedReader.h"
+#include "WaitClock.h"
 
 namespace kx12r {
 
 // Simulated HID devices for tests and the demo program. Devices are listed in the order they
-// were plugged in; a device plugged back gets a new handle, as a real one would.
+// were plugged in, or where they were put; a device plugged back, or one whose access changed,
+// gets a new handle, as a real one would. GetItem indexes the enumeration taken by the last
+// GetItemCount.
 class SimulatedHidLibrary : public HidLibrary {
  public:
-  // Adds a device as if it were plugged in. The library owns it for its whole life.
-  SimulatedReader& Plug(SimulatedIdentity identity, ReaderSettings settings = {});
+  SimulatedHidLibrary();
+
+  // Adds a device as if it were plugged in, last in the enumeration or at `position` (a new
+  // hidraw node can sort before the present ones). The library owns it for its whole life.
+  SimulatedReader& Plug(SimulatedIdentity identity, ReaderSettings settings = {},
+                        std::optional<std::size_t> position = std::nullopt);
   void Unplug(SimulatedReader& device);
   void PlugBack(SimulatedReader& device);
   // The handle a plugged device has now; 0 while it is unplugged.
@@ -22,11 +30,15 @@ class SimulatedHidLibrary : public HidLibrary {
   SimulatedReader* DeviceAt(int handle);
 
   void SetConnectResult(bool result) { connect_result_ = result; }
+  // The time a read without an answer waits for it; a real sleeping clock unless set.
+  void SetClock(WaitClock& clock) { clock_ = &clock; }
   // Time each report takes on the bus: a full-speed USB device moves at most one report per
   // 1 ms frame, so each report waits for the next frame of its own.
   void SetReportLatency(std::chrono::microseconds latency) { report_latency_ = latency; }
 
   bool IsConnected() const { return connected_; }
+  // How often the devices were enumerated while the library was disconnected.
+  int EnumerationsWhileDisconnected() const { return enumerations_while_disconnected_; }
 
   bool Connect() override { return connected_ = connect_result_; }
   void Disconnect() override { connected_ = false; }
@@ -49,22 +61,26 @@ class SimulatedHidLibrary : public HidLibrary {
     std::unique_ptr<SimulatedReader> device;
     int handle = 0;      // 0 while unplugged
     int absent_for = 0;  // enumerations left before a restarting device is back
+    bool denied_when_listed = false;
   };
 
   Slot* Find(int handle);
   const SimulatedIdentity* IdentityOf(int handle);
   Slot& SlotOf(const SimulatedReader& device);
-  void Attach(Slot& slot);
+  void Attach(Slot& slot, std::optional<std::size_t> position = std::nullopt);
   void Delay();
 
   std::vector<Slot> slots_;
-  std::vector<int> order_;  // handles of plugged devices in enumeration order
+  std::vector<int> order_;   // handles of plugged devices in enumeration order
+  std::vector<int> listed_;  // the enumeration taken by the last GetItemCount
+  WaitClock* clock_;
   std::chrono::microseconds report_latency_{0};
   std::chrono::steady_clock::time_point bus_epoch_ = std::chrono::steady_clock::now();
   long long last_frame_ = 0;
   int next_handle_ = 1;
   bool connect_result_ = true;
   bool connected_ = false;
+  int enumerations_while_disconnected_ = 0;
 };
 
 }  // namespace kx12r

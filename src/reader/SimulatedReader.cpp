@@ -1,7 +1,6 @@
 #include "SimulatedReader.h"
 
 #include <algorithm>
-#include <thread>
 #include <utility>
 
 #include "ReaderIdentity.h"
@@ -59,26 +58,32 @@ void SimulatedReader::PowerOff() {
   restart_pending_ = false;
 }
 
+void SimulatedReader::Record(LoggedReport::Direction direction,
+                             std::span<const std::uint8_t> bytes) {
+  if (log_.size() == kLogLimit) log_.pop_front();
+  log_.push_back({direction, {bytes.begin(), bytes.end()}});
+}
+
 bool SimulatedReader::Receive(std::span<const std::uint8_t> report) {
   if (std::exchange(fail_next_write_, false) || access_denied_) return false;
-  log_.push_back({LoggedReport::Direction::kToDevice, {report.begin(), report.end()}});
+  Record(LoggedReport::Direction::kToDevice, report);
   if (SpeaksReaderProtocol() && answering_ && report.size() >= 2) {
     replies_.push_back(Answer(report));
   }
   return true;
 }
 
-bool SimulatedReader::Send(std::span<std::uint8_t> report) {
-  if (std::exchange(fail_next_read_, false) || access_denied_ || replies_.empty()) return false;
-  if (answer_delay_ >= kReadTimeout) return false;  // the reply comes after the read gave up
-  std::this_thread::sleep_for(answer_delay_);
+ReadOutcome SimulatedReader::Send(std::span<std::uint8_t> report) {
+  if (std::exchange(fail_next_read_, false) || access_denied_) return ReadOutcome::kError;
+  // A reply later than the read timeout is missed by the read and left waiting.
+  if (replies_.empty() || answer_delay_ >= kReadTimeout) return ReadOutcome::kSilent;
   const std::vector<std::uint8_t> reply = std::move(replies_.front());
   replies_.pop_front();
   const std::size_t n = std::min(reply.size(), report.size());
   std::copy_n(reply.begin(), n, report.begin());
   std::fill(report.begin() + n, report.end(), 0);
-  log_.push_back({LoggedReport::Direction::kFromDevice, reply});
-  return true;
+  Record(LoggedReport::Direction::kFromDevice, reply);
+  return ReadOutcome::kReply;
 }
 
 std::vector<std::uint8_t> SimulatedReader::Answer(std::span<const std::uint8_t> report) {
@@ -107,6 +112,9 @@ std::vector<std::uint8_t> SimulatedReader::Answer(std::span<const std::uint8_t> 
 }
 
 std::string SimulatedReader::QueryText(std::uint8_t code) const {
+  if (const auto overridden = reply_overrides_.find(code); overridden != reply_overrides_.end()) {
+    return overridden->second;
+  }
   switch (code) {
     case 'v':
       return std::to_string(settings_.variant);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <set>
 #include <span>
 #include <string>
@@ -35,6 +36,9 @@ struct ReaderSettings {
   bool stand_alone = false;
   bool repeat = false;
 };
+
+// What a read finds at the device.
+enum class ReadOutcome { kReply, kError, kSilent };
 
 struct LoggedReport {
   enum class Direction { kToDevice, kFromDevice };
@@ -73,10 +77,17 @@ class SimulatedReader {
   // A reply later than the read timeout is missed by the read and left waiting.
   void SetAnswerDelay(std::chrono::milliseconds delay) { answer_delay_ = delay; }
   void SetAccessDenied(bool denied) { access_denied_ = denied; }
+  // Answers the query `code` with `text` instead of the setting it asks for.
+  void OverrideReply(char code, std::string text) {
+    reply_overrides_[static_cast<std::uint8_t>(code)] = std::move(text);
+  }
   bool AccessDenied() const { return access_denied_; }
 
-  // Every report the device received and sent, in order.
-  const std::vector<LoggedReport>& Log() const { return log_; }
+  std::chrono::milliseconds AnswerDelay() const { return answer_delay_; }
+
+  // The reports the device received and sent, in order: the latest kLogLimit of them.
+  static constexpr std::size_t kLogLimit = 4096;
+  const std::deque<LoggedReport>& Log() const { return log_; }
   std::vector<std::vector<std::uint8_t>> ReceivedReports() const;
   void ClearLog() { log_.clear(); }
 
@@ -84,11 +95,12 @@ class SimulatedReader {
   friend class SimulatedHidLibrary;
 
   bool Receive(std::span<const std::uint8_t> report);
-  bool Send(std::span<std::uint8_t> report);
+  ReadOutcome Send(std::span<std::uint8_t> report);
   void DropWaitingReplies() { replies_.clear(); }
   // What a device keeps when it is unplugged: its identity and settings only.
   void PowerOff();
 
+  void Record(LoggedReport::Direction direction, std::span<const std::uint8_t> bytes);
   std::vector<std::uint8_t> Answer(std::span<const std::uint8_t> report);
   std::string QueryText(std::uint8_t code) const;
   std::vector<std::size_t> Apply(std::uint8_t code, std::span<const std::uint8_t> report);
@@ -97,8 +109,9 @@ class SimulatedReader {
   SimulatedIdentity identity_;
   ReaderSettings settings_;
   std::deque<std::vector<std::uint8_t>> replies_;
-  std::vector<LoggedReport> log_;
+  std::deque<LoggedReport> log_;
   std::set<std::uint8_t> refused_codes_;
+  std::map<std::uint8_t, std::string> reply_overrides_;
   std::chrono::milliseconds answer_delay_{0};
   bool fail_next_write_ = false;
   bool fail_next_read_ = false;

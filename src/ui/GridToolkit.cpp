@@ -52,9 +52,9 @@ std::optional<QString> EditInPlace(EditorBox& editor, const QRect& where, const 
   });
   wait.exec();
   const QString text = editor.text().remove(QStringLiteral("\r\n"));
-  const bool kept = editor.isEnabled();
-  editor.hide();
-  if (kept) return text;
+  // The box stays in view while the user is asked about the value it shows.
+  const auto hide = qScopeGuard([&] { editor.hide(); });
+  if (editor.isEnabled()) return text;
   if (text == original) return std::nullopt;
   const QString question = QStringLiteral("Значение было изменено. ") + Quoted("Да") +
                            QStringLiteral(" - сохранить, ") + Quoted("Нет") +

@@ -1,6 +1,9 @@
 #include "NumericText.h"
 
 #include <QString>
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace kx12r {
 
@@ -18,6 +21,13 @@ double LeadingNumber(QStringView text) {
   bool ok = false;
   const double value = text.mid(start, pos - start).toString().toDouble(&ok);
   return ok ? value : 0.0;
+}
+
+int ClampedInt(double value) {
+  if (std::isnan(value)) return 0;
+  constexpr double kLowest = std::numeric_limits<int>::min();
+  constexpr double kHighest = std::numeric_limits<int>::max();
+  return static_cast<int>(std::clamp(std::nearbyint(value), kLowest, kHighest));
 }
 
 }  // namespace kx12r

@@ -1,5 +1,6 @@
 #include "QtMessagePresenter.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace kx12r {
@@ -38,6 +39,18 @@ QMessageBox::Icon Icon(int box_style) {
   }
 }
 
+struct ButtonName {
+  QMessageBox::StandardButton button;
+  const char* text;
+};
+
+constexpr ButtonName kButtonNames[] = {
+    {QMessageBox::Ok, "ОК"},           {QMessageBox::Cancel, "Отмена"},
+    {QMessageBox::Yes, "Да"},          {QMessageBox::No, "Нет"},
+    {QMessageBox::Abort, "Прервать"},  {QMessageBox::Retry, "Повторить"},
+    {QMessageBox::Ignore, "Пропустить"},
+};
+
 MessageButton ToMessageButton(int pressed) {
   switch (pressed) {
     case QMessageBox::Ok:
@@ -61,10 +74,21 @@ MessageButton ToMessageButton(int pressed) {
 
 }  // namespace
 
+std::unique_ptr<QMessageBox> BuildMessageBox(const QString& text, int box_style,
+                                             const QString& title, QWidget* parent) {
+  auto box =
+      std::make_unique<QMessageBox>(Icon(box_style), title, text, Buttons(box_style), parent);
+  for (const ButtonName& name : kButtonNames) {
+    if (QAbstractButton* button = box->button(name.button)) {
+      button->setText(QString::fromUtf8(name.text));
+    }
+  }
+  return box;
+}
+
 MessageButton QtMessagePresenter::Present(const QString& text, int box_style,
                                           const QString& title) {
-  QMessageBox box(Icon(box_style), title, text, Buttons(box_style), parent_);
-  return ToMessageButton(box.exec());
+  return ToMessageButton(BuildMessageBox(text, box_style, title, parent_)->exec());
 }
 
 }  // namespace kx12r

@@ -1,11 +1,18 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
+#include <memory>
 
 #include "MessageBox.h"
 
 namespace kx12r {
+
+// The box for a message: icon and buttons by the box style, the buttons named in Russian
+// whatever the session's language.
+std::unique_ptr<QMessageBox> BuildMessageBox(const QString& text, int box_style,
+                                             const QString& title, QWidget* parent);
 
 // Messages as modal QMessageBox dialogs over the main window.
 class QtMessagePresenter : public MessagePresenter {

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
+#include <thread>
 
 namespace kx12r {
 
@@ -14,9 +15,17 @@ std::chrono::milliseconds EventLoopClock::Now() {
 void EventLoopClock::Pause(std::chrono::milliseconds duration) {
   QCoreApplication::processEvents();
   if (duration.count() <= 0) return;
+  // The timer lives only as long as the pause, so an early return leaves none behind.
   QEventLoop loop;
-  QTimer::singleShot(duration, &loop, &QEventLoop::quit);
+  QTimer timer;
+  timer.setSingleShot(true);
+  QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+  timer.start(duration);
   loop.exec();
+}
+
+void EventLoopClock::Sleep(std::chrono::milliseconds duration) {
+  std::this_thread::sleep_for(duration);
 }
 
 }  // namespace kx12r

@@ -16,10 +16,13 @@
 namespace kx12r {
 namespace {
 
+using namespace std::chrono_literals;
+
 class Form1Test : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(QFile::copy(KX12R_BUILT_DATABASE, GetDatabasePath(folder_.path())));
+    hid_.SetClock(clock_);
   }
 
   std::unique_ptr<Form1> Load() {
@@ -164,17 +167,76 @@ TEST_F(Form1Test, ADevelopmentBuildClosesWithoutAsking) {
   EXPECT_TRUE(presenter_.shown.empty());
 }
 
-TEST_F(Form1Test, AReaderWithoutAccessIsExplainedOncePerRun) {
-  auto& reader = hid_.Plug({.product_id = 0x00DF, .version = 0x0184, .serial_number = "00777"});
-  reader.SetAccessDenied(true);
+TEST_F(Form1Test, AReaderWithoutAccessIsExplainedOnlyWhenTheRefusalLasts) {
+  auto& granted = hid_.Plug({.product_id = 0x00DF, .version = 0x0184, .serial_number = "00777"});
+  granted.SetAccessDenied(true);  // root's for the moment udev takes to hand it over
   auto form = Load();
+  form->Link().Timer1Tick();
+  EXPECT_TRUE(presenter_.shown.empty());
+  clock_.Pause(1000ms);
+  granted.SetAccessDenied(false);
+  form->Link().Timer1Tick();
+  EXPECT_EQ(ShownRows(*form->MSFlexGrid1), std::vector<int>{1}) << "listed once access came";
+  EXPECT_TRUE(form->SettingsTab->MSFlexGrid2->isEnabled());
+
+  auto& refused = hid_.Plug({.product_id = 0x00DF, .version = 0x0184, .serial_number = "00888"});
+  refused.SetAccessDenied(true);
+  form->Link().Timer1Tick();
+  clock_.Pause(1500ms);
+  form->Link().Timer1Tick();
+  EXPECT_TRUE(presenter_.shown.empty());
+  clock_.Pause(500ms);
+  form->Link().Timer1Tick();
   ASSERT_EQ(presenter_.shown.size(), 1u);
-  EXPECT_TRUE(presenter_.shown[0].text.contains("S/N «00777»"));
+  EXPECT_TRUE(presenter_.shown[0].text.contains("S/N «00888»"));
   EXPECT_TRUE(presenter_.shown[0].text.contains("70-kx12r.rules"));
-  hid_.Unplug(reader);
-  hid_.PlugBack(reader);
+
+  hid_.Unplug(refused);  // told once per run
+  hid_.PlugBack(refused);
+  form->Link().Timer1Tick();
+  clock_.Pause(3000ms);
   form->Link().Timer1Tick();
   EXPECT_EQ(presenter_.shown.size(), 1u);
+}
+
+TEST_F(Form1Test, WithoutAReaderNothingCanBeEditedWhateverElseIsPlugged) {
+  // A keyboard whose release number reads as firmware 64.00.
+  hid_.Plug({.vendor_id = 0x046D, .product_id = 0xC31C, .version = 0x6400});
+  auto form = Load();
+  EXPECT_FALSE(form->SettingsTab->MSFlexGrid2->isEnabled());
+  EXPECT_FALSE(form->Command3->isVisible());
+  EXPECT_EQ(form->SettingsTab->Label1->text(), "");
+
+  // The demo readers, all unplugged again.
+  hid_.Unplug(*hid_.DeviceAt(hid_.GetItem(0)));
+  PlugDemoReaders(hid_);
+  form->Link().Timer1Tick();
+  ASSERT_EQ(form->Status().Text(1), "Подключенных устройств: 3");
+  for (int handle : {hid_.GetItem(0), hid_.GetItem(1), hid_.GetItem(2)}) {
+    hid_.Unplug(*hid_.DeviceAt(handle));
+  }
+  form->Link().Timer1Tick();
+  EXPECT_EQ(form->Status().Text(1), "Нет подключенных устройств");
+  EXPECT_FALSE(form->SettingsTab->MSFlexGrid2->isEnabled());
+  EXPECT_FALSE(form->Command3->isVisible());
+  EXPECT_EQ(form->Link().SelectedReaderHandle(), 0);
+}
+
+TEST_F(Form1Test, ClosingDuringTheWaitForDevicesEndsEveryWaitAtOnce) {
+  EventLoopClock real_clock;
+  auto& reader = hid_.Plug({.product_id = 0x00DF, .version = 0x0184, .serial_number = "00417"});
+  auto form = Form1::Load(hid_, real_clock, environment_);
+  ASSERT_TRUE(form);
+  form->show();
+  hid_.Unplug(reader);  // the last device: discovery waits up to 30 s for one to come back
+  QTimer::singleShot(100, form.get(), [&] { form->close(); });
+  const auto start = std::chrono::steady_clock::now();
+  form->Link().Timer1Tick();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_FALSE(hid_.IsConnected());
+  EXPECT_EQ(hid_.EnumerationsWhileDisconnected(), 0);
+  EXPECT_FALSE(form->Link().Timer1().isActive()) << "no tick after the window closed";
 }
 
 TEST_F(Form1Test, TabsRouteTheSelection) {

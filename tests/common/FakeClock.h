@@ -17,7 +17,12 @@ class FakeClock : public WaitClock {
     ++pauses;
     if (on_pause) on_pause(now_);
   }
+  void Sleep(std::chrono::milliseconds duration) override {
+    now_ += duration;
+    slept += duration;
+  }
 
+  std::chrono::milliseconds slept{0};
   int pauses = 0;
   std::function<void(std::chrono::milliseconds now)> on_pause;
 

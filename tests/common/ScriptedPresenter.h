@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "MessageBox.h"
@@ -23,6 +24,7 @@ class ScriptedPresenter : public MessagePresenter {
   void Answer(MessageButton button) { answers_.push_back(button); }
   MessageButton Present(const QString& text, int box_style, const QString& title) override {
     shown.push_back({text, box_style, title});
+    if (on_present) on_present(shown.back());
     if (answers_.empty()) return (box_style & 0x0F) >= 3 ? MessageButton::kYes : MessageButton::kOk;
     const MessageButton button = answers_.front();
     answers_.pop_front();
@@ -30,6 +32,8 @@ class ScriptedPresenter : public MessagePresenter {
   }
 
   std::vector<ShownMessage> shown;
+  // Runs while a box is up, to look at the window as the user sees it then.
+  std::function<void(const ShownMessage&)> on_present;
 
  private:
   std::deque<MessageButton> answers_;

@@ -118,6 +118,55 @@ TEST_F(DiscoveryTest, SelectionStaysOnAReaderThatIsStillListed) {
   EXPECT_EQ(table_->Row(), 3);
 }
 
+TEST_F(DiscoveryTest, SelectionFollowsTheReaderWhenADeviceIsListedAboveIt) {
+  PlugReader();
+  auto& second = PlugReader();
+  link_->DiscoverReaders(true);
+  table_->SetRow(2);
+  const int chosen = link_->SelectedReaderHandle();
+  ASSERT_EQ(chosen, hid_.HandleOf(second));
+
+  // A new hidraw node sorts before the present ones: every row shifts down by one.
+  hid_.Plug({.vendor_id = 0x046D, .product_id = 0xC31C}, {}, 0);
+  link_->Timer1Tick();
+  EXPECT_EQ(table_->Row(), 3);
+  EXPECT_EQ(link_->SelectedReaderHandle(), chosen);
+
+  // The selected reader gone: the last reader row, never a shifted neighbour silently.
+  hid_.Unplug(second);
+  hid_.Plug({.vendor_id = 0x046D, .product_id = 0xC31D}, {}, 0);
+  link_->Timer1Tick();
+  EXPECT_EQ(link_->SelectedReaderHandle(), hid_.GetItem(2));
+}
+
+TEST_F(DiscoveryTest, AHiddenCurrentRowIsNoSelectedReader) {
+  PlugKeyboard();
+  link_->DiscoverReaders(true);
+  ASSERT_EQ(table_->Rows(), 2);
+  table_->SetRow(1);
+  EXPECT_FALSE(link_->HasSelectedReader());
+  EXPECT_EQ(link_->SelectedReaderHandle(), 0);
+  EXPECT_EQ(link_->SelectedReaderField(kColVersion), "");
+  link_->SetSelectedReaderField(kColCodeMethod, "8");
+  EXPECT_EQ(table_->TextMatrix(1, kColCodeMethod), "0") << "a hidden device is never written";
+}
+
+TEST_F(DiscoveryTest, AVariantReplyOfAnyLengthIsHeldWithoutOverflow) {
+  PlugReader().OverrideReply('v', "12345678901");
+  PlugReader().OverrideReply('v', "-99999999999999999999");
+  link_->DiscoverReaders(true);
+  EXPECT_EQ(ShownRows(), std::vector<int>{1});
+  EXPECT_EQ(table_->TextMatrix(1, kColCodeMethod), "2147483647");
+  EXPECT_EQ(table_->TextMatrix(2, kColCodeMethod), "-2147483648");
+}
+
+TEST_F(DiscoveryTest, ASilentReaderCostsTheReadTimeoutPerQuery) {
+  PlugReader().SetAnswering(false);
+  link_->DiscoverReaders(true);
+  EXPECT_EQ(clock_.slept, kReadTimeout) << "only v is asked of a reader that gives no variant";
+  EXPECT_TRUE(ShownRows().empty());
+}
+
 TEST_F(DiscoveryTest, ADeviceComingBackWithinTheWaitIsListed) {
   auto& reader = PlugReader();
   link_->DiscoverReaders(true);

@@ -42,6 +42,14 @@ Device& Add(std::string path) {
 
 int LastReadTimeout() { return last_read_timeout; }
 
+kx12r::NodeState Probe(const std::string& path) {
+  const Device* device = Present(path);
+  if (!device) return {.initialized = false};
+  return {.initialized = device->initialized,
+          .accessible = !device->permission_denied,
+          .connection = device->connection};
+}
+
 void Reset() {
   devices.clear();
   last_read_timeout = -2;

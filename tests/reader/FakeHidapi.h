@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "HidapiLibrary.h"
+
 // A stand-in for the hidapi C functions, so HidapiLibrary runs without hardware.
 namespace fake_hidapi {
 
@@ -19,7 +21,9 @@ struct Device {
   int collections = 1;   // hidapi lists a device once per top-level collection
   bool present = true;   // listed by hid_enumerate
   bool openable = true;  // false: gone by the time it is opened
-  bool permission_denied = false;
+  bool permission_denied = false;  // the user may not open the node
+  bool initialized = true;         // udev has finished with the node
+  std::string connection = "0003:04D8:0002.0001";
   std::deque<std::vector<std::uint8_t>> input;  // reports as hidraw delivers them
   std::vector<std::vector<std::uint8_t>> written;
   int opened = 0;
@@ -29,6 +33,8 @@ struct Device {
 std::deque<Device>& Devices();  // a deque, so references stay valid as devices are added
 Device& Add(std::string path);
 int LastReadTimeout();
+// What the system would say of the node of a listed device.
+kx12r::NodeState Probe(const std::string& path);
 void Reset();
 
 }  // namespace fake_hidapi

@@ -42,7 +42,7 @@ class HidapiLibraryTest : public ::testing::Test {
   fake_hidapi::Device& Device(int i) { return fake_hidapi::Devices()[i]; }
 
   QTemporaryDir sysfs_;
-  HidapiLibrary library_{sysfs_.path().toStdString()};
+  HidapiLibrary library_{sysfs_.path().toStdString(), fake_hidapi::Probe};
 };
 
 TEST_F(HidapiLibraryTest, HandlesStayWhileConnectedAndAreNeverReused) {
@@ -162,6 +162,63 @@ TEST_F(HidapiLibraryTest, TellsADeniedDeviceFromAVanishedOne) {
   EXPECT_FALSE(library_.IsAccessDenied(library_.GetItem(1)));
   EXPECT_FALSE(library_.Write(library_.GetItem(1), Bytes{0, 'v'}));
   EXPECT_EQ(library_.GetVendorID(library_.GetItem(0)), 0x04D8) << "a denied device stays listed";
+  EXPECT_EQ(Device(0).opened, 0) << "a node without access is not even tried";
+}
+
+TEST_F(HidapiLibraryTest, AccessGrantedByUdevAfterThePlugIsANewDevice) {
+  auto& device = AddDevice("hidraw0", &kPlainDescriptor);
+  device.initialized = false;  // udev has not finished: not judged yet
+  EXPECT_EQ(library_.GetItemCount(), 0);
+
+  device.initialized = true;
+  device.permission_denied = true;  // still root's for a moment
+  ASSERT_EQ(library_.GetItemCount(), 1);
+  const int denied = library_.GetItem(0);
+  EXPECT_TRUE(library_.IsAccessDenied(denied));
+  ASSERT_EQ(library_.GetItemCount(), 1);
+  EXPECT_EQ(library_.GetItem(0), denied) << "nothing changed, the same handle";
+
+  device.permission_denied = false;  // the seat user's access arrives
+  ASSERT_EQ(library_.GetItemCount(), 1);
+  const int granted = library_.GetItem(0);
+  EXPECT_NE(granted, denied) << "discovery must see the list change and read the reader";
+  EXPECT_FALSE(library_.IsAccessDenied(granted));
+  EXPECT_TRUE(library_.Write(granted, Bytes{0, 'v'}));
+}
+
+TEST_F(HidapiLibraryTest, AReaderBackOnTheSameNodeIsANewDeviceWithFreshIdentity) {
+  auto& device = AddDevice("hidraw0", &kNumberedDescriptor);
+  ASSERT_EQ(library_.GetItemCount(), 1);
+  const int first = library_.GetItem(0);
+  EXPECT_EQ(library_.GetInputReportLength(first), 33);
+  ASSERT_TRUE(library_.Write(first, Bytes{0, 'v'}));
+
+  // Gone and back between two listings: another connection, another serial, other reports.
+  device.connection = "0003:04D8:0002.0002";
+  device.serial = L"00999";
+  QFile descriptor(sysfs_.filePath("hidraw0/device/report_descriptor"));
+  ASSERT_TRUE(descriptor.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  descriptor.write(reinterpret_cast<const char*>(kPlainDescriptor.data()),
+                   kPlainDescriptor.size());
+  descriptor.close();
+
+  ASSERT_EQ(library_.GetItemCount(), 1);
+  const int second = library_.GetItem(0);
+  EXPECT_NE(second, first);
+  EXPECT_EQ(library_.GetSerialNumber(second), "00999");
+  EXPECT_EQ(library_.GetInputReportLength(second), 65);
+  EXPECT_EQ(device.closed, 1) << "the old connection's handle is closed";
+  EXPECT_FALSE(library_.Write(first, Bytes{0, 'v'}));
+}
+
+TEST(ReportDescriptorTest, ItemsRunningPastTheEndMakeItUnreadable) {
+  const Bytes long_item_cut = {0x75, 0x08, 0xFE, 0x05, 0x01, 0xAA, 0xBB};
+  EXPECT_FALSE(ParseReportDescriptor(long_item_cut));
+  const Bytes long_item_whole = {0xFE, 0x02, 0x01, 0xAA, 0xBB, 0x75, 0x08, 0x95, 0x04, 0x81, 0x02};
+  ASSERT_TRUE(ParseReportDescriptor(long_item_whole));
+  EXPECT_EQ(ParseReportDescriptor(long_item_whole)->input_length, 5);
+  const Bytes short_item_cut = {0x75, 0x08, 0x96, 0x40};
+  EXPECT_FALSE(ParseReportDescriptor(short_item_cut));
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ class RecordingDiscoveryView : public DiscoveryView {
 class ReaderLinkFixture : public ::testing::Test {
  protected:
   ReaderLinkFixture() {
+    hid_.SetClock(clock_);
     window_.resize(760, 200);
     table_ = new FlexGrid(&window_);
     table_->setGeometry(8, 8, 712, 103);

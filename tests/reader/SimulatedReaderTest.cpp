@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "DemoReaders.h"
+#include "FakeClock.h"
 #include "ReaderReports.h"
 #include "SimulatedHidLibrary.h"
 
@@ -15,6 +16,8 @@ Bytes Report(std::uint8_t code, std::string_view text = "", std::size_t length =
 
 class SimulatedReaderTest : public ::testing::Test {
  protected:
+  SimulatedReaderTest() { library_.SetClock(clock_); }
+
   // Writes one report and returns the reply, or nothing when the read failed.
   std::optional<Bytes> Exchange(SimulatedReader& device, const Bytes& report) {
     const int handle = library_.HandleOf(device);
@@ -31,6 +34,7 @@ class SimulatedReaderTest : public ::testing::Test {
   }
 
   SimulatedHidLibrary library_;
+  FakeClock clock_;
 };
 
 TEST_F(SimulatedReaderTest, AnswersQueriesWithTheirTextPaddedWithSpaces) {
@@ -149,7 +153,46 @@ TEST_F(SimulatedReaderTest, InjectedFaults) {
 
   reader.SetAnswering(false);
   EXPECT_TRUE(library_.Write(handle, Report('v')));
+  const auto before = clock_.slept;
   EXPECT_FALSE(library_.Read(handle, reply));
+  EXPECT_EQ(clock_.slept - before, kReadTimeout) << "a silent read waits its whole timeout";
+
+  reader.SetAnswering(true);
+  reader.OverrideReply('v', "12345678901");
+  EXPECT_EQ(Exchange(reader, Report('v')), Report('v', "12345678901"));
+}
+
+TEST_F(SimulatedReaderTest, ListsAsTheLastEnumerationSawAndPlugsAnywhere) {
+  auto& first = Reader();
+  auto& second = Reader();
+  ASSERT_EQ(library_.GetItemCount(), 2);
+  const int second_handle = library_.HandleOf(second);
+  library_.Unplug(second);
+  EXPECT_EQ(library_.GetItem(1), second_handle)
+      << "a device gone since the enumeration keeps its place until the next one";
+
+  auto& above = library_.Plug({.serial_number = "00002"}, {}, 0);
+  ASSERT_EQ(library_.GetItemCount(), 2);
+  EXPECT_EQ(library_.GetItem(0), library_.HandleOf(above));
+  EXPECT_EQ(library_.GetItem(1), library_.HandleOf(first));
+
+  // A change of access is a new device in the same place.
+  const int before = library_.HandleOf(first);
+  first.SetAccessDenied(true);
+  ASSERT_EQ(library_.GetItemCount(), 2);
+  EXPECT_NE(library_.GetItem(1), before);
+  EXPECT_EQ(library_.GetItem(1), library_.HandleOf(first));
+}
+
+TEST_F(SimulatedReaderTest, TheLogKeepsOnlyTheLatestReports) {
+  auto& reader = Reader();
+  const int handle = library_.HandleOf(reader);
+  for (std::size_t i = 0; i < SimulatedReader::kLogLimit; ++i) {
+    library_.Write(handle, Report('H'));
+  }
+  library_.Write(handle, Report('v'));
+  ASSERT_EQ(reader.Log().size(), SimulatedReader::kLogLimit);
+  EXPECT_EQ(reader.Log().back().bytes, Report('v'));
 }
 
 TEST_F(SimulatedReaderTest, UnpluggedDeviceComesBackWithANewHandleAndItsSettings) {

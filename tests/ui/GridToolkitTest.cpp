@@ -105,7 +105,13 @@ TEST_F(GridToolkitTest, CancelledEditAsksOnlyWhenTheTextChanged) {
 
   presenter_.Answer(MessageButton::kNo);
   EndEditWith("changed", false);
+  bool value_in_view = false;
+  presenter_.on_present = [&](const ShownMessage&) {
+    value_in_view = editor_->isVisible() && editor_->text() == "changed";
+  };
   EXPECT_FALSE(EditGridCell(*grid_, *editor_, 1, 1));
+  EXPECT_TRUE(value_in_view) << "the user sees the value asked about";
+  EXPECT_FALSE(editor_->isVisible());
   EXPECT_EQ(grid_->TextMatrix(1, 1), "old");
   ASSERT_EQ(presenter_.shown.size(), 1u);
   EXPECT_EQ(presenter_.shown[0].text,

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QCoreApplication>
+
 #include "MessageBox.h"
+#include "QtMessagePresenter.h"
+#include "RussianTranslation.h"
 #include "ScriptedPresenter.h"
 
 namespace kx12r {
@@ -27,6 +32,29 @@ TEST(MessageBoxTest, QuestionStylesBecomeBoxStylesAndAnswersAreMapped) {
 TEST(MessageBoxTest, ABoxThatCannotBeShownAnswersOne) {
   EXPECT_EQ(ShowMessage("nobody sees this", kYesNoQuestion, kMessageTitle), kAnswerYes);
   EXPECT_EQ(Quoted("118"), "«118»");
+}
+
+QStringList ButtonTexts(int box_style) {
+  const auto box = BuildMessageBox("text", box_style, kMessageTitle, nullptr);
+  QStringList texts;
+  for (QAbstractButton* button : box->buttons()) texts << button->text();
+  texts.sort();
+  return texts;
+}
+
+TEST(MessageBoxTest, ButtonsAreRussianWhateverTheSessionLanguage) {
+  EXPECT_EQ(ButtonTexts(36), (QStringList{"Да", "Нет"}));
+  EXPECT_EQ(ButtonTexts(35), (QStringList{"Да", "Нет", "Отмена"}));
+  EXPECT_EQ(ButtonTexts(kInformationStyle), QStringList{"ОК"});
+  EXPECT_EQ(ButtonTexts(2), (QStringList{"Повторить", "Прервать", "Пропустить"}));
+  EXPECT_EQ(ButtonTexts(1), (QStringList{"ОК", "Отмена"}));
+}
+
+TEST(MessageBoxTest, QtsOwnTextsComeInRussian) {
+  ASSERT_TRUE(InstallRussianTranslation());
+  // The text box's own context menu.
+  EXPECT_NE(QCoreApplication::translate("QLineEdit", "&Undo"), "&Undo");
+  EXPECT_NE(QCoreApplication::translate("QLineEdit", "Select All"), "Select All");
 }
 
 }  // namespace
