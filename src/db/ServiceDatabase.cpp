@@ -8,6 +8,7 @@
 #include <QSqlRecord>
 
 #include "MessageBox.h"
+#include "RussianCollation.h"
 
 namespace kx12r {
 namespace {
@@ -15,6 +16,12 @@ namespace {
 constexpr int kMaxRows = 100000;
 const QString kNoCurrentRecord = QStringLiteral("Нет текущей записи.");
 const QString kBadName = QStringLiteral("Недопустимое имя таблицы или поля.");
+const QStringList kTables = {QStringLiteral("CodeVariantsTable"),
+                             QStringLiteral("CodeEndingTable"), QStringLiteral("UsersTable"),
+                             QStringLiteral("SetupTable")};
+// Key columns that hold numbers; every other column holds text.
+const QStringList kNumericKeyColumns = {QStringLiteral("KEY"), QStringLiteral("ID"),
+                                        QStringLiteral("CHR_CODE"), QStringLiteral("END_ORDER")};
 
 // A value "reads as a number": optional sign, digits, decimal point, exponent, blanks around.
 std::optional<QVariant> AsNumber(const QString& text) {
@@ -35,6 +42,12 @@ bool IsName(const QString& name) {
 
 QVariant NullText() { return QVariant(QMetaType::fromType<QString>()); }
 
+// What the engine said, without Qt's own words around it where the engine said something.
+QString Reason(const QSqlError& error) {
+  const QString engine = error.databaseText().trimmed();
+  return engine.isEmpty() ? error.text().trimmed() : engine;
+}
+
 }  // namespace
 
 QString GetDatabasePath(const QString& program_folder) {
@@ -52,10 +65,12 @@ void ReportOperationFailure(const QString& description) {
               kEngineErrorTitle);
 }
 
-ServiceDatabase::ServiceDatabase(QString path, bool read_only)
+ServiceDatabase::ServiceDatabase(QString path, bool read_only,
+                                 std::chrono::milliseconds busy_timeout)
     : path_(std::move(path)),
       connection_name_(QStringLiteral("kx12r-service-%1").arg(reinterpret_cast<quintptr>(this))),
-      read_only_(read_only) {}
+      read_only_(read_only),
+      busy_timeout_(busy_timeout) {}
 
 ServiceDatabase::~ServiceDatabase() { Close(); }
 
@@ -76,15 +91,51 @@ bool ServiceDatabase::EnsureConnection() {
     return false;
   }
   if (open_) return true;
-  QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_name_);
-  db.setDatabaseName(path_);
-  if (read_only_) db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-  open_ = db.open();
-  if (!open_) {
-    db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(connection_name_);
+  const std::optional<QString> failure = Open();
+  if (!failure) {
+    reported_open_failure_.clear();
+    return true;
   }
-  return open_;
+  // The same fault is told once; every later lookup just fails.
+  if (*failure != reported_open_failure_) {
+    reported_open_failure_ = *failure;
+    ShowMessage(QStringLiteral("Служебная база данных ") + Quoted(path_) +
+                    QStringLiteral(" не может быть открыта: ") + Quoted(*failure),
+                kStopStyle, kEngineErrorTitle);
+  }
+  return false;
+}
+
+std::optional<QString> ServiceDatabase::Open() {
+  QString failure;
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_name_);
+    db.setDatabaseName(path_);
+    QStringList options{QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busy_timeout_.count())};
+    if (read_only_) options << QStringLiteral("QSQLITE_OPEN_READONLY");
+    db.setConnectOptions(options.join(QLatin1Char(';')));
+    if (!db.open()) {
+      failure = Reason(db.lastError());
+    } else if (!RegisterRussianCollation(db)) {
+      failure = QStringLiteral("collation ") + QString::fromLatin1(kRussianCollation);
+    } else {
+      // A file that is no database, or not this one, is found here and not at some later edit.
+      for (const QString& table : kTables) {
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table)) {
+          failure = Reason(probe.lastError());
+          break;
+        }
+      }
+    }
+    if (failure.isEmpty()) {
+      open_ = true;
+      return std::nullopt;
+    }
+    db.close();
+  }
+  QSqlDatabase::removeDatabase(connection_name_);
+  return failure.isEmpty() ? QStringLiteral("?") : failure;
 }
 
 bool ServiceDatabase::Ready(std::initializer_list<QString> names) {
@@ -98,13 +149,30 @@ QSqlQuery ServiceDatabase::NewQuery() const {
   return QSqlQuery(QSqlDatabase::database(connection_name_, false));
 }
 
+bool ServiceDatabase::Run(QSqlQuery& query, const QString& sql,
+                          const QVariantList& values) const {
+  if (!query.prepare(sql)) {
+    ReportOperationFailure(Reason(query.lastError()));
+    return false;
+  }
+  for (const QVariant& value : values) query.addBindValue(value);
+  if (!query.exec()) {
+    ReportOperationFailure(Reason(query.lastError()));
+    return false;
+  }
+  return true;
+}
+
 ServiceDatabase::Condition ServiceDatabase::Where(const DbRequest& request, KeyForms forms) {
   const QString& key = request.KeyField;
   if (forms == KeyForms::kNullNumericText && request.KeyValue.isEmpty()) {
     return {QStringLiteral(" WHERE(%1 IS NULL)").arg(key), {}};
   }
-  if (const auto number = AsNumber(request.KeyValue)) {
-    return {QStringLiteral(" WHERE(%1=?)").arg(key), {*number}};
+  // A text column is matched by the exact text typed: "012345" is not 12345.
+  if (kNumericKeyColumns.contains(key)) {
+    if (const auto number = AsNumber(request.KeyValue)) {
+      return {QStringLiteral(" WHERE(%1=?)").arg(key), {*number}};
+    }
   }
   return {QStringLiteral(" WHERE(%1=?)").arg(key), {request.KeyValue}};
 }
@@ -113,15 +181,7 @@ std::optional<Rows> ServiceDatabase::SelectRows(const QString& sql, const QVaria
   if (!EnsureConnection()) return std::nullopt;
   QSqlQuery query = NewQuery();
   query.setForwardOnly(true);
-  if (!query.prepare(sql)) {
-    ReportOperationFailure(query.lastError().text());
-    return std::nullopt;
-  }
-  for (const QVariant& value : values) query.addBindValue(value);
-  if (!query.exec()) {
-    ReportOperationFailure(query.lastError().text());
-    return std::nullopt;
-  }
+  if (!Run(query, sql, values)) return std::nullopt;
   Rows rows;
   int fetched = 0;
   while (fetched < kMaxRows && query.next()) {
@@ -137,10 +197,14 @@ std::optional<Rows> ServiceDatabase::SelectRows(const QString& sql, const QVaria
 bool ServiceDatabase::InsertRecord(DbRequest& request) {
   if (!Ready({request.Table, request.KeyField})) return false;
   QSqlQuery query = NewQuery();
-  if (!query.exec(QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING %2")
-                      .arg(request.Table, request.KeyField)) ||
-      !query.next()) {
-    ReportOperationFailure(query.lastError().text());
+  if (!Run(query,
+           QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING %2")
+               .arg(request.Table, request.KeyField),
+           {})) {
+    return false;
+  }
+  if (!query.next()) {
+    ReportOperationFailure(Reason(query.lastError()));
     return false;
   }
   request.KeyValue = query.value(0).toString();
@@ -151,39 +215,33 @@ bool ServiceDatabase::UpdateField(const DbRequest& request) {
   if (!Ready({request.Table, request.Field, request.KeyField})) return false;
   // An empty key takes the text form: it matches an empty text, not a null.
   const Condition where = Where(request, KeyForms::kNumericText);
+  QVariantList values{request.Value.isEmpty() ? NullText() : QVariant(request.Value)};
+  values += where.values;
   QSqlQuery query = NewQuery();
-  query.prepare(QStringLiteral("UPDATE %1 SET %2=? WHERE rowid=(SELECT rowid FROM %1%3 LIMIT 1)")
-                    .arg(request.Table, request.Field, where.text));
-  query.addBindValue(request.Value.isEmpty() ? NullText() : QVariant(request.Value));
-  for (const QVariant& value : where.values) query.addBindValue(value);
-  if (!query.exec()) {
-    ReportOperationFailure(query.lastError().text());
-    return false;
-  }
-  return true;
+  return Run(query,
+             QStringLiteral("UPDATE %1 SET %2=? WHERE rowid=(SELECT rowid FROM %1%3 LIMIT 1)")
+                 .arg(request.Table, request.Field, where.text),
+             values);
 }
 
 bool ServiceDatabase::RecordExists(const DbRequest& request) {
   if (!Ready({request.Table, request.KeyField})) return false;
   const Condition where = Where(request, KeyForms::kNullNumericText);
   QSqlQuery query = NewQuery();
-  query.prepare(QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(request.Table, where.text));
-  for (const QVariant& value : where.values) query.addBindValue(value);
-  if (!query.exec() || !query.next()) {
-    ReportOperationFailure(query.lastError().text());
+  if (!Run(query, QStringLiteral("SELECT COUNT(*) FROM %1%2").arg(request.Table, where.text),
+           where.values)) {
     return false;
   }
-  return query.value(0).toLongLong() != 0;
+  return query.next() && query.value(0).toLongLong() != 0;
 }
 
 bool ServiceDatabase::DeleteRecord(const DbRequest& request) {
   if (!Ready({request.Table, request.KeyField})) return false;
+  const Condition where = Where(request, KeyForms::kNumericText);
   QSqlQuery find = NewQuery();
-  find.prepare(QStringLiteral("SELECT rowid FROM %1 WHERE(%2=?) LIMIT 1")
-                   .arg(request.Table, request.KeyField));
-  find.addBindValue(request.KeyValue);
-  if (!find.exec()) {
-    ReportOperationFailure(find.lastError().text());
+  if (!Run(find,
+           QStringLiteral("SELECT rowid FROM %1%2 LIMIT 1").arg(request.Table, where.text),
+           where.values)) {
     return false;
   }
   if (!find.next()) {
@@ -191,24 +249,16 @@ bool ServiceDatabase::DeleteRecord(const DbRequest& request) {
     return false;
   }
   QSqlQuery remove = NewQuery();
-  remove.prepare(QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(request.Table));
-  remove.addBindValue(find.value(0));
-  if (!remove.exec()) {
-    ReportOperationFailure(remove.lastError().text());
-    return false;
-  }
-  return true;
+  return Run(remove, QStringLiteral("DELETE FROM %1 WHERE rowid=?").arg(request.Table),
+             {find.value(0)});
 }
 
 QString ServiceDatabase::SelectValue(const DbRequest& request) {
   if (!Ready({request.Table, request.Field, request.KeyField})) return QString();
   const Condition where = Where(request, KeyForms::kNullNumericText);
   QSqlQuery query = NewQuery();
-  query.prepare(
-      QStringLiteral("SELECT %1 FROM %2%3").arg(request.Field, request.Table, where.text));
-  for (const QVariant& value : where.values) query.addBindValue(value);
-  if (!query.exec()) {
-    ReportOperationFailure(query.lastError().text());
+  if (!Run(query, QStringLiteral("SELECT %1 FROM %2%3").arg(request.Field, request.Table, where.text),
+           where.values)) {
     return QString();
   }
   QString first;

@@ -4,6 +4,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -29,12 +30,20 @@ using Rows = std::vector<std::vector<QVariant>>;
 // A cell of a result as text: empty for no result, a cell out of range, or a null.
 QString CellText(const std::optional<Rows>& rows, std::size_t field = 0, std::size_t row = 0);
 
+// How long a statement waits for another program's lock on the file before it fails.
+inline constexpr std::chrono::milliseconds kDatabaseBusyTimeout{1000};
+
+// The collation of names as a Russian reader sorts them: case-insensitive, Ё with Е.
+inline constexpr char kRussianCollation[] = "RUSSIAN";
+
 // The one connection to the service database: opened on first use, read-only for a user
 // without administrator rights, kept until Close. Every failure is reported to the user and
-// answered with the operation's failure value.
+// answered with the operation's failure value. Keys are compared as numbers in the numeric
+// key columns (KEY, ID, CHR_CODE, END_ORDER) and as the exact text everywhere else.
 class ServiceDatabase {
  public:
-  ServiceDatabase(QString path, bool read_only);
+  ServiceDatabase(QString path, bool read_only,
+                  std::chrono::milliseconds busy_timeout = kDatabaseBusyTimeout);
   ~ServiceDatabase();
   ServiceDatabase(const ServiceDatabase&) = delete;
   ServiceDatabase& operator=(const ServiceDatabase&) = delete;
@@ -64,15 +73,22 @@ class ServiceDatabase {
   enum class KeyForms { kNullNumericText, kNumericText };
 
   bool EnsureConnection();
+  // Opens the file and checks that it holds the four tables; the engine's reason otherwise.
+  std::optional<QString> Open();
   // The connection is open and the names are plain table and column names.
   bool Ready(std::initializer_list<QString> names);
   QSqlQuery NewQuery() const;
+  // Prepares, binds and runs a statement; a failure is reported with the engine's reason.
+  bool Run(QSqlQuery& query, const QString& sql, const QVariantList& values) const;
   static Condition Where(const DbRequest& request, KeyForms forms);
 
   QString path_;
   QString connection_name_;
   bool read_only_;
+  std::chrono::milliseconds busy_timeout_;
   bool open_ = false;
+  // Why the file could not be opened last time; told once, not at every lookup.
+  QString reported_open_failure_;
 };
 
 // Shown when a value cannot be stored, as an engine error would be.

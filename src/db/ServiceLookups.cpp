@@ -1,5 +1,6 @@
 #include "ServiceLookups.h"
 
+#include <QRegularExpression>
 #include <limits>
 
 namespace kx12r {
@@ -12,12 +13,19 @@ std::optional<Rows> SelectCodeFormatChoices(ServiceDatabase& db, CodeFormatChoic
                        filter + QStringLiteral(" ORDER BY ID"));
 }
 
-QString GetCodeVariantName(ServiceDatabase& db, std::int16_t id) {
+bool IsSixteenBit(long long value) {
+  return value >= std::numeric_limits<std::int16_t>::min() &&
+         value <= std::numeric_limits<std::int16_t>::max();
+}
+
+QString GetCodeVariantName(ServiceDatabase& db, int id) {
+  if (!IsSixteenBit(id)) return QString();
   return CellText(
       db.SelectRows(QStringLiteral("SELECT NAME FROM CodeVariantsTable WHERE(ID=?)"), {id}));
 }
 
-QString GetEndingKeyName(ServiceDatabase& db, std::int16_t code) {
+QString GetEndingKeyName(ServiceDatabase& db, int code) {
+  if (!IsSixteenBit(code)) return QString();
   return CellText(db.SelectRows(
       QStringLiteral("SELECT KEY_NAME FROM CodeEndingTable WHERE(CHR_CODE=?)"), {code}));
 }
@@ -27,12 +35,14 @@ QString GetCodeVariantDescription(ServiceDatabase& db, const QString& name) {
       QStringLiteral("SELECT DESCRIPTION FROM CodeVariantsTable WHERE(NAME=?)"), {name}));
 }
 
-bool CodeVariantExists(ServiceDatabase& db, std::int16_t id) {
+bool CodeVariantExists(ServiceDatabase& db, int id) {
+  if (!IsSixteenBit(id)) return false;
   return db.RecordExists(
       {.Table = "CodeVariantsTable", .KeyField = "ID", .KeyValue = QString::number(id)});
 }
 
-bool EndingCodeExists(ServiceDatabase& db, std::int16_t code) {
+bool EndingCodeExists(ServiceDatabase& db, int code) {
+  if (!IsSixteenBit(code)) return false;
   return db.RecordExists(
       {.Table = "CodeEndingTable", .KeyField = "CHR_CODE", .KeyValue = QString::number(code)});
 }
@@ -50,11 +60,12 @@ QString GetSetupCaption(ServiceDatabase& db, const QString& name) {
 std::optional<std::int16_t> EditorKey(const QString& key) {
   bool ok = false;
   const long long value = key.trimmed().toLongLong(&ok);
-  if (ok && value >= std::numeric_limits<std::int16_t>::min() &&
-      value <= std::numeric_limits<std::int16_t>::max()) {
-    return static_cast<std::int16_t>(value);
-  }
-  ReportOperationFailure(QStringLiteral("Переполнение"));
+  if (ok && IsSixteenBit(value)) return static_cast<std::int16_t>(value);
+  const bool whole_number = ok || QRegularExpression(QStringLiteral(R"(^\s*[+-]?\d+\s*$)"))
+                                          .match(key)
+                                          .hasMatch();
+  ReportOperationFailure(whole_number ? QStringLiteral("Переполнение")
+                                      : QStringLiteral("Несоответствие типов"));
   return std::nullopt;
 }
 

@@ -21,11 +21,12 @@ inline const QString kCodeVariantsGrid = QStringLiteral(
 inline const QString kEndingsGrid = QStringLiteral(
     "SELECT END_ORDER, IFNULL(CHR_CODE,0), IFNULL(KEY_NAME,'') FROM CodeEndingTable "
     "ORDER BY END_ORDER");
-inline const QString kUsersGrid =
-    QStringLiteral("SELECT KEY, IFNULL(USER_NAME,'') FROM UsersTable ORDER BY USER_NAME");
+// Names sort as a Russian reader expects them (kRussianCollation).
+inline const QString kUsersGrid = QStringLiteral(
+    "SELECT KEY, IFNULL(USER_NAME,'') FROM UsersTable ORDER BY USER_NAME COLLATE RUSSIAN");
 inline const QString kSetupGrid = QStringLiteral(
     "SELECT IFNULL(P_NAME,''), IFNULL(P_CAPTION,''), IFNULL(P_VAL,''), IFNULL(P_NOTE,'') "
-    "FROM SetupTable ORDER BY P_CAPTION");
+    "FROM SetupTable ORDER BY P_CAPTION COLLATE RUSSIAN");
 }  // namespace service_sql
 
 // Which code formats the setting editor offers a reader.
@@ -37,16 +38,21 @@ enum class CodeFormatChoice {
 // Number, name and description of each offered code format, by number.
 std::optional<Rows> SelectCodeFormatChoices(ServiceDatabase& db, CodeFormatChoice choice);
 
-QString GetCodeVariantName(ServiceDatabase& db, std::int16_t id);
-QString GetEndingKeyName(ServiceDatabase& db, std::int16_t code);
+// Code-format numbers and ending codes are 16-bit: a number outside -32768..32767 names no row.
+QString GetCodeVariantName(ServiceDatabase& db, int id);
+QString GetEndingKeyName(ServiceDatabase& db, int code);
 QString GetCodeVariantDescription(ServiceDatabase& db, const QString& name);
-bool CodeVariantExists(ServiceDatabase& db, std::int16_t id);
-bool EndingCodeExists(ServiceDatabase& db, std::int16_t code);
+bool CodeVariantExists(ServiceDatabase& db, int id);
+bool EndingCodeExists(ServiceDatabase& db, int code);
 QString GetSetupValue(ServiceDatabase& db, const QString& name);
 QString GetSetupCaption(ServiceDatabase& db, const QString& name);
 
-// A row key as the editors hold it: keys above the 16-bit range cannot be held, which is
-// reported as a failed operation.
+// Whether a number fits the 16 bits the editors and lookups hold.
+bool IsSixteenBit(long long value);
+
+// A row key as the editors hold it: a key outside the 16-bit range cannot be held
+// ("Переполнение"), a key that is no number is a type mismatch; both are reported as a failed
+// operation.
 std::optional<std::int16_t> EditorKey(const QString& key);
 
 }  // namespace kx12r

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QSqlQuery>
+
 #include "ServiceDatabaseFixture.h"
 
 namespace kx12r {
@@ -151,14 +154,68 @@ TEST_F(ServiceDatabaseTest, ValuesWithApostrophesAreStoredAndComparedLiterally) 
   EXPECT_TRUE(presenter_.shown.empty());
 }
 
-TEST_F(ServiceDatabaseTest, AllDigitPasswordsStillMatchTheirText) {
-  ASSERT_TRUE(db_.UpdateField({.Table = "UsersTable",
-                               .Field = "USER_PWD",
-                               .Value = "123456",
-                               .KeyField = "KEY",
-                               .KeyValue = "1"}));
-  EXPECT_TRUE(
-      db_.RecordExists({.Table = "UsersTable", .KeyField = "USER_PWD", .KeyValue = "123456"}));
+TEST_F(ServiceDatabaseTest, TextKeysMatchTheExactTextNumericKeysTheNumber) {
+  auto password_matches = [&](const QString& stored, const QString& typed) {
+    EXPECT_TRUE(db_.UpdateField({.Table = "UsersTable",
+                                 .Field = "USER_PWD",
+                                 .Value = stored,
+                                 .KeyField = "KEY",
+                                 .KeyValue = "1"}));
+    return db_.RecordExists({.Table = "UsersTable", .KeyField = "USER_PWD", .KeyValue = typed});
+  };
+  for (const QString password :
+       {"123456", "012345", "000000", "+123456", "12345678901234567890", "1e5000"}) {
+    EXPECT_TRUE(password_matches(password, password)) << password.toStdString();
+  }
+  EXPECT_FALSE(password_matches("123456", "0123456"));
+  EXPECT_FALSE(password_matches("012345", "12345"));
+  EXPECT_FALSE(password_matches("000000", "0"));
+
+  EXPECT_EQ(db_.SelectValue({.Table = "SetupTable",
+                             .Field = "P_VAL",
+                             .KeyField = "P_NAME",
+                             .KeyValue = "0"}),
+            "");
+  // Numeric columns take the number however it is written.
+  for (const QString id : {"12", "012", "+12", "12.0", " 12 "}) {
+    EXPECT_EQ(db_.SelectValue(
+                  {.Table = "CodeVariantsTable", .Field = "NAME", .KeyField = "ID", .KeyValue = id}),
+              "32bm_DEC")
+        << id.toStdString();
+  }
+  EXPECT_TRUE(presenter_.shown.empty());
+}
+
+TEST_F(ServiceDatabaseTest, AStatementTheEngineRefusesIsReportedWithItsReason) {
+  EXPECT_FALSE(db_.SelectRows("SELECT NOPE FROM UsersTable WHERE(KEY=?)", {1}));
+  EXPECT_FALSE(db_.UpdateField({.Table = "UsersTable",
+                                .Field = "NO_SUCH_COLUMN",
+                                .Value = "x",
+                                .KeyField = "KEY",
+                                .KeyValue = "1"}));
+  ASSERT_EQ(presenter_.shown.size(), 2u);
+  for (const auto& message : presenter_.shown) {
+    EXPECT_TRUE(message.text.contains("no such column")) << message.text.toStdString();
+    EXPECT_FALSE(message.text.contains("Parameter count mismatch"));
+  }
+}
+
+TEST_F(ServiceDatabaseTest, NamesSortAsARussianReaderExpects) {
+  for (const QString name : {"ёж", "Яков", "борис", "Анна", "Егор", "жанна"}) {
+    DbRequest user{.Table = "UsersTable", .KeyField = "KEY"};
+    ASSERT_TRUE(db_.InsertRecord(user));
+    ASSERT_TRUE(db_.UpdateField({.Table = "UsersTable",
+                                 .Field = "USER_NAME",
+                                 .Value = name,
+                                 .KeyField = "KEY",
+                                 .KeyValue = user.KeyValue}));
+  }
+  const auto rows = db_.SelectRows(
+      "SELECT USER_NAME FROM UsersTable ORDER BY USER_NAME COLLATE RUSSIAN");
+  ASSERT_TRUE(rows);
+  QStringList names;
+  for (const QVariant& name : (*rows)[0]) names << name.toString();
+  EXPECT_EQ(names, (QStringList{"Администратор", "Анна", "борис", "Егор", "ёж", "жанна", "Яков"}));
 }
 
 TEST_F(ServiceDatabaseTest, NamesOtherThanPlainIdentifiersAreRefused) {
@@ -208,6 +265,74 @@ TEST_F(ServiceDatabaseTest, AFileRemovedWhileRunningIsMissingUntilRestored) {
   ASSERT_TRUE(QFile::rename(aside, path_));
   EXPECT_TRUE(db_.RecordExists({.Table = "UsersTable", .KeyField = "KEY", .KeyValue = "1"}));
   EXPECT_EQ(presenter_.shown.size(), 2u);
+}
+
+TEST(ServiceDatabaseFaultTest, AFileThatIsNoServiceDatabaseIsToldOnceAtOpening) {
+  QTemporaryDir folder;
+  const QString path = GetDatabasePath(folder.path());
+  auto told_once = [&](const QString& reason) {
+    ScriptedPresenter presenter;
+    ServiceDatabase db(path, false);
+    EXPECT_FALSE(db.SelectRows("SELECT KEY FROM UsersTable"));
+    EXPECT_FALSE(db.RecordExists({.Table = "UsersTable", .KeyField = "KEY", .KeyValue = "1"}));
+    EXPECT_EQ(db.SelectValue({.Table = "SetupTable", .Field = "P_VAL", .KeyField = "P_NAME"}),
+              "");
+    EXPECT_FALSE(db.IsOpen());
+    ASSERT_EQ(presenter.shown.size(), 1u) << reason.toStdString();
+    EXPECT_TRUE(presenter.shown[0].text.startsWith("Служебная база данных «" + path +
+                                                   "» не может быть открыта: «"));
+    EXPECT_TRUE(presenter.shown[0].text.contains(reason)) << presenter.shown[0].text.toStdString();
+    EXPECT_EQ(presenter.shown[0].title, "Ошибка");
+  };
+  auto write = [&](const QByteArray& bytes) {
+    QFile::remove(path);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+  };
+
+  write("this is a text file, not a database\n");
+  told_once("file is not a database");
+  write("");
+  told_once("no such table: CodeVariantsTable");
+  ASSERT_TRUE(QFile::remove(path));
+  ASSERT_TRUE(QDir().mkdir(path));
+  told_once("unable to open database file");
+  ASSERT_TRUE(QDir().rmdir(path));
+  ASSERT_TRUE(QFile::copy(KX12R_BUILT_DATABASE, path));
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  file.seek(0);
+  file.write(QByteArray(100, '\xAA'));  // the header is gone
+  file.close();
+  told_once("file is not a database");
+}
+
+TEST(ServiceDatabaseFaultTest, ALockByAnotherProgramFailsAfterTheBusyTimeoutAndIsTold) {
+  QTemporaryDir folder;
+  const QString path = GetDatabasePath(folder.path());
+  ASSERT_TRUE(QFile::copy(KX12R_BUILT_DATABASE, path));
+  QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other-program");
+  other.setDatabaseName(path);
+  ASSERT_TRUE(other.open());
+  QSqlQuery lock(other);
+  ASSERT_TRUE(lock.exec("BEGIN EXCLUSIVE"));
+
+  ScriptedPresenter presenter;
+  ServiceDatabase db(path, false, std::chrono::milliseconds(10));
+  EXPECT_FALSE(db.UpdateField({.Table = "UsersTable",
+                               .Field = "USER_NAME",
+                               .Value = "x",
+                               .KeyField = "KEY",
+                               .KeyValue = "1"}));
+  ASSERT_EQ(presenter.shown.size(), 1u);
+  EXPECT_TRUE(presenter.shown[0].text.contains("database is locked"))
+      << presenter.shown[0].text.toStdString();
+  lock.exec("ROLLBACK");
+  lock = QSqlQuery();
+  other.close();
+  other = QSqlDatabase();
+  QSqlDatabase::removeDatabase("other-program");
 }
 
 }  // namespace
