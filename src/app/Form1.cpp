@@ -108,7 +108,7 @@ void Form1::CreateControls() {
 
   DiscoveryView& view = *this;
   link_ = std::make_unique<ReaderLink>(hid_, *MSFlexGrid1, *status_, view, clock_);
-  SettingsTab = new ReaderSettingsTab(*link_);
+  SettingsTab = new ReaderSettingsTab(*link_, database_);
   FilesTab = new SettingsFilesTab;
   DatabaseTab = new DatabasePageTab;
   UpdateTab = new FirmwareUpdateTab;
@@ -130,6 +130,7 @@ void Form1::Start() {
     link_->ShowReaderCount();
   }
 
+  SettingsTab->BuildSettingsGrid();
   Command3->setToolTip(QStringLiteral("Вызвать светозвуковую индикацию считывателя"));
   Command4->setToolTip(QStringLiteral("Изменить серийный номер"));
 
@@ -161,7 +162,7 @@ void Form1::OnTabChange() {
 void Form1::ReloadOpenTab() {
   switch (SSTab1->currentIndex()) {
     case kSettingsTab:
-      SettingsTab->ShowSelectedReader();
+      SettingsTab->ShowReaderInSettingsGrid();
       break;
     default:
       // The files tab reloads the selected reader here once it has its screen.

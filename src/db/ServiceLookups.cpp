@@ -6,9 +6,10 @@
 namespace kx12r {
 
 std::optional<Rows> SelectCodeFormatChoices(ServiceDatabase& db, CodeFormatChoice choice) {
+  // A row without a number cannot be sent to a reader, so no list offers it.
   const QString filter = choice == CodeFormatChoice::kBelowNineWithoutZero ? "WHERE(ID<9 AND ID<>0)"
                          : choice == CodeFormatChoice::kWithoutZero        ? "WHERE(ID<>0)"
-                                                                           : "";
+                                                                    : "WHERE(ID IS NOT NULL)";
   return db.SelectRows(QStringLiteral("SELECT ID, NAME, DESCRIPTION FROM CodeVariantsTable ") +
                        filter + QStringLiteral(" ORDER BY ID"));
 }

@@ -57,8 +57,17 @@ void ReaderLink::Shutdown() {
   timer_.stop();
 }
 
+void ReaderLink::HoldDiscovery(bool hold) {
+  held_ = hold;
+  if (hold) {
+    timer_.stop();
+  } else {
+    RestartTimer();
+  }
+}
+
 void ReaderLink::RestartTimer() {
-  if (!shut_down_) timer_.start();
+  if (!shut_down_ && !held_) timer_.start();
 }
 
 bool ReaderLink::WaitForIdle() {

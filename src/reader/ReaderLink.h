@@ -63,6 +63,7 @@ class ReaderLink : public QObject {
 
   HidLibrary& Hid() { return hid_; }
   FlexGrid& DeviceTable() { return device_table_; }
+  StatusPanels& Status() { return status_; }
   QTimer& Timer1() { return timer_; }
   bool DiscoveryBusy() const { return discovery_busy_; }
 
@@ -77,6 +78,10 @@ class ReaderLink : public QObject {
   // The text of a column in the selected row; empty without a selected reader.
   QString SelectedReaderField(int column) const;
   void SetSelectedReaderField(int column, const QString& text);
+
+  // While held (a setting is being edited) discovery stays paused: writes leave the timer
+  // stopped, and releasing the hold starts it again.
+  void HoldDiscovery(bool hold);
 
   // The window is closing: every wait ends, the timer stays stopped and no device is asked
   // anything more.
@@ -129,6 +134,7 @@ class ReaderLink : public QObject {
   bool discovery_busy_ = false;
   bool selecting_ = false;
   bool shut_down_ = false;
+  bool held_ = false;
 };
 
 // Four upper-case hexadecimal digits: "04D8" for 0x4D8.

@@ -1,61 +1,228 @@
 #include "ReaderSettingsTab.h"
 
+#include <QScopeGuard>
+
 #include "FirmwareGate.h"
+#include "GridToolkit.h"
+#include "KeyState.h"
+#include "MessageBox.h"
 #include "NumericText.h"
+#include "ServiceLookups.h"
+#include "SettingsGridLayout.h"
 #include "Twips.h"
 
 namespace kx12r {
 namespace {
 
 // The grid shows the caption row and the eight variants without scrolling.
-constexpr int kGridRowHeight = 240;
-constexpr int kGridHeight = 9 * kGridRowHeight;
-constexpr QRect kGridPlace = TabPageRect(120, 400, 5500, kGridHeight);
-constexpr QRect kLabelPlace = TabPageRect(120, 400 + kGridHeight + 100, 5500, 1000);
+constexpr int kGridRows = 9;
+constexpr QRect kGridPlace = TabPageRect(120, 400, 5500, 240 * kGridRows);
+constexpr int kLabelGap = 100;
+constexpr int kLabelHeight = 1000;
 constexpr int kFlagLeft = 5800;
 constexpr int kFlagWidth = 4700;
 constexpr int kFlagHeight = 345;
+constexpr int kFlagTops[] = {400, 755, 1110};
+constexpr int kEditButtonFontSize = 6;
 
 }  // namespace
 
-ReaderSettingsTab::ReaderSettingsTab(ReaderLink& link, QWidget* parent)
-    : QWidget(parent), link_(link) {
+ReaderSettingsTab::ReaderSettingsTab(ReaderLink& link, ServiceDatabase& database, QWidget* parent)
+    : QWidget(parent), link_(link), database_(database) {
   MSFlexGrid2 = new FlexGrid(this);
   MSFlexGrid2->setGeometry(kGridPlace);
+  MSFlexGrid2->SetScrollBars(FlexGrid::ScrollBars::kNone);
   Label1 = new QLabel(this);
-  Label1->setGeometry(kLabelPlace);
   Label1->setWordWrap(true);
   Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  CmdEdit = new QPushButton(this);
+  CmdEdit->hide();
   CheckBox1 = new QCheckBox(QStringLiteral("Отключить Буззер"), this);
   CheckBox2 = new QCheckBox(QStringLiteral("Разрешить автономную работу"), this);
   CheckBox3 = new QCheckBox(QStringLiteral("Разрешить повтор посылки"), this);
-  int top = 400;
-  for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3}) {
-    box->setGeometry(TabPageRect(kFlagLeft, top, kFlagWidth, kFlagHeight));
-    // The boxes show the reader's flags; switching them is not offered yet.
-    box->setEnabled(false);
-    top += 355;
+  QCheckBox* boxes[] = {CheckBox1, CheckBox2, CheckBox3};
+  for (int i = 0; i < 3; ++i) {
+    boxes[i]->setGeometry(TabPageRect(kFlagLeft, kFlagTops[i], kFlagWidth, kFlagHeight));
+    boxes[i]->setEnabled(false);
   }
+  flags_ = new ReaderFlags(link_, {CheckBox1, CheckBox2, CheckBox3});
+  Editor = new SettingEditor(link_, database_, *this, *MSFlexGrid2, *Label1, *CmdEdit);
+
+  connect(MSFlexGrid2, &FlexGrid::Click, this, &ReaderSettingsTab::SelectVariant);
+  connect(MSFlexGrid2, &FlexGrid::SelChange, this, &ReaderSettingsTab::OnSelChange);
+  connect(MSFlexGrid2, &FlexGrid::MouseMove, this, &ReaderSettingsTab::OnMouseMove);
+  connect(CmdEdit, &QPushButton::clicked, Editor, &SettingEditor::OpenSettingEditor);
 }
 
-void ReaderSettingsTab::ShowSelectedReader() {
-  const bool configurable = FirmwareAtLeast170(link_);
-  if (configurable) {
+void ReaderSettingsTab::BuildSettingsGrid() {
+  FlexGrid& grid = *MSFlexGrid2;
+  if (InitGridFromCaptions(grid, QString::fromUtf8(kSettingsGridCaptions),
+                           Qt::AlignLeft | Qt::AlignVCenter, {QStringLiteral("Dvar")})) {
+    grid.SetRows(kGridRows);
+    // Exactly nine rows high, so no row scrolls.
+    grid.resize(grid.width(), TwipsToPixels(grid.RowHeight(0)) * kGridRows + 2 * grid.frameWidth());
+    for (int row = 1; row <= kFixedVariants; ++row) {
+      const FixedVariant& variant = kFixedVariantRows[row - 1];
+      grid.SetTextMatrix(row, kGridNumber, QString::number(row));
+      grid.SetTextMatrix(row, kGridPrefix, QString::fromUtf8(variant.prefix));
+      grid.SetTextMatrix(row, kGridCodeFormat, QString::fromUtf8(variant.code_format));
+      grid.SetTextMatrix(row, kGridSuffix, QString::fromUtf8(variant.suffix));
+      grid.SetTextMatrix(row, kGridEnding, QString::fromUtf8(variant.ending));
+      grid.SetTextMatrix(row, kGridHint, VariantHint(QString::fromUtf8(variant.code_format)));
+    }
+    FillReaderVariantRow();
+  }
+  const QRect placed = grid.geometry();
+  Label1->setGeometry(placed.left(), placed.bottom() + 1 + TwipsToPixels(kLabelGap),
+                      placed.width(), TwipsToPixels(kLabelHeight));
+}
+
+QString ReaderSettingsTab::VariantHint(const QString& code_format_name) {
+  return MSFlexGrid2->TextMatrix(0, kGridCodeFormat) + QStringLiteral(": ") +
+         Quoted(GetCodeVariantDescription(database_, code_format_name));
+}
+
+void ReaderSettingsTab::FillReaderVariantRow() {
+  const QString prefix = link_.SelectedReaderField(kColPrefix);
+  QString name =
+      GetCodeVariantName(database_, LeadingInteger(link_.SelectedReaderField(kColEncoding)));
+  if (name.isEmpty()) name = kUnknown;
+  const QString suffix = link_.SelectedReaderField(kColSuffix);
+  QString ending = link_.SelectedReaderField(kColEnding);
+  if (!ending.isEmpty()) ending = GetEndingKeyName(database_, LeadingInteger(ending));
+  if (ending.isEmpty()) ending = kUnknown;
+
+  FlexGrid& grid = *MSFlexGrid2;
+  grid.SetTextMatrix(kChangeableVariant, kGridNumber, QString::number(kChangeableVariant));
+  grid.SetTextMatrix(kChangeableVariant, kGridPrefix, prefix.isEmpty() ? kNone : prefix);
+  grid.SetTextMatrix(kChangeableVariant, kGridCodeFormat, name);
+  grid.SetTextMatrix(kChangeableVariant, kGridSuffix, suffix.isEmpty() ? kNone : suffix);
+  grid.SetTextMatrix(kChangeableVariant, kGridEnding, ending);
+  grid.SetTextMatrix(kChangeableVariant, kGridHint, VariantHint(name));
+}
+
+void ReaderSettingsTab::ShowReaderInSettingsGrid() {
+  // An open editor keeps row 8 and its pending value as they are.
+  if (Editor->IsOpen()) return;
+  int variant = 0;
+  if (FirmwareAtLeast170(link_)) {
+    variant = LeadingInteger(link_.SelectedReaderField(kColCodeMethod));
     Label1->setPalette(palette());
-    Label1->clear();
     MSFlexGrid2->setEnabled(true);
   } else {
     FirmwareWarning(*Label1, link_);
     MSFlexGrid2->setEnabled(false);
   }
-  ShowFlags();
+  flags_->LoadFlags(variant != 0);
+  FillReaderVariantRow();
+
+  // A variant the grid has no row for marks nothing and writes nothing.
+  if (variant >= 1 && variant <= kChangeableVariant) {
+    if (variant > kFixedVariants) {
+      const QSignalBlocker moving(MSFlexGrid2);
+      MSFlexGrid2->SetRow(variant);
+    } else {
+      SelectGridRow(*MSFlexGrid2, variant, false, true);
+    }
+    SelectVariant();
+    return;
+  }
+  TakeMarkAway();
+  link_.Status().SetStatus(StatusIcon::kNone, QString(), 2);
+  if (link_.CountListedReaders() == 0) Label1->clear();
+  CmdEdit->hide();
 }
 
-void ReaderSettingsTab::ShowFlags() {
-  const int columns[] = {kColBunBuzzer, kColStandAlone, kColRepeatResolution};
-  QCheckBox* boxes[] = {CheckBox1, CheckBox2, CheckBox3};
-  for (int i = 0; i < 3; ++i) {
-    boxes[i]->setChecked(LeadingNumber(link_.SelectedReaderField(columns[i])) != 0);
+void ReaderSettingsTab::TakeMarkAway() {
+  FlexGrid& grid = *MSFlexGrid2;
+  bool marked = false;
+  const int row = grid.Tag().toInt(&marked);
+  if (!marked) return;
+  grid.SetTag(QString());
+  grid.SetCellPicture(row, kGridMark, QString());
+}
+
+void ReaderSettingsTab::SelectVariant() {
+  if (!IsOpen() || !link_.HasSelectedReader()) return;
+  FlexGrid& grid = *MSFlexGrid2;
+  const int row = grid.Row();
+  {
+    // The moves below are the program's own, not the user's.
+    grid.SetSelChangeEventLocked(true);
+    const auto unlock = qScopeGuard([&] { grid.SetSelChangeEventLocked(false); });
+    if (Editor->IsOpen()) {
+      grid.SetRow(kChangeableVariant);
+      return;
+    }
+    if (row < 1 || row > kChangeableVariant) return;
+    Label1->setText(grid.TextMatrix(row, kGridHint));
+    if (row == kChangeableVariant) {
+      grid.SetSelectionMode(FlexGrid::SelectionMode::kFree);
+      grid.SetCol(std::clamp(remembered_column_, static_cast<int>(kGridPrefix),
+                             static_cast<int>(kGridEnding)));
+      PlaceEditButton();
+      MarkCheckedRow(grid, kGridMark);
+      link_.Status().SetStatus(StatusIcon::kEdit, QStringLiteral("изменяемый вариант"), 2);
+    } else {
+      grid.SetSelectionMode(FlexGrid::SelectionMode::kByRow);
+      MarkCheckedRow(grid, kGridMark);
+      SelectGridRow(grid, row, false, false);
+      CmdEdit->hide();
+      link_.Status().SetStatus(StatusIcon::kNone, QStringLiteral("фиксированный вариант"), 2);
+    }
+  }
+
+  if (LeadingInteger(link_.SelectedReaderField(kColCodeMethod)) == row) return;
+  if (link_.SendToSelectedReader(command::kSetVariant, ParameterList{QString::number(row)})) {
+    link_.SetSelectedReaderField(kColCodeMethod, QString::number(row));
+    return;
+  }
+  ShowMessage(QStringLiteral("Не могу присвоить устройству новый вариант кодовой посылки."),
+              kInformationStyle, kMessageTitle);
+  // The mark goes back to the variant the reader kept.
+  ShowReaderInSettingsGrid();
+}
+
+void ReaderSettingsTab::PlaceEditButton() {
+  FlexGrid& grid = *MSFlexGrid2;
+  const QRect cell = grid.CellGeometry(grid.Row(), grid.Col());
+  if (cell.isEmpty()) return CmdEdit->hide();
+  const QPoint corner = grid.mapTo(this, cell.topLeft());
+  CmdEdit->setGeometry(corner.x() + cell.width() - cell.height(), corner.y(), cell.height(),
+                       cell.height());
+  grid.lower();
+  if (CmdEdit->font().pointSize() != kEditButtonFontSize) {
+    QFont font = CmdEdit->font();
+    font.setPointSize(kEditButtonFontSize);
+    CmdEdit->setFont(font);
+  }
+  if (CmdEdit->text() != QStringLiteral("...")) CmdEdit->setText(QStringLiteral("..."));
+  CmdEdit->show();
+  CmdEdit->raise();
+}
+
+void ReaderSettingsTab::OnSelChange() {
+  if (MSFlexGrid2->SelChangeEventLocked()) return;
+  if (KeyIsDown(Qt::Key_Right) || KeyIsDown(Qt::Key_Left)) {
+    remembered_column_ = MSFlexGrid2->Col();
+    return SelectVariant();
+  }
+  for (int key :
+       {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home}) {
+    if (KeyIsDown(key)) return SelectVariant();
+  }
+}
+
+void ReaderSettingsTab::OnMouseMove(QPoint position) {
+  Editor->HideHints();
+  const bool list_enabled = link_.DeviceTable().isEnabled();
+  if (MSFlexGrid2->isEnabled() != list_enabled) MSFlexGrid2->setEnabled(list_enabled);
+  for (int col = 0; col < MSFlexGrid2->Cols(); ++col) {
+    const QRect cell = MSFlexGrid2->CellGeometry(0, col);
+    if (!cell.isEmpty() && position.x() >= cell.left() && position.x() <= cell.right() + 1) {
+      remembered_column_ = col;
+      return;
+    }
   }
 }
 

@@ -249,6 +249,10 @@ void FlexGrid::SetColAlignment(int col, Qt::Alignment alignment) {
   }
 }
 
+void FlexGrid::SetCellAlignment(int row, int col, Qt::Alignment alignment) {
+  if (QTableWidgetItem* cell = Item(row, col)) cell->setTextAlignment(alignment);
+}
+
 void FlexGrid::SetMergeRow(int row, bool merge) {
   if (merge) {
     merged_rows_.insert(row);
@@ -270,7 +274,10 @@ void FlexGrid::Remerge(int row) {
   for (int start = 0; start < count;) {
     int end = start;
     const QString text = TextMatrix(row, start + fixed_cols_);
-    while (end + 1 < count && TextMatrix(row, end + 1 + fixed_cols_) == text) ++end;
+    // Empty cells stand alone: two picture cells side by side keep their own clicks.
+    while (!text.isEmpty() && end + 1 < count && TextMatrix(row, end + 1 + fixed_cols_) == text) {
+      ++end;
+    }
     if (columnSpan(section_row, start) != end - start + 1) {
       setSpan(section_row, start, 1, end - start + 1);
     }

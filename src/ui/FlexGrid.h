@@ -63,7 +63,8 @@ class FlexGrid : public QTableWidget {
   void SetCellForeColor(int row, int col, const QColor& color);
   QColor CellForeColor(int row, int col) const;
   void SetColAlignment(int col, Qt::Alignment alignment);
-  // Equal neighbouring cells of a marked row are shown as one.
+  void SetCellAlignment(int row, int col, Qt::Alignment alignment);
+  // Equal neighbouring cells of a marked row are shown as one; empty cells are never merged.
   void SetMergeRow(int row, bool merge);
 
   // Where a cell lies inside the grid widget, in pixels; empty for a hidden cell.

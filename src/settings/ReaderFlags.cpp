@@ -1,0 +1,56 @@
+#include "ReaderFlags.h"
+
+#include <QSignalBlocker>
+
+#include "MessageBox.h"
+#include "NumericText.h"
+
+namespace kx12r {
+
+ReaderFlags::ReaderFlags(ReaderLink& link, std::array<QCheckBox*, 3> boxes)
+    : QObject(boxes[0]),
+      link_(link),
+      flags_{{{boxes[0], kColBunBuzzer, command::kSetBuzzerOff},
+              {boxes[1], kColStandAlone, command::kSetStandAlone},
+              {boxes[2], kColRepeatResolution, command::kSetRepeat}}} {
+  for (const Flag& flag : flags_) {
+    connect(flag.box, &QCheckBox::toggled, this, [this, box = flag.box] { WriteReaderFlag(box); });
+  }
+}
+
+const ReaderFlags::Flag& ReaderFlags::FlagOf(const QCheckBox* box) const {
+  for (const Flag& flag : flags_) {
+    if (flag.box == box) return flag;
+  }
+  return flags_[0];
+}
+
+// What the program puts into a box is never written back to the reader.
+void ReaderFlags::ShowCached(const Flag& flag) {
+  const QSignalBlocker loading(flag.box);
+  flag.box->setChecked(LeadingNumber(link_.SelectedReaderField(flag.column)) != 0);
+}
+
+void ReaderFlags::LoadFlags(bool enabled) {
+  for (const Flag& flag : flags_) {
+    ShowCached(flag);
+    flag.box->setEnabled(enabled);
+  }
+}
+
+void ReaderFlags::WriteReaderFlag(QCheckBox* box) {
+  const Flag& flag = FlagOf(box);
+  const bool set = box->isChecked();
+  const QString parameter = set ? QString(QChar(flag.command)) : QStringLiteral(" ");
+  if (link_.SendToSelectedReader(flag.command, TextToParameters(parameter))) {
+    link_.SetSelectedReaderField(flag.column, set ? QStringLiteral("-1") : QStringLiteral("0"));
+    return;
+  }
+  ShowMessage(QStringLiteral("Не могу присвоить устройству новое значение параемтра ") +
+                  Quoted(box->text()) + QStringLiteral("."),
+              kInformationStyle, kMessageTitle);
+  // The box shows what the reader has, not the state it refused.
+  ShowCached(flag);
+}
+
+}  // namespace kx12r

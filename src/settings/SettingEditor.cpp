@@ -1,0 +1,456 @@
+#include "SettingEditor.h"
+
+#include "Firmware.h"
+#include "GridToolkit.h"
+#include "KeyState.h"
+#include "MessageBox.h"
+#include "NumericText.h"
+#include "ServiceLookups.h"
+#include "SettingsGridLayout.h"
+#include "SingleByteText.h"
+#include "Twips.h"
+
+namespace kx12r {
+namespace {
+
+// The pad: a tool row over six rows of the printable characters 33..126, 16 to a row.
+constexpr int kPadRows = 7;
+constexpr int kPadCols = 16;
+constexpr int kFirstPadCharacter = 33;
+constexpr int kLastPadCharacter = 126;
+constexpr int kValueCells = 5;  // cells 0..4 of the tool row show the value
+constexpr int kEraserCell = 5;
+constexpr int kFirstCaptionCell = 6;
+constexpr int kLastCaptionCell = 13;
+constexpr int kOkCell = 14;
+constexpr int kCloseCell = 15;
+constexpr int kAffixLimit = 5;
+const QString kPlaceholder = QStringLiteral(" ");  // stands for an empty value
+
+// The choice lists and their title strip, in twips.
+constexpr int kListWidth = 3840;
+constexpr int kListHeight = 1440;
+constexpr int kNarrowColumn = 240;
+constexpr int kTitleHeight = 250;
+constexpr int kTitleRowHeight = 240;
+constexpr int kListFontSize = 8;
+constexpr int kTitleOk = 1;
+constexpr int kTitleClose = 2;
+
+// The description box of a code format and how far it stands from the list.
+constexpr int kDescriptionWidth = 3000;
+constexpr int kDescriptionHeight = 1800;
+constexpr int kDescriptionGap = 300;
+constexpr int kLowestBottomMargin = 50;
+
+// Code formats by firmware: all of them from 1.82, format 0 only on product 00DF from 1.84.
+constexpr float kAllCodeFormatsFirmware = 1.82f;
+constexpr float kCodeFormatZeroFirmware = 1.84f;
+const QString kCodeFormatZeroProduct = QStringLiteral("00DF");
+
+QString Hint(const QString& keys, const QString& action) { return keys + action; }
+QString Key(const char* name) { return QStringLiteral("\"") + name + QStringLiteral("\""); }
+const QString kEraserHint = Hint(Key("Click") + " или " + Key("Backspace"), " - удалить символ");
+const QString kPadOkHint = Hint(Key("Click") + " или " + Key("Enter"), " - cохранить");
+const QString kCloseHint = Hint(Key("Click") + " или " + Key("Esc"), " - закрыть");
+const QString kTitleOkHint =
+    Hint(Key("Dbl-Click") + ", " + Key("Click") + " или " + Key("Enter"), " - cохранить");
+
+bool IsSaveKey(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+
+// Resets a popup grid to an empty one of the given shape.
+void ResetGrid(FlexGrid& grid, int rows, int cols, FlexGrid::SelectionMode mode,
+               FlexGrid::ScrollBars bars) {
+  grid.SetMergeRow(0, false);
+  grid.SetRows(0);
+  grid.SetCols(0);
+  grid.SetFixedRows(0);
+  grid.SetFixedCols(0);
+  grid.SetSelectionMode(mode);
+  grid.SetScrollBars(bars);
+  grid.SetRows(rows);
+  grid.SetCols(cols);
+}
+
+// Outer size of a grid whose cells take `width` x `height` twips.
+QSize OuterSize(const FlexGrid& grid, int width, int height) {
+  const int frame = 2 * grid.frameWidth();
+  return {TwipsToPixels(width) + frame, TwipsToPixels(height) + frame};
+}
+
+}  // namespace
+
+SettingEditor::SettingEditor(ReaderLink& link, ServiceDatabase& database, QWidget& page,
+                             FlexGrid& settings_grid, QLabel& label, QPushButton& edit_button)
+    : QObject(&page),
+      link_(link),
+      database_(database),
+      page_(page),
+      settings_grid_(settings_grid),
+      label_(label),
+      edit_button_(edit_button) {
+  MSFlexGrid3 = new FlexGrid(&page);
+  MSFlexGrid3->hide();
+  MSFlexGrid4 = new FlexGrid(&page);
+  MSFlexGrid4->hide();
+  for (QLabel** box : {&Text1, &Text2}) {
+    *box = new QLabel(&page);
+    (*box)->setFrameShape(QFrame::Box);
+    (*box)->setAutoFillBackground(true);
+    (*box)->setBackgroundRole(QPalette::ToolTipBase);
+    (*box)->setForegroundRole(QPalette::ToolTipText);
+    (*box)->hide();
+  }
+  Text2->setWordWrap(true);
+  Text2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  Text2->resize(TwipsToPixels(kDescriptionWidth), TwipsToPixels(kDescriptionHeight));
+
+  connect(MSFlexGrid3, &FlexGrid::Click, this, &SettingEditor::OnPopupClick);
+  connect(MSFlexGrid3, &FlexGrid::DblClick, this, [this] {
+    if (mode_ == Mode::kList) SaveEditedValue();
+  });
+  connect(MSFlexGrid3, &FlexGrid::KeyDown, this, &SettingEditor::OnPopupKeyDown);
+  connect(MSFlexGrid3, &FlexGrid::SelChange, this, &SettingEditor::OnPopupSelChange);
+  connect(MSFlexGrid3, &FlexGrid::MouseMove, this, &SettingEditor::OnPopupMouseMove);
+  connect(MSFlexGrid4, &FlexGrid::Click, this, &SettingEditor::OnTitleClick);
+  connect(MSFlexGrid4, &FlexGrid::MouseMove, this, &SettingEditor::OnTitleMouseMove);
+}
+
+QString SettingEditor::EditedCaption() const { return settings_grid_.TextMatrix(0, edited_column_); }
+
+void SettingEditor::OpenSettingEditor() {
+  if (IsOpen() || !link_.WaitForIdle()) return;
+  // The column and the reader are fixed now: a later click elsewhere never changes what the
+  // save writes, or to whom.
+  edited_column_ = settings_grid_.Col();
+  edited_handle_ = link_.SelectedReaderHandle();
+  bool opened = false;
+  if (settings_grid_.Row() == kChangeableVariant && edited_handle_ != 0) {
+    switch (edited_column_) {
+      case kGridPrefix:
+      case kGridSuffix:
+        OpenAffixEditor();
+        opened = true;
+        break;
+      case kGridCodeFormat:
+        opened = OpenCodeFormatList();
+        if (opened) ShowCodeFormatHint();
+        break;
+      case kGridEnding:
+        opened = OpenEndingList();
+        break;
+      default:
+        break;
+    }
+  }
+  // Nothing to choose from: editing ends before it began.
+  if (!opened) {
+    mode_ = Mode::kClosed;
+    link_.HoldDiscovery(false);
+    return;
+  }
+  link_.HoldDiscovery(true);
+  link_.ShowDeviceStatus(true, EditedCaption());
+}
+
+void SettingEditor::PlaceOverSettingsGrid(FlexGrid& popup) {
+  const QRect grid = settings_grid_.geometry();
+  popup.move(grid.left() + grid.width() / 2 - popup.width() / 2,
+             grid.top() + grid.height() - popup.height());
+}
+
+void SettingEditor::OpenAffixEditor() {
+  FlexGrid& pad = *MSFlexGrid3;
+  ResetGrid(pad, kPadRows, kPadCols, FlexGrid::SelectionMode::kFree, FlexGrid::ScrollBars::kNone);
+  QFont font = pad.font();
+  font.setPointSize(page_.font().pointSize());
+  pad.setFont(font);
+  const int side = pad.RowHeight(0);
+  for (int col = 0; col < kPadCols; ++col) {
+    pad.SetColWidth(col, side);
+    pad.SetColAlignment(col, Qt::AlignCenter);
+  }
+  for (int code = kFirstPadCharacter; code <= kLastPadCharacter; ++code) {
+    const int index = code - kFirstPadCharacter;
+    pad.SetTextMatrix(1 + index / kPadCols, index % kPadCols, QString(QChar(code)));
+  }
+  pad.resize(OuterSize(pad, side * kPadCols, side * kPadRows));
+
+  const QPalette colours = pad.palette();
+  for (int col = 0; col < kPadCols; ++col) {
+    pad.SetCellBackColor(0, col, colours.color(QPalette::Button));
+    pad.SetCellAlignment(0, col, Qt::AlignLeft | Qt::AlignVCenter);
+  }
+  pad.SetCellPicture(0, kEraserCell, QStringLiteral("eraser"));
+  pad.SetCellPicture(0, kOkCell, QStringLiteral("ok"));
+  pad.SetCellPicture(0, kCloseCell, QStringLiteral("close"));
+  pad.SetMergeRow(0, true);
+  for (int col = kFirstCaptionCell; col <= kLastCaptionCell; ++col) {
+    pad.SetTextMatrix(0, col, EditedCaption());
+  }
+  pad.SetCellAlignment(0, kFirstCaptionCell, Qt::AlignCenter);
+
+  const QString shown = settings_grid_.TextMatrix(kChangeableVariant, edited_column_);
+  SetPadValue(shown == kNone ? kPlaceholder : shown);
+  PlaceOverSettingsGrid(pad);
+  mode_ = Mode::kPad;
+  edit_button_.lower();
+  pad.show();
+  pad.raise();
+  pad.setFocus();
+}
+
+void SettingEditor::SetPadValue(const QString& value) {
+  for (int col = 0; col < kValueCells; ++col) MSFlexGrid3->SetTextMatrix(0, col, value);
+}
+
+void SettingEditor::AppendCharacter() {
+  FlexGrid& pad = *MSFlexGrid3;
+  const QPalette colours = pad.palette();
+  if (last_pressed_cell_.y() > 0) {
+    pad.SetCellBackColor(last_pressed_cell_.y(), last_pressed_cell_.x(),
+                         colours.color(QPalette::Base));
+    pad.SetCellForeColor(last_pressed_cell_.y(), last_pressed_cell_.x(),
+                         colours.color(QPalette::Text));
+  }
+  const int row = pad.Row();
+  const int col = pad.Col();
+  pad.SetCellBackColor(row, col, colours.color(QPalette::Highlight));
+  pad.SetCellForeColor(row, col, colours.color(QPalette::Base));
+  last_pressed_cell_ = QPoint(col, row);
+
+  const QString pressed = pad.TextMatrix(row, col);
+  const QString value = pad.TextMatrix(0, 0);
+  const QString next =
+      pressed == kPlaceholder || value != kPlaceholder ? value + pressed : pressed;
+  if (next.size() <= kAffixLimit) {
+    SetPadValue(next);
+    return;
+  }
+  ShowMessage(QStringLiteral("Длинна параметра ") + Quoted(EditedCaption()) + QStringLiteral(": ") +
+                  QStringLiteral("[") + next + QStringLiteral("]") +
+                  QStringLiteral(" не может превышать пяти символов."),
+              kInformationStyle, kMessageTitle);
+}
+
+void SettingEditor::EraseLastCharacter() {
+  QString value = MSFlexGrid3->TextMatrix(0, 0);
+  if (value.isEmpty()) return;
+  value.chop(1);
+  SetPadValue(value.isEmpty() ? kPlaceholder : value);
+}
+
+bool SettingEditor::OpenCodeFormatList() {
+  const float version = static_cast<float>(FirmwareNumber(link_.SelectedReaderField(kColVersion)));
+  const QString product = link_.SelectedReaderField(kColProductId);
+  const CodeFormatChoice choice =
+      version < kAllCodeFormatsFirmware ? CodeFormatChoice::kBelowNineWithoutZero
+      : version >= kCodeFormatZeroFirmware && product == kCodeFormatZeroProduct
+          ? CodeFormatChoice::kAll
+          : CodeFormatChoice::kWithoutZero;
+  return FillList(SelectCodeFormatChoices(database_, choice),
+                  {kNarrowColumn, kListWidth - 2 * kNarrowColumn, 0},
+                  {Qt::AlignCenter, Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignCenter}, 1);
+}
+
+bool SettingEditor::OpenEndingList() {
+  return FillList(database_.SelectRows(service_sql::kEndingChoices),
+                  {0, kListWidth - kNarrowColumn},
+                  {Qt::AlignCenter, Qt::AlignLeft | Qt::AlignVCenter}, 1);
+}
+
+bool SettingEditor::FillList(const std::optional<Rows>& rows, const std::vector<int>& widths,
+                             const std::vector<Qt::Alignment>& alignments, int name_column) {
+  if (!rows || rows->empty() || rows->front().empty()) return false;
+  FlexGrid& list = *MSFlexGrid3;
+  const int count = static_cast<int>(rows->front().size());
+  const int fields = static_cast<int>(widths.size());
+  ResetGrid(list, count, fields, FlexGrid::SelectionMode::kByRow,
+            FlexGrid::ScrollBars::kVertical);
+  QFont font = list.font();
+  font.setPointSize(kListFontSize);
+  list.setFont(font);
+  list.resize(OuterSize(list, kListWidth, kListHeight));
+  PlaceOverSettingsGrid(list);
+  for (int col = 0; col < fields; ++col) {
+    list.SetColWidth(col, widths[col]);
+    list.SetColAlignment(col, alignments[col]);
+  }
+  ShowListTitle(EditedCaption());
+  for (int row = 0; row < count; ++row) {
+    for (int col = 0; col < fields; ++col) {
+      list.SetTextMatrix(row, col, CellText(rows, col, row));
+    }
+  }
+  SelectGridRow(list,
+                FindRowByText(list,
+                              settings_grid_.TextMatrix(kChangeableVariant, edited_column_),
+                              name_column),
+                false, false);
+  mode_ = Mode::kList;
+  edit_button_.lower();
+  list.show();
+  list.raise();
+  list.setFocus();
+  return true;
+}
+
+void SettingEditor::ShowListTitle(const QString& caption) {
+  FlexGrid& title = *MSFlexGrid4;
+  ResetGrid(title, 1, 3, FlexGrid::SelectionMode::kFree, FlexGrid::ScrollBars::kNone);
+  title.SetRowHeight(0, kTitleRowHeight);
+  title.SetColWidth(0, kListWidth - 2 * kNarrowColumn);
+  title.SetColWidth(kTitleOk, kNarrowColumn);
+  title.SetColWidth(kTitleClose, kNarrowColumn);
+  title.resize(OuterSize(title, kListWidth, kTitleHeight));
+  const QRect list = MSFlexGrid3->geometry();
+  title.move(list.left(), list.top() - TwipsToPixels(kTitleRowHeight));
+  const QColor face = title.palette().color(QPalette::Button);
+  for (int col = 0; col < 3; ++col) title.SetCellBackColor(0, col, face);
+  title.SetTextMatrix(0, 0, caption);
+  title.SetCellAlignment(0, 0, Qt::AlignCenter);
+  title.SetCellPicture(0, kTitleOk, QStringLiteral("ok"));
+  title.SetCellPicture(0, kTitleClose, QStringLiteral("close"));
+  title.show();
+  title.raise();
+}
+
+void SettingEditor::ShowCodeFormatHint() {
+  if (mode_ != Mode::kList || edited_column_ != kGridCodeFormat) return;
+  FlexGrid& list = *MSFlexGrid3;
+  const int row = list.Row();
+  const QRect cell = list.CellGeometry(row, 1);
+  if (cell.isEmpty()) return;
+  ShowCellHint(list, row, 1, *Text2, list.TextMatrix(row, 2), cell.center(), kDescriptionGap,
+               PixelsToTwips(page_.height()) - kLowestBottomMargin, true);
+  Text2->show();
+  Text2->raise();
+}
+
+void SettingEditor::SaveEditedValue() {
+  if (!IsOpen()) return;
+  const EditedSetting setting = EditedSettingOf(edited_column_);
+  QString sent, shown, stored, description;
+  bool sendable = true;
+  if (mode_ == Mode::kPad) {
+    sent = shown = stored = MSFlexGrid3->TextMatrix(0, 0);
+  } else {
+    const int row = MSFlexGrid3->Row();
+    const int number = LeadingInteger(MSFlexGrid3->TextMatrix(row, 0));
+    shown = MSFlexGrid3->TextMatrix(row, 1);
+    stored = QString::number(number);
+    if (edited_column_ == kGridCodeFormat) {
+      sent = stored;
+      description = MSFlexGrid3->TextMatrix(row, 2);
+    } else {
+      // An ending is one byte on the wire; a code without one cannot be sent.
+      sendable = number >= 0 && number <= 255;
+      if (sendable) sent = FromSingleByte(std::string(1, static_cast<char>(number)));
+    }
+  }
+  const QString old = settings_grid_.TextMatrix(kChangeableVariant, edited_column_);
+  if (!shown.isEmpty() && shown != old) {
+    // The reader the editor was opened for, and no other, gets the value.
+    const bool written = sendable && link_.SelectedReaderHandle() == edited_handle_ &&
+                         link_.SendToSelectedReader(setting.command, TextToParameters(sent));
+    if (!written) {
+      ShowMessage(QStringLiteral("Не могу присвоить устройству новое значение для поля кода ") +
+                      Quoted(EditedCaption()) + QStringLiteral("."),
+                  kInformationStyle, kMessageTitle);
+    } else {
+      if (shown.trimmed().isEmpty()) shown = kNone;
+      settings_grid_.SetTextMatrix(kChangeableVariant, edited_column_, shown);
+      if (!description.isEmpty()) {
+        const QString hint = settings_grid_.TextMatrix(0, kGridCodeFormat) + QStringLiteral(": ") +
+                             Quoted(description);
+        settings_grid_.SetTextMatrix(kChangeableVariant, kGridHint, hint);
+        label_.setText(hint);
+      }
+      link_.SetSelectedReaderField(setting.device_column, stored.trimmed());
+    }
+  }
+  CloseEditor();
+}
+
+void SettingEditor::CloseEditor() {
+  if (!IsOpen()) return;
+  mode_ = Mode::kClosed;
+  MSFlexGrid3->hide();
+  MSFlexGrid4->hide();
+  HideHints();
+  edit_button_.raise();
+  link_.ShowDeviceStatus(false);
+  link_.HoldDiscovery(false);
+}
+
+void SettingEditor::HideHints() {
+  Text1->hide();
+  Text2->hide();
+}
+
+void SettingEditor::OnPopupClick() {
+  if (mode_ != Mode::kPad) return;  // in a list a click only moves the highlighted row
+  const int row = MSFlexGrid3->Row();
+  const int col = MSFlexGrid3->Col();
+  if (row > 0) return AppendCharacter();
+  if (col == kEraserCell) EraseLastCharacter();
+  if (col == kOkCell) SaveEditedValue();
+  if (col == kCloseCell) CloseEditor();
+}
+
+void SettingEditor::OnPopupKeyDown(int key) {
+  if (key == Qt::Key_Backspace && mode_ == Mode::kPad) EraseLastCharacter();
+  if (IsSaveKey(key)) SaveEditedValue();
+  if (key == Qt::Key_Escape) CloseEditor();
+}
+
+void SettingEditor::OnPopupSelChange() {
+  for (int key :
+       {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home}) {
+    if (KeyIsDown(key)) return ShowCodeFormatHint();
+  }
+}
+
+void SettingEditor::ShowPictureHint(FlexGrid& grid, int col, const QString& hint,
+                                    QPoint position) {
+  ShowCellHint(grid, 0, col, *Text1, hint, position, 0, PixelsToTwips(page_.height()), false);
+  Text1->show();
+  Text1->raise();
+}
+
+void SettingEditor::OnPopupMouseMove(QPoint position) {
+  if (!settings_grid_.isEnabled()) settings_grid_.setEnabled(true);
+  FlexGrid& popup = *MSFlexGrid3;
+  if (mode_ == Mode::kList) {
+    const int row = popup.Row();
+    if (edited_column_ == kGridCodeFormat && popup.CellGeometry(row, 1).contains(position)) {
+      ShowCodeFormatHint();
+    }
+    Text1->hide();
+    return;
+  }
+  for (const auto& [col, hint] : {std::pair{kEraserCell, kEraserHint}, std::pair{kOkCell, kPadOkHint},
+                                  std::pair{kCloseCell, kCloseHint}}) {
+    if (popup.CellGeometry(0, col).contains(position)) return ShowPictureHint(popup, col, hint, position);
+  }
+  Text1->hide();
+}
+
+void SettingEditor::OnTitleClick() {
+  if (MSFlexGrid4->Col() == kTitleOk) SaveEditedValue();
+  if (MSFlexGrid4->Col() == kTitleClose) CloseEditor();
+}
+
+void SettingEditor::OnTitleMouseMove(QPoint position) {
+  if (!settings_grid_.isEnabled()) settings_grid_.setEnabled(true);
+  FlexGrid& title = *MSFlexGrid4;
+  if (title.CellGeometry(0, kTitleOk).contains(position)) {
+    return ShowPictureHint(title, kTitleOk, kTitleOkHint, position);
+  }
+  if (title.CellGeometry(0, kTitleClose).contains(position)) {
+    return ShowPictureHint(title, kTitleClose, kCloseHint, position);
+  }
+  HideHints();
+}
+
+}  // namespace kx12r

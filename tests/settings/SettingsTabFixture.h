@@ -1,0 +1,116 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "FakeClock.h"
+#include "ReaderLink.h"
+#include "ReaderReports.h"
+#include "ReaderSettingsTab.h"
+#include "ScriptedPresenter.h"
+#include "SimulatedHidLibrary.h"
+
+namespace kx12r {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The settings tab on a window with its device list, over simulated readers and a fresh copy
+// of the service database.
+class SettingsTabFixture : public ::testing::Test, public DiscoveryView {
+ protected:
+  SettingsTabFixture() {
+    QFile::copy(KX12R_BUILT_DATABASE, GetDatabasePath(folder_.path()));
+    hid_.SetClock(clock_);
+    window_.resize(733, 487);
+    table_ = new FlexGrid(&window_);
+    table_->setGeometry(8, 8, 712, 103);
+    tabs_ = new QTabWidget(&window_);
+    tabs_->setGeometry(8, 120, 713, 310);
+    bar_ = new QStatusBar(&window_);
+    bar_->setGeometry(0, 460, 733, 23);
+    status_ = std::make_unique<StatusPanels>(*bar_);
+    link_ = std::make_unique<ReaderLink>(hid_, *table_, *status_, *this, clock_);
+    link_->InitDeviceTable();
+    tab_ = new ReaderSettingsTab(*link_, db_);
+    tabs_->addTab(tab_, "Настройки считывателя");
+    tabs_->addTab(new QWidget, "Файлы настроек");
+    tab_->BuildSettingsGrid();
+    QObject::connect(link_.get(), &ReaderLink::ReaderSelected,
+                     [this] { tab_->ShowReaderInSettingsGrid(); });
+  }
+
+  // DiscoveryView
+  void ShowProgress(int) override {}
+  void SetProgress(int) override {}
+  void HideProgress() override {}
+  void ShowReadersPresent(bool present) override { tab_->MSFlexGrid2->setEnabled(present); }
+  void SetSettingsGridEnabled(bool enabled) override { tab_->MSFlexGrid2->setEnabled(enabled); }
+
+  SimulatedReader& PlugReader(ReaderSettings settings, std::uint16_t version = 0x0184,
+                              std::uint16_t product = 0x0002) {
+    return hid_.Plug({.product_id = product, .version = version, .serial_number = "00417"},
+                     settings);
+  }
+
+  // Lists the readers and selects the one in `row`, as the window does.
+  void Start(int row = 1) {
+    window_.show();
+    link_->DiscoverReaders(true);
+    table_->SetRow(row);
+    link_->SelectReader();
+    for (int handle = 1; handle < 64; ++handle) {
+      if (auto* device = hid_.DeviceAt(handle)) device->ClearLog();
+    }
+  }
+
+  static void Click(FlexGrid& grid, int row, int col, bool twice = false) {
+    const QPoint at = grid.CellGeometry(row, col).center() - grid.viewport()->geometry().topLeft();
+    QTest::mouseMove(grid.viewport(), at);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, at);
+    if (twice) QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, at);
+  }
+  void ClickSetting(int row, int col) { Click(*tab_->MSFlexGrid2, row, col); }
+  void OpenEditor(int col) {
+    ClickSetting(8, col);
+    tab_->CmdEdit->click();
+  }
+  // The pad cell of a printable character.
+  void Press(char c) {
+    const int index = c - 33;
+    Click(*tab_->Editor->MSFlexGrid3, 1 + index / 16, index % 16);
+  }
+  void PressTool(int col) { Click(*tab_->Editor->MSFlexGrid3, 0, col); }
+  QString PadValue() const { return tab_->Editor->MSFlexGrid3->TextMatrix(0, 0); }
+  // Chooses the list row whose name is `name` and saves it with Enter.
+  void Choose(const QString& name) {
+    FlexGrid& list = *tab_->Editor->MSFlexGrid3;
+    for (int row = 0; row < list.Rows(); ++row) {
+      if (list.TextMatrix(row, 1) == name) Click(list, row, 1);
+    }
+    QTest::keyClick(&list, Qt::Key_Return);
+  }
+  QString Cached(int column) const { return link_->SelectedReaderField(column); }
+  QString Cell(int col) const { return tab_->MSFlexGrid2->TextMatrix(8, col); }
+
+  static Bytes Report(char code, std::string_view text) { return ReaderReport(code, text, 65); }
+
+  QTemporaryDir folder_;
+  ScriptedPresenter presenter_;
+  ServiceDatabase db_{GetDatabasePath(folder_.path()), false};
+  SimulatedHidLibrary hid_;
+  FakeClock clock_;
+  QWidget window_;
+  FlexGrid* table_;
+  QTabWidget* tabs_;
+  QStatusBar* bar_;
+  std::unique_ptr<StatusPanels> status_;
+  std::unique_ptr<ReaderLink> link_;
+  ReaderSettingsTab* tab_;
+};
+
+}  // namespace kx12r
