@@ -259,18 +259,24 @@ void FlexGrid::SetMergeRow(int row, bool merge) {
   } else {
     merged_rows_.remove(row);
   }
-  if (row >= fixed_rows_ && row < Rows()) {
-    for (int section = 0; section < columnCount(); ++section) {
-      if (columnSpan(row - fixed_rows_, section) > 1) setSpan(row - fixed_rows_, section, 1, 1);
-    }
-  }
+  if (row >= fixed_rows_ && row < Rows()) ClearSpans(row - fixed_rows_);
   Remerge(row);
+}
+
+void FlexGrid::ClearSpans(int section_row) {
+  for (int section = 0; section < columnCount();) {
+    const int span = std::max(columnSpan(section_row, section), 1);
+    if (span > 1) setSpan(section_row, section, 1, 1);
+    section += span;
+  }
 }
 
 void FlexGrid::Remerge(int row) {
   if (!merged_rows_.contains(row) || row < fixed_rows_) return;
   const int section_row = row - fixed_rows_;
   const int count = columnCount();
+  // The old spans go first, so a new one never overlaps them.
+  ClearSpans(section_row);
   for (int start = 0; start < count;) {
     int end = start;
     const QString text = TextMatrix(row, start + fixed_cols_);

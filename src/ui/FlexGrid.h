@@ -103,6 +103,7 @@ class FlexGrid : public QTableWidget {
   void SetCell(int row, int col, int row_sel, int col_sel);
   void ShowSelection();
   void Remerge(int row);
+  void ClearSpans(int section_row);
 
   int fixed_rows_ = 1;
   int fixed_cols_ = 0;
