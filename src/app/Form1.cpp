@@ -16,6 +16,7 @@ namespace {
 constexpr int kClientWidth = 10940;
 constexpr int kClientHeight = 7000;
 constexpr int kStatusBarHeight = 350;
+constexpr int kFontPointSize = 8;
 constexpr QRect kDeviceListPlace = TwipsRect(120, 120, 10680, 1550);
 constexpr QRect kTabsPlace = TwipsRect(120, 1800, 10700, 4650);
 constexpr QRect kProgressPlace = TwipsRect(7080, 6650, 3700, 160);
@@ -66,6 +67,7 @@ Form1::Form1(HidLibrary& hid, WaitClock& clock, const StartupEnvironment& enviro
              bool user_is_admin)
     : hid_(hid),
       clock_(clock),
+      program_folder_(environment.program_folder),
       compiled_run_(environment.compiled_run),
       user_is_admin_(user_is_admin),
       database_(GetDatabasePath(environment.program_folder), !user_is_admin) {
@@ -77,6 +79,10 @@ Form1::~Form1() = default;
 void Form1::CreateControls() {
   setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
   setWindowTitle(WindowTitle());
+  // The window's sizes are laid out for 8-point text.
+  QFont text = font();
+  text.setPointSize(kFontPointSize);
+  setFont(text);
 
   MSFlexGrid1 = new FlexGrid(this);
   MSFlexGrid1->setGeometry(kDeviceListPlace);
@@ -109,7 +115,7 @@ void Form1::CreateControls() {
   DiscoveryView& view = *this;
   link_ = std::make_unique<ReaderLink>(hid_, *MSFlexGrid1, *status_, view, clock_);
   SettingsTab = new ReaderSettingsTab(*link_, database_);
-  FilesTab = new SettingsFilesTab;
+  FilesTab = new SettingsFilesTab(*link_, database_, program_folder_);
   DatabaseTab = new DatabasePageTab;
   UpdateTab = new FirmwareUpdateTab;
   ProgressBar1->raise();
@@ -156,7 +162,8 @@ void Form1::OnReaderSelected() {
 void Form1::OnTabChange() {
   PlaceSerialNumberButton();
   if (SSTab1->currentIndex() == kSettingsTab) link_->SelectReader();
-  // The files tab and the special-settings tab prepare themselves here once they have screens.
+  if (SSTab1->currentIndex() == kFilesTab) FilesTab->SetUpFilesTab();
+  // The special-settings tab prepares itself here once it has its screen.
 }
 
 void Form1::ReloadOpenTab() {
@@ -164,8 +171,10 @@ void Form1::ReloadOpenTab() {
     case kSettingsTab:
       SettingsTab->ShowReaderInSettingsGrid();
       break;
+    case kFilesTab:
+      FilesTab->ShowSelectedReader();
+      break;
     default:
-      // The files tab reloads the selected reader here once it has its screen.
       break;
   }
 }

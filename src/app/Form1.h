@@ -86,6 +86,7 @@ class Form1 : public QWidget, private DiscoveryView {
 
   HidLibrary& hid_;
   WaitClock& clock_;
+  const QString program_folder_;
   const bool compiled_run_;
   const bool user_is_admin_;
   ServiceDatabase database_;

@@ -62,11 +62,11 @@ void ReaderLink::HoldDiscovery(bool hold) {
   if (hold) {
     timer_.stop();
   } else {
-    RestartTimer();
+    ResumeDiscovery();
   }
 }
 
-void ReaderLink::RestartTimer() {
+void ReaderLink::ResumeDiscovery() {
   if (!shut_down_ && !held_) timer_.start();
 }
 
@@ -84,7 +84,7 @@ bool ReaderLink::SendToSelectedReader(std::uint8_t code,
                                       const std::optional<ParameterList>& parameters) {
   if (!WaitForIdle()) return false;
   const bool sent = SendReaderCommand(hid_, SelectedReaderHandle(), code, parameters);
-  RestartTimer();
+  ResumeDiscovery();
   return sent;
 }
 
@@ -92,7 +92,7 @@ void ReaderLink::Timer1Tick() {
   if (!WaitForIdle()) return;
   if (DiscoverReaders(false) && !shut_down_) SelectReader();
   if (shut_down_) return;
-  RestartTimer();
+  ResumeDiscovery();
   emit Ticked();
 }
 

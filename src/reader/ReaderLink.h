@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "DeviceColumns.h"
 #include "FlexGrid.h"
 #include "HidLibrary.h"
 #include "ReportExchange.h"
@@ -14,30 +15,6 @@
 #include "WaitClock.h"
 
 namespace kx12r {
-
-// Columns of the device list.
-enum DeviceColumn {
-  kColHandle = 0,
-  kColVendorId,
-  kColProductId,
-  kColVersion,
-  kColSerialNumber,
-  kColProductName,
-  kColVendorName,
-  kColCodeMethod,
-  kColBunBuzzer,
-  kColStandAlone,
-  kColRepeatResolution,
-  kColPrefix,
-  kColEncoding,
-  kColSuffix,
-  kColEnding,
-};
-
-inline constexpr char kDeviceTableCaptions[] =
-    "RrHendle|Vendor ID|Product ID|Версия ПО|S/N     |Наименование                    "
-    "|Производитель          |CodeMethod|BunBuzzer|StandAlone|RepeatResolution|Prefix|Encoding"
-    "|Suffix|Ending";
 
 // What discovery changes on the window beyond the device list and the status bar.
 class DiscoveryView {
@@ -64,6 +41,7 @@ class ReaderLink : public QObject {
   HidLibrary& Hid() { return hid_; }
   FlexGrid& DeviceTable() { return device_table_; }
   StatusPanels& Status() { return status_; }
+  DiscoveryView& View() { return view_; }
   QTimer& Timer1() { return timer_; }
   bool DiscoveryBusy() const { return discovery_busy_; }
 
@@ -78,6 +56,9 @@ class ReaderLink : public QObject {
   // The text of a column in the selected row; empty without a selected reader.
   QString SelectedReaderField(int column) const;
   void SetSelectedReaderField(int column, const QString& text);
+
+  // Starts the discovery timer again after a wait stopped it (not while held or shut down).
+  void ResumeDiscovery();
 
   // While held (a setting is being edited) discovery stays paused: writes leave the timer
   // stopped, and releasing the hold starts it again.
@@ -123,7 +104,6 @@ class ReaderLink : public QObject {
  private:
   void OnDeviceListSelChange();
   void FillDeviceRow(int row, int handle, int& readers, int& last_reader_row);
-  void RestartTimer();
 
   HidLibrary& hid_;
   FlexGrid& device_table_;

@@ -1,6 +1,9 @@
 #include "FlexGrid.h"
 
+#include <QAbstractButton>
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyleOptionHeader>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -38,6 +41,25 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableWidget(parent) {
   verticalHeader()->setVisible(false);
   connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &FlexGrid::Scroll);
   connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, &FlexGrid::Scroll);
+  // The corner between the two caption bands shows the corner cell's text.
+  if (auto* corner = findChild<QAbstractButton*>()) corner->installEventFilter(this);
+}
+
+bool FlexGrid::eventFilter(QObject* watched, QEvent* event) {
+  auto* corner = qobject_cast<QAbstractButton*>(watched);
+  if (!corner || event->type() != QEvent::Paint || corner_text_.isEmpty()) {
+    return QTableWidget::eventFilter(watched, event);
+  }
+  QStyleOptionHeader option;
+  option.initFrom(corner);
+  option.rect = corner->rect();
+  option.text = corner_text_;
+  option.textAlignment = Qt::AlignCenter;
+  option.position = QStyleOptionHeader::OnlyOneSection;
+  option.state |= QStyle::State_Enabled;
+  QPainter painter(corner);
+  style()->drawControl(QStyle::CE_Header, &option, &painter, corner);
+  return true;
 }
 
 void FlexGrid::SetRows(int rows) {
@@ -108,6 +130,7 @@ QString FlexGrid::TextMatrix(int row, int col) const {
 void FlexGrid::SetTextMatrix(int row, int col, const QString& text) {
   if (row < fixed_rows_ && col < fixed_cols_) {
     corner_text_ = text;
+    if (auto* corner = findChild<QAbstractButton*>()) corner->update();
     return;
   }
   if (QTableWidgetItem* cell = Item(row, col); cell && cell->text() != text) {

@@ -87,6 +87,7 @@ class FlexGrid : public QTableWidget {
   void Scroll();
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;

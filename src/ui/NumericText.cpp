@@ -30,4 +30,22 @@ int ClampedInt(double value) {
   return static_cast<int>(std::clamp(std::nearbyint(value), kLowest, kHighest));
 }
 
+double NumberOfValue(QStringView text) {
+  QString packed;
+  packed.reserve(text.size());
+  for (QChar c : text) {
+    if (c != u' ' && c != u'\t' && c != u'\n') packed.append(c);
+  }
+  return LeadingNumber(packed);
+}
+
+std::optional<std::int16_t> IntegerOfValue(QStringView text) {
+  const double rounded = std::nearbyint(NumberOfValue(text));
+  if (rounded < std::numeric_limits<std::int16_t>::min() ||
+      rounded > std::numeric_limits<std::int16_t>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<std::int16_t>(rounded);
+}
+
 }  // namespace kx12r

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QStringView>
+#include <cstdint>
+#include <optional>
 
 namespace kx12r {
 
@@ -14,5 +16,14 @@ int ClampedInt(double value);
 
 // LeadingNumber rounded and held within the range of int.
 inline int LeadingInteger(QStringView text) { return ClampedInt(LeadingNumber(text)); }
+
+// The number a typed or stored value begins with, as settings files and the table editors read
+// it: blanks, tabs and line feeds anywhere in it are skipped, then an optional sign, digits and
+// one decimal point are read; 0 when it does not begin with a number.
+double NumberOfValue(QStringView text);
+
+// NumberOfValue rounded to the nearest integer (halves to even); nothing when that lies outside
+// -32768..32767, so a number never wraps into another.
+std::optional<std::int16_t> IntegerOfValue(QStringView text);
 
 }  // namespace kx12r

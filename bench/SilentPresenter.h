@@ -1,0 +1,20 @@
+#pragma once
+
+#include "MessageBox.h"
+
+namespace kx12r {
+
+// Answers every message with its first button and keeps the last text, so a benchmark never
+// waits on a box.
+class SilentPresenter : public MessagePresenter {
+ public:
+  SilentPresenter() { SetMessagePresenter(this); }
+  ~SilentPresenter() override { SetMessagePresenter(nullptr); }
+  MessageButton Present(const QString& text, int box_style, const QString&) override {
+    last = text;
+    return (box_style & 0x0F) >= 3 ? MessageButton::kYes : MessageButton::kOk;
+  }
+  QString last;
+};
+
+}  // namespace kx12r

@@ -1,0 +1,218 @@
+#include "SettingsFile.h"
+
+#include <QSaveFile>
+#include <cerrno>
+#include <cstdlib>
+
+#include "DeviceColumns.h"
+#include "NumericText.h"
+#include "ReportExchange.h"
+#include "ServiceLookups.h"
+#include "SingleByteText.h"
+
+namespace kx12r {
+namespace {
+
+const QString kUnknownName = QStringLiteral("не известен");
+const QString kCrLf = QStringLiteral("\r\n");
+constexpr int kAffixLimit = 5;
+constexpr int kLowestAffixCode = 32;
+constexpr int kHighestAffixCode = 126;
+constexpr int kLowestVariant = 1;
+constexpr int kHighestVariant = 8;
+
+// A cached flag "-1" is written "1".
+QString FlagText(const QString& cached) {
+  return QString::number(std::abs(LeadingInteger(cached)));
+}
+
+QString FlagShown(const QString& value) {
+  if (NumberOfValue(value) != 0) return QStringLiteral("Да");
+  return value == kNotSet ? kNotSet : QStringLiteral("Нет");
+}
+
+// A code format or an ending: valid when its integer names a row, and never when the file does
+// not set it, whatever rows the database holds.
+SettingsValue NamedNumber(const QString& value, bool (*exists)(ServiceDatabase&, int),
+                          QString (*name)(ServiceDatabase&, int), ServiceDatabase& database) {
+  const std::optional<std::int16_t> number = IntegerOfValue(value);
+  const bool valid = value != kNotSet && number && exists(database, *number);
+  return {value, valid ? name(database, *number) : kUnknownName, valid};
+}
+
+}  // namespace
+
+QString KeyText(SettingsKey key) {
+  switch (key) {
+    case SettingsKey::kVariant:
+      return QStringLiteral("Variant");
+    case SettingsKey::kPrefix:
+      return QStringLiteral("Prefix");
+    case SettingsKey::kCodeFormat:
+      return QStringLiteral("Code_format");
+    case SettingsKey::kSuffix:
+      return QStringLiteral("Suffix");
+    case SettingsKey::kEnding:
+      return QStringLiteral("Ending");
+    case SettingsKey::kBuzzerOff:
+      return QStringLiteral("buZzer_off");
+    case SettingsKey::kStandAlone:
+      return QStringLiteral("standAlone");
+    case SettingsKey::kRepeatMessage:
+    default:
+      return QStringLiteral("Repeat_message");
+  }
+}
+
+QByteArray SettingsFileBytes(const CachedSettings& settings) {
+  const QString values[] = {settings.variant,           settings.prefix,
+                            settings.code_format,       settings.suffix,
+                            settings.ending,            FlagText(settings.buzzer_off),
+                            FlagText(settings.stand_alone), FlagText(settings.repeat)};
+  QString text;
+  for (SettingsKey key : kSettingsKeys) {
+    text += KeyText(key) + QLatin1Char('=') + values[static_cast<int>(key)] + kCrLf;
+  }
+  text += kCrLf;
+  const std::string bytes = ToSingleByte(text);
+  return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::optional<QString> WriteFileWhole(const QString& path, const QByteArray& bytes) {
+  QSaveFile file(path);
+  // Unbuffered, so a write the disk cuts short is seen here and not lost in a later flush.
+  errno = 0;
+  const bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+                       file.write(bytes) == bytes.size();
+  const int system_error = errno;
+  if (written && file.commit()) return std::nullopt;
+  const QString reason = file.error() == QFileDevice::NoError || system_error != 0
+                             ? qt_error_string(system_error)
+                             : file.errorString();
+  file.cancelWriting();
+  return reason;
+}
+
+QStringList SettingsFileLines(const QByteArray& bytes) {
+  if (bytes.isEmpty()) return {};
+  return FromSingleByte(std::string_view(bytes.constData(), bytes.size())).split(kCrLf);
+}
+
+bool HasSettingsExtension(const QString& name) {
+  return name.endsWith(QLatin1String(kSettingsFileExtension), Qt::CaseSensitive);
+}
+
+QString GetSettingsValue(const QString& key, const QStringList& lines) {
+  const QString marked = key + QLatin1Char('=');
+  for (const QString& line : lines) {
+    if (!line.contains(marked, Qt::CaseInsensitive)) continue;
+    QString value = line;
+    value.remove(marked, Qt::CaseInsensitive);
+    return value.isEmpty() ? kNoValue : value;
+  }
+  return kNotSet;
+}
+
+bool IsValidAffix(const QString& text) {
+  if (text == kNotSet || text == kNoValue) return true;
+  if (text.size() > kAffixLimit) return false;
+  for (char byte : ToSingleByte(text)) {
+    const int code = static_cast<unsigned char>(byte);
+    if (code < kLowestAffixCode || code > kHighestAffixCode) return false;
+  }
+  return true;
+}
+
+bool ValidatedSettings::HasInvalidValues() const {
+  return std::any_of(values.begin(), values.end(),
+                     [](const SettingsValue& value) { return !value.valid; });
+}
+
+ValidatedSettings ValidateSettings(const QStringList& lines, ServiceDatabase& database) {
+  ValidatedSettings settings;
+  for (SettingsKey key : kSettingsKeys) {
+    const QString value = GetSettingsValue(KeyText(key), lines);
+    SettingsValue& judged = settings.values[static_cast<int>(key)];
+    switch (key) {
+      case SettingsKey::kVariant: {
+        const double number = NumberOfValue(value);
+        judged = {value, value, number >= kLowestVariant && number <= kHighestVariant};
+        break;
+      }
+      case SettingsKey::kPrefix:
+      case SettingsKey::kSuffix:
+        judged = {value, value, IsValidAffix(value)};
+        break;
+      case SettingsKey::kCodeFormat:
+        judged = NamedNumber(value, CodeVariantExists, GetCodeVariantName, database);
+        break;
+      case SettingsKey::kEnding:
+        judged = NamedNumber(value, EndingCodeExists, GetEndingKeyName, database);
+        break;
+      default:
+        judged = {value, FlagShown(value), true};
+        break;
+    }
+  }
+  return settings;
+}
+
+std::vector<AppliedParameter> ParametersToApply(const ValidatedSettings& settings) {
+  struct Target {
+    std::uint8_t command;
+    int device_column;
+    const char* caption;
+  };
+  static const Target kTargets[] = {
+      {command::kSetVariant, kColCodeMethod, "Вариант посылки"},
+      {command::kSetPrefix, kColPrefix, "Префикс"},
+      {command::kSetCodeFormat, kColEncoding, "Код формата метки"},
+      {command::kSetSuffix, kColSuffix, "Суффикс"},
+      {command::kSetEnding, kColEnding, "Окончание"},
+      {command::kSetBuzzerOff, kColBunBuzzer, "Отключить Буззер"},
+      {command::kSetStandAlone, kColStandAlone, "Разрешить автономную работу"},
+      {command::kSetRepeat, kColRepeatResolution, "Разрешить повтор посылки"},
+  };
+  std::vector<AppliedParameter> parameters;
+  for (SettingsKey key : kSettingsKeys) {
+    const Target& target = kTargets[static_cast<int>(key)];
+    AppliedParameter parameter{.key = key,
+                               .command = target.command,
+                               .device_column = target.device_column,
+                               .caption = QString::fromUtf8(target.caption)};
+    const QString& value = settings[key].value;
+    if (value == kNotSet) {
+      parameter.missing = true;
+      parameters.push_back(parameter);
+      continue;
+    }
+    const QString integer = QString::number(IntegerOfValue(value).value_or(0));
+    switch (key) {
+      case SettingsKey::kVariant:
+      case SettingsKey::kCodeFormat:
+        parameter.sent = parameter.cached = integer;
+        break;
+      case SettingsKey::kPrefix:
+      case SettingsKey::kSuffix:
+        parameter.sent = value == kNoValue ? QStringLiteral(" ") : value;
+        parameter.cached = value;
+        break;
+      case SettingsKey::kEnding: {
+        const int code = IntegerOfValue(value).value_or(0);
+        parameter.sent = FromSingleByte(std::string(1, static_cast<char>(code)));
+        parameter.cached = integer;
+        break;
+      }
+      default: {
+        const bool set = NumberOfValue(value) != 0;
+        parameter.sent = set ? QString(QChar(target.command)) : QStringLiteral(" ");
+        parameter.cached = set ? QStringLiteral("-1") : QStringLiteral("0");
+        break;
+      }
+    }
+    parameters.push_back(parameter);
+  }
+  return parameters;
+}
+
+}  // namespace kx12r

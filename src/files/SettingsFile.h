@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "ServiceDatabase.h"
+
+namespace kx12r {
+
+// The extension of a settings file, with its exact letter case.
+inline constexpr char kSettingsFileExtension[] = ".kxr";
+
+// Words a looked-up value can be besides a real value.
+inline const QString kNotSet = QStringLiteral("не задан");  // no line carries the key
+inline const QString kNoValue = QStringLiteral("нет");      // the key is there, its value empty
+
+// One reader's eight settings as the device list caches them: the cell texts of its columns
+// CodeMethod, Prefix, Encoding, Suffix, Ending, BunBuzzer, StandAlone, RepeatResolution.
+struct CachedSettings {
+  QString variant;
+  QString prefix;
+  QString code_format;
+  QString suffix;
+  QString ending;
+  QString buzzer_off;
+  QString stand_alone;
+  QString repeat;
+};
+
+// The settings of a file, in the order they are written and applied.
+enum class SettingsKey {
+  kVariant,
+  kPrefix,
+  kCodeFormat,
+  kSuffix,
+  kEnding,
+  kBuzzerOff,
+  kStandAlone,
+  kRepeatMessage,
+};
+inline constexpr int kSettingsKeyCount = 8;
+inline constexpr std::array<SettingsKey, kSettingsKeyCount> kSettingsKeys = {
+    SettingsKey::kVariant,    SettingsKey::kPrefix,       SettingsKey::kCodeFormat,
+    SettingsKey::kSuffix,     SettingsKey::kEnding,       SettingsKey::kBuzzerOff,
+    SettingsKey::kStandAlone, SettingsKey::kRepeatMessage};
+
+// The key as the file writes it, without "=": "Variant", "buZzer_off", ...
+QString KeyText(SettingsKey key);
+
+// The file a reader's cached settings make: eight lines "Key=value" in Windows-1251, each ended
+// by CR LF, and one more CR LF. Flags are written as "1"/"0".
+QByteArray SettingsFileBytes(const CachedSettings& settings);
+
+// Replaces or creates the file as a whole: the bytes go to a temporary file beside it that then
+// takes its name, so a failed save leaves an existing file as it was. The system's description
+// of what went wrong, or nothing.
+std::optional<QString> WriteFileWhole(const QString& path, const QByteArray& bytes);
+
+// A file's text split at every CR LF; an empty file has no lines.
+QStringList SettingsFileLines(const QByteArray& bytes);
+
+// Whether a file name ends in the extension with its exact letter case.
+bool HasSettingsExtension(const QString& name);
+
+// The value of `key` in the lines: the first line that contains key + "=" (any letter case),
+// with every occurrence of that text removed; kNotSet without such a line, kNoValue when
+// nothing remains.
+QString GetSettingsValue(const QString& key, const QStringList& lines);
+
+// A prefix or suffix of a file: kNotSet, kNoValue, or at most five characters of codes 32..126.
+bool IsValidAffix(const QString& text);
+
+// One looked-up value of a file and what validation made of it.
+struct SettingsValue {
+  QString value;  // as GetSettingsValue returned it
+  QString shown;  // what the preview shows
+  bool valid = true;
+};
+
+// A whole file, validated: a value for each key in order.
+struct ValidatedSettings {
+  std::array<SettingsValue, kSettingsKeyCount> values;
+  bool HasInvalidValues() const;
+  const SettingsValue& operator[](SettingsKey key) const {
+    return values[static_cast<std::size_t>(key)];
+  }
+};
+
+ValidatedSettings ValidateSettings(const QStringList& lines, ServiceDatabase& database);
+
+// One parameter an apply writes: the command, its parameter text (one character a position),
+// the device-list column and the text it caches on success, and the caption that names it when
+// the reader refuses it. A key the file does not set is `missing` and sends nothing.
+struct AppliedParameter {
+  SettingsKey key;
+  bool missing = false;
+  std::uint8_t command = 0;
+  QString sent;
+  int device_column = 0;
+  QString cached;
+  QString caption;
+};
+
+// What a validated file writes, in order. Numbers go out as the decimal digits of the integer
+// validation judged, flags by their number (0 clears, any other sets), the ending as the one
+// character of its code.
+std::vector<AppliedParameter> ParametersToApply(const ValidatedSettings& settings);
+
+}  // namespace kx12r

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "DeviceColumns.h"
+#include "ReaderReports.h"
+#include "ScriptedPresenter.h"
+#include "SettingsApply.h"
+#include "SettingsFile.h"
+#include "SimulatedHidLibrary.h"
+
+namespace kx12r {
+namespace {
+
+QByteArray Crlf(std::initializer_list<const char*> lines) {
+  QByteArray bytes;
+  for (const char* line : lines) bytes += QByteArray(line) + "\r\n";
+  return bytes;
+}
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(QFile::copy(KX12R_BUILT_DATABASE, GetDatabasePath(folder_.path())));
+  }
+  ValidatedSettings Validate(const QByteArray& bytes) {
+    return ValidateSettings(SettingsFileLines(bytes), db_);
+  }
+
+  QTemporaryDir folder_;
+  ScriptedPresenter presenter_;
+  ServiceDatabase db_{GetDatabasePath(folder_.path()), false};
+};
+
+TEST_F(SettingsFileTest, ASavedFileHasItsEightLinesInWindows1251) {
+  const QByteArray bytes = SettingsFileBytes({.variant = "8",
+                                              .prefix = "#",
+                                              .code_format = "3",
+                                              .suffix = "",
+                                              .ending = "13",
+                                              .buzzer_off = "-1",
+                                              .stand_alone = "0",
+                                              .repeat = "0"});
+  EXPECT_EQ(bytes, Crlf({"Variant=8", "Prefix=#", "Code_format=3", "Suffix=", "Ending=13",
+                         "buZzer_off=1", "standAlone=0", "Repeat_message=0", ""}));
+  EXPECT_TRUE(bytes.endsWith("\r\n\r\n"));
+
+  // "нет" cached from an earlier apply is written as its Windows-1251 bytes and reads back.
+  const QByteArray none = SettingsFileBytes({.prefix = "нет"});
+  EXPECT_TRUE(none.contains("Prefix=\xED\xE5\xF2\r\n"));
+  EXPECT_EQ(GetSettingsValue("Prefix", SettingsFileLines(none)), "нет");
+  EXPECT_EQ(GetSettingsValue("Suffix", SettingsFileLines(none)), "нет") << "an empty value";
+}
+
+TEST_F(SettingsFileTest, LinesAndLookups) {
+  EXPECT_TRUE(SettingsFileLines("").isEmpty());
+  EXPECT_EQ(SettingsFileLines("Variant=8\nPrefix=A").size(), 1) << "only CR LF ends a line";
+  const QStringList lines = SettingsFileLines(
+      Crlf({"BUZZER_OFF=1", "Prefix= A", "Variant =3", "xCode_format=5", "Suffix=S1",
+            "Suffix=S2", "Junk=1"}));
+  EXPECT_EQ(GetSettingsValue("buZzer_off", lines), "1");
+  EXPECT_EQ(GetSettingsValue("Prefix", lines), " A");
+  EXPECT_EQ(GetSettingsValue("Variant", lines), "не задан");
+  EXPECT_EQ(GetSettingsValue("Code_format", lines), "x5");
+  EXPECT_EQ(GetSettingsValue("Suffix", lines), "S1") << "the first line wins";
+  EXPECT_TRUE(HasSettingsExtension("a.kxr"));
+  EXPECT_FALSE(HasSettingsExtension("a.KXR"));
+}
+
+TEST_F(SettingsFileTest, ValidationJudgesEachValue) {
+  auto judged = [&](const QByteArray& bytes) {
+    const ValidatedSettings settings = Validate(bytes);
+    QStringList verdicts;
+    for (const SettingsValue& value : settings.values) {
+      verdicts << value.shown + (value.valid ? "" : "!");
+    }
+    return verdicts.join("|");
+  };
+  EXPECT_EQ(judged(Crlf({"Variant=8", "Prefix=#K", "Code_format=12", "Suffix=", "Ending=13",
+                         "buZzer_off=1", "standAlone=0", "Repeat_message=yes"})),
+            "8|#K|32bm_DEC|нет|Enter|Да|Нет|Нет");
+  // An empty file: the three numbers are missing and so invalid, whatever rows exist.
+  EXPECT_EQ(judged(""),
+            "не задан!|не задан|не известен!|не задан|не известен!|не задан|не задан|не задан");
+  EXPECT_EQ(judged(Crlf({"Variant=9", "Prefix=ABCDEF", "Code_format=65548", "Suffix=\xA8",
+                         "Ending=65549"})),
+            "9!|ABCDEF!|не известен!|Ё!|не известен!|не задан|не задан|не задан")
+      << "65548 and 65549 would be 12 and 13 cut to 16 bits";
+  EXPECT_EQ(judged(Crlf({"Variant= 1 2", "Code_format=0", "Ending=13x", "buZzer_off=0.0"})),
+            " 1 2!|не задан|RAW_HEX|не задан|Enter|Нет|не задан|не задан")
+      << "blanks inside a number are skipped: 12";
+  EXPECT_TRUE(Validate(Crlf({"Variant=0"})).HasInvalidValues());
+}
+
+TEST_F(SettingsFileTest, TheApplySendsWhatValidationJudged) {
+  const ValidatedSettings settings = Validate(Crlf(
+      {"Variant=08", "Prefix=\xED\xE5\xF2", "Code_format= 12.0", "Ending=13x", "buZzer_off=yes",
+       "standAlone=0.0", "Repeat_message=-1"}));
+  ASSERT_FALSE(settings.HasInvalidValues());
+  const auto parameters = ParametersToApply(settings);
+  ASSERT_EQ(parameters.size(), 8u);
+  QStringList sent;
+  for (const AppliedParameter& p : parameters) {
+    sent << (p.missing ? QString("-") : QString(QChar(p.command)) + "[" + p.sent + "]" + p.cached);
+  }
+  EXPECT_EQ(sent.join(" "), "V[8]8 P[ ]нет C[12]12 - E[\r]13 Z[ ]0 A[ ]0 R[R]-1");
+
+  SimulatedHidLibrary hid;
+  auto& reader = hid.Plug({.version = 0x0184}, {.variant = 1});
+  reader.RefuseCommand('C');
+  std::vector<int> cached;
+  const ReaderApply outcome =
+      ApplyToReader(hid, hid.HandleOf(reader), parameters,
+                    [&](const AppliedParameter& p) { cached.push_back(p.device_column); });
+  EXPECT_EQ(outcome.refused_caption, "Код формата метки");
+  EXPECT_EQ(cached, (std::vector<int>{kColCodeMethod, kColPrefix}));
+  EXPECT_EQ(reader.ReceivedReports(),
+            (std::vector<std::vector<std::uint8_t>>{ReaderReport('V', "8", 65),
+                                                    ReaderReport('P', "", 65),
+                                                    ReaderReport('C', "12", 65)}));
+}
+
+TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileAsItWas) {
+  const QString path = QDir(folder_.path()).filePath("old.kxr");
+  ASSERT_EQ(WriteFileWhole(path, "old"), std::nullopt);
+
+  // The disk fills up half-way through the new file.
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit tiny = saved;
+  tiny.rlim_cur = 64;
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &tiny);
+  const auto full = WriteFileWhole(path, QByteArray(4096, 'x'));
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  ASSERT_TRUE(full);
+  EXPECT_FALSE(full->isEmpty()) << "the system's description of the fault";
+
+  // The folder removed under it.
+  const auto gone = WriteFileWhole(QDir(folder_.path()).filePath("gone/new.kxr"), "new");
+  EXPECT_TRUE(gone);
+
+  QFile old(path);
+  ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+  EXPECT_EQ(old.readAll(), "old");
+  EXPECT_EQ(QDir(folder_.path()).entryList({"old*"}, QDir::Files), QStringList{"old.kxr"})
+      << "no temporary file is left behind";
+}
+
+}  // namespace
+}  // namespace kx12r
