@@ -10,7 +10,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "SilentPresenter.h"
+#include "BenchSupport.h"
 #include "SettingsFilesTab.h"
 #include "SimulatedHidLibrary.h"
 
@@ -23,14 +23,6 @@ constexpr int kReaders = 32;
 constexpr int kReportsPerReader = 16;
 constexpr double kBound = 1.10;
 
-class NoView : public DiscoveryView {
- public:
-  void ShowProgress(int) override {}
-  void SetProgress(int) override {}
-  void HideProgress() override {}
-  void ShowReadersPresent(bool) override {}
-  void SetSettingsGridEnabled(bool) override {}
-};
 
 }  // namespace
 
@@ -46,7 +38,7 @@ int main(int argc, char** argv) {
   FlexGrid table(&window);
   QStatusBar bar(&window);
   StatusPanels status(bar);
-  NoView view;
+  NoDiscoveryView view;
   ReaderLink link(hid, table, status, view, clock);
   ServiceDatabase database(GetDatabasePath(folder.path()), false);
   link.InitDeviceTable();

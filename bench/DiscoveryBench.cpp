@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "ReaderLink.h"
 #include "SimulatedHidLibrary.h"
 
@@ -20,21 +21,13 @@ constexpr std::chrono::microseconds kFrame{1000};
 constexpr double kBound = 1.10;
 constexpr std::size_t kReportsPerReader = 16;
 
-class NoView : public DiscoveryView {
- public:
-  void ShowProgress(int) override {}
-  void SetProgress(int) override {}
-  void HideProgress() override {}
-  void ShowReadersPresent(bool) override {}
-  void SetSettingsGridEnabled(bool) override {}
-};
 
 struct Setup {
   SimulatedHidLibrary hid;
   FlexGrid table;
   QStatusBar bar;
   StatusPanels status{bar};
-  NoView view;
+  NoDiscoveryView view;
   EventLoopClock clock;
   ReaderLink link{hid, table, status, view, clock};
   std::vector<SimulatedReader*> readers;

@@ -1,8 +1,19 @@
 #pragma once
 
 #include "MessageBox.h"
+#include "ReaderLink.h"
 
 namespace kx12r {
+
+// A window without progress bar or tabs, for discovery in a benchmark.
+class NoDiscoveryView : public DiscoveryView {
+ public:
+  void ShowProgress(int) override {}
+  void SetProgress(int) override {}
+  void HideProgress() override {}
+  void ShowReadersPresent(bool) override {}
+  void SetSettingsGridEnabled(bool) override {}
+};
 
 // Answers every message with its first button and keeps the last text, so a benchmark never
 // waits on a box.
