@@ -7,6 +7,7 @@
 #include "GridToolkit.h"
 #include "MessageBox.h"
 #include "ReaderIdentity.h"
+#include "SerialNumber.h"
 #include "Twips.h"
 
 namespace kx12r {
@@ -103,20 +104,12 @@ void Form1::CreateControls() {
   Text8 = new EditorBox(this);
   Text8->hide();
 
-  Transaction = new QMenu(QStringLiteral("&Операции"), this);
-  Transaction->addAction(QStringLiteral("Добавить"))->setObjectName("add");
-  QMenu* edit = Transaction->addMenu(QStringLiteral("Изменить"));
-  edit->setObjectName("Edit");
-  edit->addAction(QStringLiteral("Код"))->setObjectName("EditCode");
-  edit->addAction(QStringLiteral("Наименование"))->setObjectName("EditName");
-  edit->addAction(QStringLiteral("Описание"))->setObjectName("EditDescription");
-  Transaction->addAction(QStringLiteral("Удалить"))->setObjectName("remove");
-
   DiscoveryView& view = *this;
   link_ = std::make_unique<ReaderLink>(hid_, *MSFlexGrid1, *status_, view, clock_);
   SettingsTab = new ReaderSettingsTab(*link_, database_);
   FilesTab = new SettingsFilesTab(*link_, database_, program_folder_);
-  DatabaseTab = new DatabasePageTab;
+  DatabaseTab = new DatabasePageTab(database_, user_is_admin_);
+  Transaction = DatabaseTab->Editors->Transaction;
   UpdateTab = new FirmwareUpdateTab;
   ProgressBar1->raise();
 }
@@ -144,6 +137,9 @@ void Form1::Start() {
   connect(link_.get(), &ReaderLink::DevicesChanged, this, &Form1::TellAboutDeniedReaders);
   connect(link_.get(), &ReaderLink::Ticked, this, &Form1::TellAboutDeniedReaders);
   connect(SSTab1, &QTabWidget::currentChanged, this, &Form1::OnTabChange);
+  connect(Command3, &QPushButton::clicked, this, [this] { CallIndication(*link_); });
+  connect(Command4, &QPushButton::clicked, this, [this] { ChangeSerialNumber(*link_, *Text8); });
+  connect(DatabaseTab, &DatabasePageTab::Unlocked, this, &Form1::PlaceSerialNumberButton);
   connect(MSFlexGrid1, &FlexGrid::Scroll, this, [this] {
     PlaceIndicationButton();
     PlaceSerialNumberButton();
@@ -163,7 +159,9 @@ void Form1::OnTabChange() {
   PlaceSerialNumberButton();
   if (SSTab1->currentIndex() == kSettingsTab) link_->SelectReader();
   if (SSTab1->currentIndex() == kFilesTab) FilesTab->SetUpFilesTab();
-  // The special-settings tab prepares itself here once it has its screen.
+  if (SSTab1->currentIndex() == kDatabaseTab) {
+    DatabaseTab->ShowDatabasePage(SSTab1->tabText(kDatabaseTab));
+  }
 }
 
 void Form1::ReloadOpenTab() {

@@ -6,8 +6,10 @@
 namespace kx12r {
 
 // The text box laid over a cell or label for in-place editing. Its tag reads "1" while an edit
-// is running; the box's own key and focus handlers end the edit by setting another tag,
-// leaving the box enabled to keep the text or disabling it to cancel.
+// is running; its own key and focus handlers end the edit by setting another tag, leaving the
+// box enabled to keep the text or disabling it to cancel. Esc and leaving the box cancel. Which
+// key keeps the text, the tooltip says: "Ctrl+Enter" in double quotes for Ctrl+Enter, otherwise
+// Enter.
 class EditorBox : public QLineEdit {
   Q_OBJECT
 
@@ -30,6 +32,10 @@ class EditorBox : public QLineEdit {
 
  signals:
   void TagChanged();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   QString tag_;

@@ -72,6 +72,23 @@ void FlexGrid::SetRows(int rows) {
   SetCell(clamp(row_), col_, clamp(row_sel_), col_sel_);
 }
 
+void FlexGrid::AddItem(const QString& tab_separated) {
+  const int row = Rows();
+  SetRows(row + 1);
+  const QStringList texts = tab_separated.split(QLatin1Char('\t'));
+  for (int col = 0; col < texts.size() && col < Cols(); ++col) SetTextMatrix(row, col, texts[col]);
+}
+
+void FlexGrid::RemoveItem(int row) {
+  if (row < fixed_rows_ || row >= Rows()) return;
+  merged_rows_.remove(row);
+  removeRow(row - fixed_rows_);
+  const int last = Rows() - 1;
+  auto clamp = [&](int r) { return HasDataRows() ? std::clamp(r, fixed_rows_, last) : 0; };
+  row_ = -1;  // the current row moved or went away: tell SelChange handlers
+  SetCell(clamp(row), col_, clamp(row), col_sel_);
+}
+
 void FlexGrid::SetCols(int cols) {
   setColumnCount(std::max(cols, fixed_cols_) - fixed_cols_);
   const int last = std::max(Cols() - 1, 0);

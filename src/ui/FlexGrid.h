@@ -31,6 +31,10 @@ class FlexGrid : public QTableWidget {
   int FixedCols() const { return fixed_cols_; }
   void SetFixedCols(int fixed_cols);  // 0 or 1
   bool HasDataRows() const { return Rows() > fixed_rows_; }
+  // Appends a row whose cells take the tab-separated texts, from column 0.
+  void AddItem(const QString& tab_separated);
+  // Removes a data row; the rows below move up.
+  void RemoveItem(int row);
 
   QString TextMatrix(int row, int col) const;
   void SetTextMatrix(int row, int col, const QString& text);

@@ -240,6 +240,24 @@ TEST_F(Form1Test, ClosingDuringTheWaitForDevicesEndsEveryWaitAtOnce) {
   EXPECT_FALSE(form->Link().Timer1().isActive()) << "no tick after the window closed";
 }
 
+TEST_F(Form1Test, TheSerialNumberButtonWaitsForTheUnlockedPage) {
+  environment_.is_user_an_admin = [] { return true; };
+  PlugDemoReaders(hid_);
+  auto form = Load();
+  form->MSFlexGrid1->SetRow(1);
+  form->Link().SelectReader();
+  form->SSTab1->setCurrentIndex(2);
+  EXPECT_FALSE(form->Command4->isVisible());
+  form->DatabaseTab->Text7->setText("kx12r-admin");
+  QTest::keyClick(form->DatabaseTab->Text7, Qt::Key_Return);
+  EXPECT_TRUE(form->Command4->isVisible());
+  EXPECT_EQ(form->Command4->toolTip(), "Изменить серийный номер");
+  EXPECT_EQ(form->Transaction, form->DatabaseTab->Editors->Transaction);
+
+  form->Command3->click();
+  EXPECT_EQ(hid_.DeviceAt(hid_.GetItem(0))->IndicationCount(), 1);
+}
+
 TEST_F(Form1Test, TabsRouteTheSelection) {
   PlugDemoReaders(hid_);
   auto form = Load();
