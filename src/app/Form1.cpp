@@ -213,12 +213,7 @@ void Form1::TellAboutDeniedReaders() {
     const QString reader = product + "/" + serial;
     if (denied_readers_told_.contains(reader)) continue;
     denied_readers_told_.insert(reader);
-    messages << QStringLiteral("Считыватель ") + Quoted("KX12R") +
-                    QStringLiteral(" (Product ID ") + Quoted(product) + QStringLiteral(", S/N ") +
-                    Quoted(serial) +
-                    QStringLiteral(") подключен, но система не разрешает программе доступ к нему. "
-                                   "Установите правило udev 70-kx12r.rules из комплекта программы "
-                                   "(sudo cmake --install build) и переподключите считыватель.");
+    messages << NoAccessMessage(product, serial);
   }
   denied_since_ = std::move(still_denied);
   // The boxes come last: the list may be rebuilt while one is open.

@@ -9,6 +9,14 @@
 
 namespace kx12r {
 
+// What the user is told of an apply: a file with invalid values is refused; a reader refused
+// the parameter `caption`; all went through with `missing` parameters the file does not set;
+// no reader could be configured.
+QString InvalidValuesText();
+QString ApplyRefusedText(const QString& caption);
+QString ApplyDoneText(int missing);
+QString NothingAppliedText();
+
 // What applying a file to one reader came to.
 struct ReaderApply {
   int missing = 0;                        // parameters the file does not set
@@ -20,5 +28,28 @@ struct ReaderApply {
 ReaderApply ApplyToReader(HidLibrary& hid, int handle,
                           const std::vector<AppliedParameter>& parameters,
                           const std::function<void(const AppliedParameter&)>& accepted);
+
+// One reader an apply may write to.
+struct ApplyTarget {
+  int handle = 0;
+  bool configurable = false;  // a reader that can be configured; others are passed over
+};
+
+// What applying a file to several readers came to. It stops at the first refusal.
+struct ApplyReport {
+  int configured = 0;  // readers written to, the refusing one included
+  int missing = 0;     // parameters the file does not set, counted per reader
+  std::optional<QString> refused_caption;
+  int refused_target = -1;  // the index of the reader that refused
+};
+
+// Writes the parameters to the targets in order, as the files tab does: readers that cannot be
+// configured are passed over, and the first refusal stops the whole apply. `accepted` hears of
+// each parameter a target took, `passed` of each target done with.
+ApplyReport ApplyToReaders(
+    HidLibrary& hid, const std::vector<ApplyTarget>& targets,
+    const std::vector<AppliedParameter>& parameters,
+    const std::function<void(int target, const AppliedParameter&)>& accepted,
+    const std::function<void(int target)>& passed = nullptr);
 
 }  // namespace kx12r

@@ -1,5 +1,6 @@
 #include "SettingsFile.h"
 
+#include <QFile>
 #include <QSaveFile>
 #include <cerrno>
 #include <cstdlib>
@@ -33,11 +34,11 @@ QString FlagShown(const QString& value) {
 
 // A code format or an ending: valid when its integer names a row, and never when the file does
 // not set it, whatever rows the database holds.
-SettingsValue NamedNumber(const QString& value, bool (*exists)(ServiceDatabase&, int),
-                          QString (*name)(ServiceDatabase&, int), ServiceDatabase& database) {
+SettingsValue NamedNumber(const QString& value, const std::function<bool(int)>& exists,
+                          const std::function<QString(int)>& name) {
   const std::optional<std::int16_t> number = IntegerOfValue(value);
-  const bool valid = value != kNotSet && number && exists(database, *number);
-  return {value, valid ? name(database, *number) : kUnknownName, valid};
+  const bool valid = value != kNotSet && number && exists(*number);
+  return {value, valid ? name(*number) : kUnknownName, valid};
 }
 
 }  // namespace
@@ -98,6 +99,23 @@ QStringList SettingsFileLines(const QByteArray& bytes) {
   return FromSingleByte(std::string_view(bytes.constData(), bytes.size())).split(kCrLf);
 }
 
+std::optional<QStringList> ReadSettingsLines(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  return SettingsFileLines(file.readAll());
+}
+
+CachedSettings CachedSettingsFrom(const std::function<QString(int column)>& cell) {
+  return {.variant = cell(kColCodeMethod),
+          .prefix = cell(kColPrefix),
+          .code_format = cell(kColEncoding),
+          .suffix = cell(kColSuffix),
+          .ending = cell(kColEnding),
+          .buzzer_off = cell(kColBunBuzzer),
+          .stand_alone = cell(kColStandAlone),
+          .repeat = cell(kColRepeatResolution)};
+}
+
 bool HasSettingsExtension(const QString& name) {
   return name.endsWith(QLatin1String(kSettingsFileExtension), Qt::CaseSensitive);
 }
@@ -128,7 +146,23 @@ bool ValidatedSettings::HasInvalidValues() const {
                      [](const SettingsValue& value) { return !value.valid; });
 }
 
-ValidatedSettings ValidateSettings(const QStringList& lines, ServiceDatabase& database) {
+bool ReferenceNames::CodeFormatExists(int id) const {
+  return database_ ? CodeVariantExists(*database_, id) : IsSixteenBit(id);
+}
+
+QString ReferenceNames::CodeFormatName(int id) const {
+  return database_ ? GetCodeVariantName(*database_, id) : QString::number(id);
+}
+
+bool ReferenceNames::EndingExists(int code) const {
+  return database_ ? EndingCodeExists(*database_, code) : IsSixteenBit(code);
+}
+
+QString ReferenceNames::EndingName(int code) const {
+  return database_ ? GetEndingKeyName(*database_, code) : QString::number(code);
+}
+
+ValidatedSettings ValidateSettings(const QStringList& lines, const ReferenceNames& names) {
   ValidatedSettings settings;
   for (SettingsKey key : kSettingsKeys) {
     const QString value = GetSettingsValue(KeyText(key), lines);
@@ -144,10 +178,14 @@ ValidatedSettings ValidateSettings(const QStringList& lines, ServiceDatabase& da
         judged = {value, value, IsValidAffix(value)};
         break;
       case SettingsKey::kCodeFormat:
-        judged = NamedNumber(value, CodeVariantExists, GetCodeVariantName, database);
+        judged = NamedNumber(
+            value, [&](int id) { return names.CodeFormatExists(id); },
+            [&](int id) { return names.CodeFormatName(id); });
         break;
       case SettingsKey::kEnding:
-        judged = NamedNumber(value, EndingCodeExists, GetEndingKeyName, database);
+        judged = NamedNumber(
+            value, [&](int code) { return names.EndingExists(code); },
+            [&](int code) { return names.EndingName(code); });
         break;
       default:
         judged = {value, FlagShown(value), true};

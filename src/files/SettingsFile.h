@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "ServiceDatabase.h"
@@ -30,6 +31,9 @@ struct CachedSettings {
   QString stand_alone;
   QString repeat;
 };
+
+// A reader's cached settings from its device-list cells, `cell` giving the text of a column.
+CachedSettings CachedSettingsFrom(const std::function<QString(int column)>& cell);
 
 // The settings of a file, in the order they are written and applied.
 enum class SettingsKey {
@@ -63,6 +67,9 @@ std::optional<QString> WriteFileWhole(const QString& path, const QByteArray& byt
 // A file's text split at every CR LF; an empty file has no lines.
 QStringList SettingsFileLines(const QByteArray& bytes);
 
+// The lines of the file at `path`; nothing when it cannot be read.
+std::optional<QStringList> ReadSettingsLines(const QString& path);
+
 // Whether a file name ends in the extension with its exact letter case.
 bool HasSettingsExtension(const QString& name);
 
@@ -90,7 +97,21 @@ struct ValidatedSettings {
   }
 };
 
-ValidatedSettings ValidateSettings(const QStringList& lines, ServiceDatabase& database);
+// Names of code formats and endings, and whether they exist: from the service database, or,
+// without one, any 16-bit number, named by its digits.
+class ReferenceNames {
+ public:
+  explicit ReferenceNames(ServiceDatabase* database) : database_(database) {}
+  bool CodeFormatExists(int id) const;
+  QString CodeFormatName(int id) const;
+  bool EndingExists(int code) const;
+  QString EndingName(int code) const;
+
+ private:
+  ServiceDatabase* database_;
+};
+
+ValidatedSettings ValidateSettings(const QStringList& lines, const ReferenceNames& names);
 
 // One parameter an apply writes: the command, its parameter text (one character a position),
 // the device-list column and the text it caches on success, and the caption that names it when

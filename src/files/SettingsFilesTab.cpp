@@ -255,18 +255,18 @@ std::optional<QStringList> SettingsFilesTab::ReadSettingsFile(bool for_apply) {
     return std::nullopt;
   }
   const QString name = File1->FileName();
-  QFile file(QDir(folder).filePath(name));
   // A file gone since it was listed holds no settings either.
-  if (!HasSettingsExtension(name) || !file.open(QIODevice::ReadOnly)) {
+  const std::optional<QStringList> lines =
+      HasSettingsExtension(name) ? ReadSettingsLines(QDir(folder).filePath(name)) : std::nullopt;
+  if (!lines) {
     if (for_apply) {
       ShowMessage(QStringLiteral("Файл ") + Quoted(name) +
                       QStringLiteral(" не содержит параметров настроек. Операция не может быть "
                                      "выполнена."),
                   kInformationStyle, kMessageTitle);
     }
-    return std::nullopt;
   }
-  return SettingsFileLines(file.readAll());
+  return lines;
 }
 
 void SettingsFilesTab::PreviewSettingsFile() {
@@ -275,7 +275,7 @@ void SettingsFilesTab::PreviewSettingsFile() {
     for (int row = 1; row < MSFlexGrid5->Rows(); ++row) MSFlexGrid5->SetTextMatrix(row, 1, "");
     return;
   }
-  const ValidatedSettings settings = ValidateSettings(*lines, database_);
+  const ValidatedSettings settings = ValidateSettings(*lines, ReferenceNames(&database_));
   file_has_invalid_values_ = settings.HasInvalidValues();
   for (SettingsKey key : kSettingsKeys) {
     const int row = 1 + static_cast<int>(key);
@@ -290,14 +290,7 @@ void SettingsFilesTab::PreviewSettingsFile() {
 }
 
 CachedSettings SettingsFilesTab::SelectedReaderSettings() const {
-  return {.variant = link_.SelectedReaderField(kColCodeMethod),
-          .prefix = link_.SelectedReaderField(kColPrefix),
-          .code_format = link_.SelectedReaderField(kColEncoding),
-          .suffix = link_.SelectedReaderField(kColSuffix),
-          .ending = link_.SelectedReaderField(kColEnding),
-          .buzzer_off = link_.SelectedReaderField(kColBunBuzzer),
-          .stand_alone = link_.SelectedReaderField(kColStandAlone),
-          .repeat = link_.SelectedReaderField(kColRepeatResolution)};
+  return CachedSettingsFrom([this](int column) { return link_.SelectedReaderField(column); });
 }
 
 void SettingsFilesTab::SaveSettingsFile() {
@@ -325,9 +318,7 @@ void SettingsFilesTab::SaveSettingsFile() {
 void SettingsFilesTab::OnCommand1Click() {
   if (SaveMode()) return SaveSettingsFile();
   if (file_has_invalid_values_) {
-    ShowMessage(QStringLiteral("Загружаемый файл настроек содержит некорректые значения "
-                               "параметров. Операция не может быть выполнена."),
-                kInformationStyle, kMessageTitle);
+    ShowMessage(InvalidValuesText(), kInformationStyle, kMessageTitle);
     return;
   }
   ApplySettingsFile();
@@ -343,13 +334,11 @@ void SettingsFilesTab::ApplySettingsFile() {
   const std::optional<QStringList> lines = ReadSettingsFile(true);
   if (!lines) return EndApply();
   // The file written is the file judged now, not the one the preview showed earlier.
-  const ValidatedSettings settings = ValidateSettings(*lines, database_);
+  const ValidatedSettings settings = ValidateSettings(*lines, ReferenceNames(&database_));
   if (settings.HasInvalidValues()) {
     EndApply();
     PreviewSettingsFile();
-    ShowMessage(QStringLiteral("Загружаемый файл настроек содержит некорректые значения "
-                               "параметров. Операция не может быть выполнена."),
-                kInformationStyle, kMessageTitle);
+    ShowMessage(InvalidValuesText(), kInformationStyle, kMessageTitle);
     return;
   }
   const std::vector<AppliedParameter> parameters = ParametersToApply(settings);
@@ -357,45 +346,35 @@ void SettingsFilesTab::ApplySettingsFile() {
   FlexGrid& table = link_.DeviceTable();
   const int first = Check1->isChecked() ? 1 : table.Row();
   const int last = Check1->isChecked() ? table.Rows() - 1 : table.Row();
-  if (last > 0 && first != last) link_.View().ShowProgress(last);
-  int missing = 0;
-  int configured = 0;
-  QString shown_variant;
-  for (int row = first; row <= last && row > 0; ++row) {
-    if (LeadingNumber(table.TextMatrix(row, kColCodeMethod)) <= 0) continue;
-    ++configured;
-    if (shown_variant.isEmpty()) shown_variant = parameters.front().sent;
-    const ReaderApply outcome =
-        ApplyToReader(link_.Hid(), LeadingInteger(table.TextMatrix(row, kColHandle)), parameters,
-                      [&](const AppliedParameter& accepted) {
-                        table.SetTextMatrix(row, accepted.device_column, accepted.cached);
-                      });
-    missing += outcome.missing;
-    if (outcome.refused_caption) {
-      ShowMessage(QStringLiteral("Загрузка из файла прервана. Ошибка установки параметра ") +
-                      Quoted(*outcome.refused_caption) + QStringLiteral("."),
-                  kStopStyle, kMessageTitle);
-      return EndApply();
-    }
-    if (last > 0 && first != last) link_.View().SetProgress(row);
+  std::vector<ApplyTarget> targets;
+  for (int row = std::max(first, 1); row <= last; ++row) {
+    targets.push_back({LeadingInteger(table.TextMatrix(row, kColHandle)),
+                       LeadingNumber(table.TextMatrix(row, kColCodeMethod)) > 0});
   }
+  const bool progress = last > 0 && first != last;
+  if (progress) link_.View().ShowProgress(last);
+  const int first_row = std::max(first, 1);
+  const ApplyReport report = ApplyToReaders(
+      link_.Hid(), targets, parameters,
+      [&](int target, const AppliedParameter& accepted) {
+        table.SetTextMatrix(first_row + target, accepted.device_column, accepted.cached);
+      },
+      [&](int target) {
+        if (progress) link_.View().SetProgress(first_row + target);
+      });
   EndApply();
-  ShowVariantKind(shown_variant);
-  // Nothing was written to a reader that cannot be configured; saying "done" would be false.
-  if (configured == 0) {
-    ShowMessage(QStringLiteral("Загрузка из файла настроек не выполнена: нет считывателя, "
-                               "который может быть настроен."),
-                kInformationStyle, kMessageTitle);
+  if (report.refused_caption) {
+    ShowMessage(ApplyRefusedText(*report.refused_caption), kStopStyle, kMessageTitle);
     return;
   }
-  const QString text =
-      missing == 0 ? QStringLiteral("Загрузка из файла настроек выполнена успешно.")
-      : missing == 1
-          ? QStringLiteral("Загрузка из файла настроек выполнена не в полном объеме. Не задан один "
-                           "параметр настроек.")
-          : QStringLiteral("Загрузка из файла настроек выполнена не в полном объеме. Не задано "
-                           "несколько параметров настроек.");
-  ShowMessage(text, kInformationStyle, kMessageTitle);
+  // The kind of the variant written, when a reader took it.
+  ShowVariantKind(report.configured > 0 ? parameters.front().sent : QString());
+  // Nothing was written to a reader that cannot be configured; saying "done" would be false.
+  if (report.configured == 0) {
+    ShowMessage(NothingAppliedText(), kInformationStyle, kMessageTitle);
+    return;
+  }
+  ShowMessage(ApplyDoneText(report.missing), kInformationStyle, kMessageTitle);
 }
 
 void SettingsFilesTab::OnDriveChange() {

@@ -1,12 +1,10 @@
 #include <QGuiApplication>
 #include <QScopeGuard>
 
-#include "Firmware.h"
+#include "DeviceReading.h"
 #include "MessageBox.h"
 #include "NumericText.h"
-#include "ReaderIdentity.h"
 #include "ReaderLink.h"
-#include "SingleByteText.h"
 
 namespace kx12r {
 namespace {
@@ -15,42 +13,7 @@ constexpr std::chrono::milliseconds kDevicePoll{500};
 constexpr std::chrono::seconds kDeviceWaitLimit{30};
 constexpr int kShownRowHeight = 240;
 
-QString Flag(const QString& reply, const char* letter) {
-  return reply == QLatin1String(letter) ? QStringLiteral("-1") : QStringLiteral("0");
-}
-
-// The character code of the ending a reader reports; a space (left out of the reply) is 32.
-QString EndingCode(const QString& reply) {
-  if (reply.isEmpty()) return QStringLiteral("32");
-  return QString::number(static_cast<unsigned char>(ToSingleByte(reply.left(1)).front()));
-}
-
-QString TextBeforeZero(const std::string& text) {
-  return FromSingleByte(std::string_view(text).substr(0, text.find('\0')));
-}
-
 }  // namespace
-
-QString HexWord(std::uint16_t value) {
-  return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')).toUpper();
-}
-
-QString VersionText(std::uint16_t release) {
-  const QString digits = HexWord(release);
-  // The major number is read as a decimal number from the first two digits.
-  return QString::number(static_cast<int>(LeadingNumber(digits.left(2)))) + "." + digits.mid(2);
-}
-
-bool InList(const QString& text, const QStringList& list) { return list.contains(text); }
-
-const QStringList& ReaderProductTexts() {
-  static const QStringList products = [] {
-    QStringList texts;
-    for (std::uint16_t product : kReaderProductIds) texts << HexWord(product);
-    return texts;
-  }();
-  return products;
-}
 
 bool ReaderLink::DeviceListUnchanged() {
   const int count = hid_.GetItemCount();
@@ -134,52 +97,15 @@ bool ReaderLink::DiscoverReaders(bool force) {
 }
 
 void ReaderLink::FillDeviceRow(int row, int handle, int& readers, int& last_reader_row) {
-  FlexGrid& table = device_table_;
-  table.SetTextMatrix(row, kColHandle, QString::number(handle));
-  table.SetTextMatrix(row, kColVendorId, HexWord(hid_.GetVendorID(handle)));
-  table.SetTextMatrix(row, kColProductId, HexWord(hid_.GetProductID(handle)));
-  const QString version = VersionText(hid_.GetVersion(handle));
-  table.SetTextMatrix(row, kColVersion, version);
-
-  bool reader = false;
-  int variant = 0;
-  if (table.TextMatrix(row, kColVendorId) == HexWord(kReaderVendorId) &&
-      InList(table.TextMatrix(row, kColProductId), ReaderProductTexts())) {
-    if (!IsConfigurableFirmware(version)) {
-      reader = true;  // listed, so the user learns why it cannot be configured
-    } else {
-      variant = LeadingInteger(QueryReader(hid_, handle, command::kQueryVariant));
-      reader = variant > 0;
-    }
+  const DeviceRecord device = ReadDevice(hid_, handle);
+  for (int col = 0; col < kDeviceColumnCount; ++col) {
+    device_table_.SetTextMatrix(row, col, device.cells[col]);
   }
-  if (reader) {
+  if (device.is_reader) {
     ++readers;
     last_reader_row = row;
   }
-  table.SetRowHeight(row, reader ? kShownRowHeight : 0);
-
-  table.SetTextMatrix(row, kColSerialNumber, TextBeforeZero(hid_.GetSerialNumber(handle)));
-  table.SetTextMatrix(row, kColProductName, TextBeforeZero(hid_.GetProductName(handle)).trimmed());
-  table.SetTextMatrix(row, kColVendorName, TextBeforeZero(hid_.GetVendorName(handle)).trimmed());
-  table.SetTextMatrix(row, kColCodeMethod, QString::number(variant));
-
-  if (variant >= 1) {
-    auto query = [&](std::uint8_t code) { return QueryReader(hid_, handle, code); };
-    table.SetTextMatrix(row, kColBunBuzzer, Flag(query(command::kQueryBuzzerOff), "Z"));
-    table.SetTextMatrix(row, kColStandAlone, Flag(query(command::kQueryStandAlone), "A"));
-    table.SetTextMatrix(row, kColRepeatResolution, Flag(query(command::kQueryRepeat), "R"));
-    table.SetTextMatrix(row, kColPrefix, query(command::kQueryPrefix));
-    table.SetTextMatrix(row, kColEncoding, query(command::kQueryCodeFormat));
-    table.SetTextMatrix(row, kColSuffix, query(command::kQuerySuffix));
-    table.SetTextMatrix(row, kColEnding, EndingCode(query(command::kQueryEnding)));
-  } else {
-    for (int col : {kColBunBuzzer, kColStandAlone, kColRepeatResolution}) {
-      table.SetTextMatrix(row, col, QStringLiteral("0"));
-    }
-    for (int col : {kColPrefix, kColEncoding, kColSuffix, kColEnding}) {
-      table.SetTextMatrix(row, col, QString());
-    }
-  }
+  device_table_.SetRowHeight(row, device.is_reader ? kShownRowHeight : 0);
 }
 
 void ReaderLink::ShowReaderCount() {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "DeviceColumns.h"
+#include "DeviceReading.h"
 #include "FlexGrid.h"
 #include "HidLibrary.h"
 #include "ReportExchange.h"
@@ -116,14 +117,5 @@ class ReaderLink : public QObject {
   bool shut_down_ = false;
   bool held_ = false;
 };
-
-// Four upper-case hexadecimal digits: "04D8" for 0x4D8.
-QString HexWord(std::uint16_t value);
-// The firmware version text of a release number: 0x0170 gives "1.70", 0x0096 "0.96".
-QString VersionText(std::uint16_t release);
-// Whether the text equals one entry of the list.
-bool InList(const QString& text, const QStringList& list);
-// The product ids of readers as the device list shows them.
-const QStringList& ReaderProductTexts();
 
 }  // namespace kx12r

@@ -29,7 +29,7 @@ class SettingsFileTest : public ::testing::Test {
     ASSERT_TRUE(QFile::copy(KX12R_BUILT_DATABASE, GetDatabasePath(folder_.path())));
   }
   ValidatedSettings Validate(const QByteArray& bytes) {
-    return ValidateSettings(SettingsFileLines(bytes), db_);
+    return ValidateSettings(SettingsFileLines(bytes), ReferenceNames(&db_));
   }
 
   QTemporaryDir folder_;

@@ -1,0 +1,99 @@
+#include "DeviceReading.h"
+
+#include "Firmware.h"
+#include "MessageBox.h"
+#include "NumericText.h"
+#include "ReaderIdentity.h"
+#include "ReportExchange.h"
+#include "SingleByteText.h"
+
+namespace kx12r {
+namespace {
+
+QString Flag(const QString& reply, const char* letter) {
+  return reply == QLatin1String(letter) ? QStringLiteral("-1") : QStringLiteral("0");
+}
+
+// The character code of the ending a reader reports; a space (left out of the reply) is 32.
+QString EndingCode(const QString& reply) {
+  if (reply.isEmpty()) return QStringLiteral("32");
+  return QString::number(static_cast<unsigned char>(ToSingleByte(reply.left(1)).front()));
+}
+
+QString TextBeforeZero(const std::string& text) {
+  return FromSingleByte(std::string_view(text).substr(0, text.find('\0')));
+}
+
+}  // namespace
+
+DeviceRecord ReadDevice(HidLibrary& hid, int handle) {
+  DeviceRecord device;
+  auto& cells = device.cells;
+  cells[kColHandle] = QString::number(handle);
+  cells[kColVendorId] = HexWord(hid.GetVendorID(handle));
+  cells[kColProductId] = HexWord(hid.GetProductID(handle));
+  cells[kColVersion] = VersionText(hid.GetVersion(handle));
+
+  int variant = 0;
+  if (cells[kColVendorId] == HexWord(kReaderVendorId) &&
+      InList(cells[kColProductId], ReaderProductTexts())) {
+    if (!IsConfigurableFirmware(cells[kColVersion])) {
+      device.is_reader = true;  // listed, so the user learns why it cannot be configured
+    } else {
+      variant = LeadingInteger(QueryReader(hid, handle, command::kQueryVariant));
+      device.is_reader = variant > 0;
+    }
+  }
+  cells[kColSerialNumber] = TextBeforeZero(hid.GetSerialNumber(handle));
+  cells[kColProductName] = TextBeforeZero(hid.GetProductName(handle)).trimmed();
+  cells[kColVendorName] = TextBeforeZero(hid.GetVendorName(handle)).trimmed();
+  cells[kColCodeMethod] = QString::number(variant);
+
+  if (variant >= 1) {
+    auto query = [&](std::uint8_t code) { return QueryReader(hid, handle, code); };
+    cells[kColBunBuzzer] = Flag(query(command::kQueryBuzzerOff), "Z");
+    cells[kColStandAlone] = Flag(query(command::kQueryStandAlone), "A");
+    cells[kColRepeatResolution] = Flag(query(command::kQueryRepeat), "R");
+    cells[kColPrefix] = query(command::kQueryPrefix);
+    cells[kColEncoding] = query(command::kQueryCodeFormat);
+    cells[kColSuffix] = query(command::kQuerySuffix);
+    cells[kColEnding] = EndingCode(query(command::kQueryEnding));
+  } else {
+    for (int col : {kColBunBuzzer, kColStandAlone, kColRepeatResolution}) {
+      cells[col] = QStringLiteral("0");
+    }
+  }
+  return device;
+}
+
+QString HexWord(std::uint16_t value) {
+  return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')).toUpper();
+}
+
+QString VersionText(std::uint16_t release) {
+  const QString digits = HexWord(release);
+  // The major number is read as a decimal number from the first two digits.
+  return QString::number(static_cast<int>(LeadingNumber(digits.left(2)))) + "." + digits.mid(2);
+}
+
+bool InList(const QString& text, const QStringList& list) { return list.contains(text); }
+
+const QStringList& ReaderProductTexts() {
+  static const QStringList products = [] {
+    QStringList texts;
+    for (std::uint16_t product : kReaderProductIds) texts << HexWord(product);
+    return texts;
+  }();
+  return products;
+}
+
+QString NoAccessMessage(const QString& product_id, const QString& serial_number) {
+  return QStringLiteral("Считыватель ") + Quoted(QStringLiteral("KX12R")) +
+         QStringLiteral(" (Product ID ") + Quoted(product_id) + QStringLiteral(", S/N ") +
+         Quoted(serial_number) +
+         QStringLiteral(") подключен, но система не разрешает программе доступ к нему. "
+                        "Установите правило udev 70-kx12r.rules из комплекта программы "
+                        "(sudo cmake --install build) и переподключите считыватель.");
+}
+
+}  // namespace kx12r

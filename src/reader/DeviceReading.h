@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+
+#include "DeviceColumns.h"
+#include "HidLibrary.h"
+
+namespace kx12r {
+
+inline constexpr int kDeviceColumnCount = kColEnding + 1;
+
+// What discovery learns of one HID device: the texts of its device-list row, and whether it is
+// a reader to list (ours, and either answering with a variant or too old to be asked).
+struct DeviceRecord {
+  std::array<QString, kDeviceColumnCount> cells;
+  bool is_reader = false;
+  const QString& operator[](int column) const { return cells[column]; }
+};
+
+// Reads a device's identity and, for a configurable reader, its settings with the queries
+// v z a r p c s e.
+DeviceRecord ReadDevice(HidLibrary& hid, int handle);
+
+// Four upper-case hexadecimal digits: "04D8" for 0x4D8.
+QString HexWord(std::uint16_t value);
+// The firmware version text of a release number: 0x0170 gives "1.70", 0x0096 "0.96".
+QString VersionText(std::uint16_t release);
+// Whether the text equals one entry of the list.
+bool InList(const QString& text, const QStringList& list);
+// The product ids of readers as the device list shows them.
+const QStringList& ReaderProductTexts();
+
+// What a user is told about a reader the system does not let the program open.
+QString NoAccessMessage(const QString& product_id, const QString& serial_number);
+
+}  // namespace kx12r
