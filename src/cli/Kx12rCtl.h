@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+#include "HidLibrary.h"
+
+namespace kx12r::cli {
+
+// Exit statuses of kx12rctl.
+enum ExitStatus {
+  kDone = 0,       // every chosen reader did what was asked
+  kRefused = 1,    // refused, partly done, or the file cannot be used
+  kUsage = 2,      // the call's words are wrong
+  kNoReader = 3,   // no such reader, several of that number, or no permission
+};
+
+// Where kx12rctl works: the readers, the service database (it may be missing: code formats and
+// endings are then named by number), results on `out`, messages on `err`.
+struct Environment {
+  HidLibrary& hid;
+  QString database_path;
+  QTextStream& out;
+  QTextStream& err;
+};
+
+// Runs one call; `arguments` are the words after the program's name.
+int Run(const QStringList& arguments, Environment& environment);
+
+}  // namespace kx12r::cli

@@ -1,0 +1,62 @@
+#include "ListedReaders.h"
+
+#include "Firmware.h"
+#include "MessageBox.h"
+#include "NumericText.h"
+#include "ReaderIdentity.h"
+#include "SingleByteText.h"
+
+namespace kx12r::cli {
+
+bool ListedReader::Configurable() const {
+  return !access_denied && LeadingNumber(record[kColCodeMethod]) > 0;
+}
+
+std::vector<ListedReader> ListReaders(HidLibrary& hid) {
+  std::vector<ListedReader> readers;
+  if (!hid.Connect()) return readers;
+  const int count = hid.GetItemCount();
+  for (int i = 0; i < count; ++i) {
+    const int handle = hid.GetItem(i);
+    if (!IsReaderIdentity(hid.GetVendorID(handle), hid.GetProductID(handle))) continue;
+    ListedReader reader;
+    reader.access_denied = hid.IsAccessDenied(handle);
+    if (reader.access_denied) {
+      reader.record.cells[kColHandle] = QString::number(handle);
+      reader.record.cells[kColProductId] = HexWord(hid.GetProductID(handle));
+      reader.record.cells[kColVersion] = VersionText(hid.GetVersion(handle));
+      reader.record.cells[kColSerialNumber] = FromSingleByte(hid.GetSerialNumber(handle));
+    } else {
+      reader.record = ReadDevice(hid, handle);
+      if (!reader.record.is_reader) continue;
+    }
+    readers.push_back(reader);
+  }
+  return readers;
+}
+
+Choice ChooseReader(const std::vector<ListedReader>& readers, const QString& serial) {
+  std::vector<const ListedReader*> found;
+  for (const ListedReader& reader : readers) {
+    if (reader.Serial() == serial) found.push_back(&reader);
+  }
+  if (found.empty()) {
+    return {std::nullopt, QStringLiteral("Считыватель с серийным номером ") + Quoted(serial) +
+                              QStringLiteral(" не найден.")};
+  }
+  // Two readers with one number happen (hence the window's checks); neither is guessed at.
+  if (found.size() > 1) {
+    return {std::nullopt, QStringLiteral("Серийный номер ") + Quoted(serial) +
+                              QStringLiteral(" не является уникальным для загруженных "
+                                             "HID-устройств: его носят ") +
+                              QString::number(found.size()) +
+                              QStringLiteral(" считывателя. Задайте им разные номера.")};
+  }
+  if (found.front()->access_denied) {
+    return {std::nullopt,
+            NoAccessMessage(found.front()->record[kColProductId], found.front()->Serial())};
+  }
+  return {*found.front(), QString()};
+}
+
+}  // namespace kx12r::cli

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "DeviceReading.h"
+#include "HidLibrary.h"
+
+namespace kx12r::cli {
+
+// A reader as kx12rctl finds it: its device-list row, or only its identity when the system
+// refuses the program access to it.
+struct ListedReader {
+  DeviceRecord record;
+  bool access_denied = false;
+  QString Serial() const { return record[kColSerialNumber]; }
+  bool Configurable() const;
+};
+
+// Every reader of ours connected now, in the library's order.
+std::vector<ListedReader> ListReaders(HidLibrary& hid);
+
+// The one reader with this serial number; nothing, after telling why on `err`, when there is
+// none, several, or one the program may not open.
+struct Choice {
+  std::optional<ListedReader> reader;
+  QString error;
+};
+Choice ChooseReader(const std::vector<ListedReader>& readers, const QString& serial);
+
+}  // namespace kx12r::cli

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "ListedReaders.h"
+
+namespace kx12r::cli {
+namespace {
+
+struct Call {
+  int status = -1;
+  QString out;
+  QString err;
+};
+
+// Runs the built kx12rctl over the demo readers.
+Call Kx12rCtl(QStringList arguments) {
+  QProcess process;
+  process.start(KX12RCTL, QStringList{"--demo"} + arguments);
+  process.waitForFinished(30000);
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          QString::fromUtf8(process.readAllStandardOutput()),
+          QString::fromUtf8(process.readAllStandardError())};
+}
+
+class Kx12rCtlTest : public ::testing::Test {
+ protected:
+  QString File(const QString& name, const QByteArray& bytes) {
+    const QString path = QDir(folder_.path()).filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+  }
+  QTemporaryDir folder_;
+  const QByteArray kFile = "Variant=8\r\nPrefix=AB\r\nCode_format=5\r\nSuffix=\r\nEnding=13\r\n"
+                           "buZzer_off=1\r\nstandAlone=0\r\nRepeat_message=1\r\n\r\n";
+};
+
+TEST_F(Kx12rCtlTest, ListsTheReadersForPeopleAndForScripts) {
+  const Call table = Kx12rCtl({"list"});
+  EXPECT_EQ(table.status, 0);
+  const QStringList lines = table.out.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 4);
+  EXPECT_TRUE(lines[1].startsWith("00417  00DF")) << lines[1].toStdString();
+  EXPECT_TRUE(lines[1].contains("0 RAW_HEX")) << lines[1].toStdString();
+  EXPECT_TRUE(lines[2].contains("9 Tab")) << lines[2].toStdString();
+  EXPECT_TRUE(lines[3].endsWith("Нет")) << "the old reader cannot be configured";
+
+  const Call json = Kx12rCtl({"list", "--json"});
+  EXPECT_EQ(json.status, 0);
+  EXPECT_EQ(json.err, "");
+  const QJsonArray readers = QJsonDocument::fromJson(json.out.toUtf8())["readers"].toArray();
+  ASSERT_EQ(readers.size(), 3);
+  EXPECT_EQ(readers[0]["serial"].toString(), "00417");
+  EXPECT_EQ(readers[0]["variant"].toInt(), 8);
+  EXPECT_EQ(readers[0]["code_format"]["name"].toString(), "RAW_HEX");
+  EXPECT_TRUE(readers[1]["buzzer_off"].toBool());
+  EXPECT_FALSE(readers[2]["configurable"].toBool());
+  EXPECT_TRUE(readers[2]["variant"].isNull());
+}
+
+TEST_F(Kx12rCtlTest, ChecksAFileAsTheFilesTabDoes) {
+  const Call good = Kx12rCtl({"check", File("good.kxr", kFile), "--json"});
+  EXPECT_EQ(good.status, 0);
+  const QJsonObject report = QJsonDocument::fromJson(good.out.toUtf8()).object();
+  EXPECT_TRUE(report["applicable"].toBool());
+  EXPECT_EQ(report["values"][2]["shown"].toString(), "40b_HEX");
+
+  const Call bad = Kx12rCtl({"check", File("bad.kxr", "Variant=9\r\nPrefix=ABCDEF\r\n")});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_TRUE(bad.out.contains("Variant         9            некорректное значение"))
+      << bad.out.toStdString();
+  EXPECT_TRUE(bad.err.contains("содержит некорректые значения параметров"));
+
+  const Call wrong_name = Kx12rCtl({"check", File("notes.txt", kFile)});
+  EXPECT_EQ(wrong_name.status, 1);
+  EXPECT_EQ(wrong_name.err.trimmed(), "Файл «notes.txt» не содержит параметров настроек. "
+                                      "Операция не может быть выполнена.");
+}
+
+TEST_F(Kx12rCtlTest, AppliesToOneOrAllAndStopsWhereAReaderRefuses) {
+  const Call one = Kx12rCtl({"apply", File("one.kxr", kFile), "--serial", "00158"});
+  EXPECT_EQ(one.status, 0);
+  EXPECT_EQ(one.out.trimmed(), "00158  записан");
+  EXPECT_TRUE(one.err.contains("Загрузка из файла настроек выполнена успешно."));
+
+  // Code format 12 needs firmware 1.82: the 1.72 reader refuses it.
+  QByteArray twelve = kFile;
+  twelve.replace("Code_format=5", "Code_format=12");
+  const Call all = Kx12rCtl({"apply", File("all.kxr", twelve), "--all"});
+  EXPECT_EQ(all.status, 1);
+  EXPECT_EQ(all.out, "00417  записан\n00158  прерван на параметре «Код формата метки»\n"
+                     "00032  не может быть настроен\n");
+  EXPECT_TRUE(all.err.contains(
+      "Загрузка из файла прервана. Ошибка установки параметра «Код формата метки»."));
+
+  const Call missing = Kx12rCtl({"apply", File("x.kxr", kFile), "--serial", "12345"});
+  EXPECT_EQ(missing.status, 3);
+  EXPECT_EQ(missing.err.trimmed(), "Считыватель с серийным номером «12345» не найден.");
+
+  const Call invalid = Kx12rCtl({"apply", File("bad.kxr", "Variant=0\r\n"), "--all"});
+  EXPECT_EQ(invalid.status, 1);
+  EXPECT_EQ(invalid.out, "");
+}
+
+TEST_F(Kx12rCtlTest, SavesReplacesOnlyWithForceAndIdentifies) {
+  const QString path = QDir(folder_.path()).filePath("saved.kxr");
+  const Call saved = Kx12rCtl({"save", path, "--serial", "00417"});
+  EXPECT_EQ(saved.status, 0);
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), "Variant=8\r\nPrefix=#K\r\nCode_format=0\r\nSuffix=\r\nEnding=13\r\n"
+                            "buZzer_off=0\r\nstandAlone=0\r\nRepeat_message=0\r\n\r\n");
+  EXPECT_EQ(Kx12rCtl({"save", path, "--serial", "00158"}).status, 1);
+  EXPECT_EQ(Kx12rCtl({"save", path, "--serial", "00158", "--force"}).status, 0);
+  EXPECT_EQ(Kx12rCtl({"save", path, "--serial", "00032", "--force"}).status, 1)
+      << "old firmware has no settings to save";
+
+  EXPECT_EQ(Kx12rCtl({"identify", "--serial", "00417"}).status, 0);
+  EXPECT_EQ(Kx12rCtl({"identify"}).status, 2);
+}
+
+TEST_F(Kx12rCtlTest, AWrongCallGetsTheUsageAndStatusTwo) {
+  for (const QStringList& call : {QStringList{}, QStringList{"apply", "f.kxr"},
+                                  QStringList{"apply", "f.kxr", "--all", "--serial", "1"},
+                                  QStringList{"list", "--bogus"}, QStringList{"frobnicate"}}) {
+    const Call wrong = Kx12rCtl(call);
+    EXPECT_EQ(wrong.status, 2) << call.join(' ').toStdString();
+    EXPECT_TRUE(wrong.err.contains("Использование: kx12rctl"));
+    EXPECT_EQ(wrong.out, "");
+  }
+  const Call help = Kx12rCtl({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.contains("Коды завершения:"));
+}
+
+TEST(ChooseReaderTest, TwoReadersWithOneNumberAreRefused) {
+  ListedReader reader;
+  reader.record.cells[kColSerialNumber] = "00417";
+  const Choice choice = ChooseReader({reader, reader}, "00417");
+  EXPECT_FALSE(choice.reader);
+  EXPECT_TRUE(choice.error.contains("не является уникальным")) << choice.error.toStdString();
+}
+
+}  // namespace
+}  // namespace kx12r::cli
