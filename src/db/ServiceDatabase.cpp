@@ -6,6 +6,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTimer>
 
 #include "MessageBox.h"
 #include "RussianCollation.h"
@@ -16,6 +17,8 @@ namespace {
 constexpr int kMaxRows = 100000;
 const QString kNoCurrentRecord = QStringLiteral("Нет текущей записи.");
 const QString kBadName = QStringLiteral("Недопустимое имя таблицы или поля.");
+// SQLite's codes for a file that is damaged or no database at all.
+const QStringList kBrokenFileCodes = {QStringLiteral("11"), QStringLiteral("26")};
 const QStringList kTables = {QStringLiteral("CodeVariantsTable"),
                              QStringLiteral("CodeEndingTable"), QStringLiteral("UsersTable"),
                              QStringLiteral("SetupTable")};
@@ -60,9 +63,12 @@ QString CellText(const std::optional<Rows>& rows, std::size_t field, std::size_t
   return cell.isNull() ? QString() : cell.toString();
 }
 
+QString OperationFailureText(const QString& description) {
+  return QStringLiteral("Операция завершена некорректно: ") + Quoted(description);
+}
+
 void ReportOperationFailure(const QString& description) {
-  ShowMessage(QStringLiteral("Операция завершена некорректно: ") + Quoted(description), kStopStyle,
-              kEngineErrorTitle);
+  ShowMessage(OperationFailureText(description), kStopStyle, kEngineErrorTitle);
 }
 
 ServiceDatabase::ServiceDatabase(QString path, bool read_only,
@@ -86,8 +92,8 @@ bool ServiceDatabase::EnsureConnection() {
   // opened again.
   if (!QFileInfo::exists(path_)) {
     Close();
-    ShowMessage(QStringLiteral("Путь к базе данных ") + path_ + QStringLiteral(" не существует."),
-                kInformationStyle, kErrorTitle);
+    Tell(QStringLiteral("Путь к базе данных ") + path_ + QStringLiteral(" не существует."),
+         kInformationStyle, kErrorTitle);
     return false;
   }
   if (open_) return true;
@@ -96,14 +102,28 @@ bool ServiceDatabase::EnsureConnection() {
     reported_open_failure_.clear();
     return true;
   }
-  // The same fault is told once; every later lookup just fails.
-  if (*failure != reported_open_failure_) {
-    reported_open_failure_ = *failure;
-    ShowMessage(QStringLiteral("Служебная база данных ") + Quoted(path_) +
-                    QStringLiteral(" не может быть открыта: ") + Quoted(*failure),
-                kStopStyle, kEngineErrorTitle);
-  }
+  TellBroken(*failure);
   return false;
+}
+
+void ServiceDatabase::TellBroken(const QString& reason) {
+  // The same fault is told once; every later lookup just fails.
+  if (reason == reported_open_failure_) return;
+  reported_open_failure_ = reason;
+  Tell(QStringLiteral("Служебная база данных ") + Quoted(path_) +
+           QStringLiteral(" не может быть открыта: ") + Quoted(reason),
+       kStopStyle, kEngineErrorTitle);
+}
+
+void ServiceDatabase::Tell(const QString& text, int style, const QString& title) {
+  if (text == last_told_) return;
+  last_told_ = text;
+  QTimer::singleShot(0, &turn_, [this] { last_told_.clear(); });
+  ShowMessage(text, style, title);
+}
+
+void ServiceDatabase::TellFailure(const QString& description) {
+  Tell(OperationFailureText(description), kStopStyle, kEngineErrorTitle);
 }
 
 std::optional<QString> ServiceDatabase::Open() {
@@ -141,7 +161,7 @@ std::optional<QString> ServiceDatabase::Open() {
 bool ServiceDatabase::Ready(std::initializer_list<QString> names) {
   if (!EnsureConnection()) return false;
   if (std::all_of(names.begin(), names.end(), IsName)) return true;
-  ReportOperationFailure(kBadName);
+  TellFailure(kBadName);
   return false;
 }
 
@@ -149,18 +169,22 @@ QSqlQuery ServiceDatabase::NewQuery() const {
   return QSqlQuery(QSqlDatabase::database(connection_name_, false));
 }
 
-bool ServiceDatabase::Run(QSqlQuery& query, const QString& sql,
-                          const QVariantList& values) const {
-  if (!query.prepare(sql)) {
-    ReportOperationFailure(Reason(query.lastError()));
-    return false;
+bool ServiceDatabase::Run(QSqlQuery& query, const QString& sql, const QVariantList& values) {
+  const bool done = query.prepare(sql) && [&] {
+    for (const QVariant& value : values) query.addBindValue(value);
+    return query.exec();
+  }();
+  if (done) return true;
+  const QSqlError error = query.lastError();
+  if (kBrokenFileCodes.contains(error.nativeErrorCode())) {
+    // The file was damaged under the open connection: it is judged again at the next opening.
+    query = QSqlQuery();
+    Close();
+    TellBroken(Reason(error));
+  } else {
+    TellFailure(Reason(error));
   }
-  for (const QVariant& value : values) query.addBindValue(value);
-  if (!query.exec()) {
-    ReportOperationFailure(Reason(query.lastError()));
-    return false;
-  }
-  return true;
+  return false;
 }
 
 ServiceDatabase::Condition ServiceDatabase::Where(const DbRequest& request, KeyForms forms) {
@@ -204,7 +228,7 @@ bool ServiceDatabase::InsertRecord(DbRequest& request) {
     return false;
   }
   if (!query.next()) {
-    ReportOperationFailure(Reason(query.lastError()));
+    TellFailure(Reason(query.lastError()));
     return false;
   }
   request.KeyValue = query.value(0).toString();
@@ -245,7 +269,7 @@ bool ServiceDatabase::DeleteRecord(const DbRequest& request) {
     return false;
   }
   if (!find.next()) {
-    ReportOperationFailure(kNoCurrentRecord);
+    TellFailure(kNoCurrentRecord);
     return false;
   }
   QSqlQuery remove = NewQuery();
@@ -267,10 +291,9 @@ QString ServiceDatabase::SelectValue(const DbRequest& request) {
     if (count++ == 0) first = query.value(0).isNull() ? QString() : query.value(0).toString();
   }
   if (count > 1) {
-    ShowMessage(
-        QStringLiteral("Запрос создан некорректно. Полученное значение не уникально, имеет ") +
-            QString::number(count) + QStringLiteral(" строк(и) данных."),
-        kStopStyle, kEngineErrorTitle);
+    Tell(QStringLiteral("Запрос создан некорректно. Полученное значение не уникально, имеет ") +
+             QString::number(count) + QStringLiteral(" строк(и) данных."),
+         kStopStyle, kEngineErrorTitle);
     return QString();
   }
   return first;

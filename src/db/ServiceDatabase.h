@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -79,7 +80,13 @@ class ServiceDatabase {
   bool Ready(std::initializer_list<QString> names);
   QSqlQuery NewQuery() const;
   // Prepares, binds and runs a statement; a failure is reported with the engine's reason.
-  bool Run(QSqlQuery& query, const QString& sql, const QVariantList& values) const;
+  bool Run(QSqlQuery& query, const QString& sql, const QVariantList& values);
+  // Shows a message, but not the same one twice for one user action: the lookups of one screen
+  // that fail alike give one box.
+  void Tell(const QString& text, int style, const QString& title);
+  void TellFailure(const QString& description);
+  // The file is no service database (any more): told once until the fault changes.
+  void TellBroken(const QString& reason);
   static Condition Where(const DbRequest& request, KeyForms forms);
 
   QString path_;
@@ -89,9 +96,12 @@ class ServiceDatabase {
   bool open_ = false;
   // Why the file could not be opened last time; told once, not at every lookup.
   QString reported_open_failure_;
+  QString last_told_;
+  QObject turn_;  // forgets last_told_ once the event loop turns
 };
 
 // Shown when a value cannot be stored, as an engine error would be.
+QString OperationFailureText(const QString& description);
 void ReportOperationFailure(const QString& description);
 
 }  // namespace kx12r

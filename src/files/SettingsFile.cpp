@@ -1,6 +1,7 @@
 #include "SettingsFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <cerrno>
 #include <cstdlib>
@@ -80,6 +81,13 @@ QByteArray SettingsFileBytes(const CachedSettings& settings) {
 }
 
 std::optional<QString> WriteFileWhole(const QString& path, const QByteArray& bytes) {
+  // A file made read-only stays as it is, even for a user the system would let replace it.
+  const QFileInfo existing(path);
+  constexpr auto kAnyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup |
+                             QFileDevice::WriteOther;
+  if (existing.isFile() && (!existing.isWritable() || !(existing.permissions() & kAnyWrite))) {
+    return qt_error_string(EACCES);
+  }
   QSaveFile file(path);
   // Unbuffered, so a write the disk cuts short is seen here and not lost in a later flush.
   errno = 0;

@@ -60,8 +60,8 @@ QString KeyText(SettingsKey key);
 QByteArray SettingsFileBytes(const CachedSettings& settings);
 
 // Replaces or creates the file as a whole: the bytes go to a temporary file beside it that then
-// takes its name, so a failed save leaves an existing file as it was. The system's description
-// of what went wrong, or nothing.
+// takes its name, so a failed save leaves an existing file as it was; a read-only file is never
+// replaced. The system's description of what went wrong, or nothing.
 std::optional<QString> WriteFileWhole(const QString& path, const QByteArray& bytes);
 
 // A file's text split at every CR LF; an empty file has no lines.

@@ -93,6 +93,7 @@ int SimulatedHidLibrary::GetItemCount() {
     Attach(slot, static_cast<std::size_t>(at));
   }
   listed_ = order_;
+  enumerated_ = true;
   return static_cast<int>(listed_.size());
 }
 
@@ -148,9 +149,27 @@ void SimulatedHidLibrary::Delay() {
   std::this_thread::sleep_until(bus_epoch_ + last_frame_ * report_latency_);
 }
 
+void SimulatedHidLibrary::UnplugAfterReports(SimulatedReader& device, int reports) {
+  SlotOf(device).reports_left = reports;
+}
+
+bool SimulatedHidLibrary::TakeReport(Slot& slot) {
+  if (slot.reports_left == 0) {
+    Unplug(*slot.device);
+    slot.reports_left = -1;
+    return false;
+  }
+  if (slot.reports_left > 0) --slot.reports_left;
+  return true;
+}
+
 bool SimulatedHidLibrary::Write(int handle, std::span<const std::uint8_t> report) {
+  if (on_write) on_write(handle);
+  if (enumerated_ && handle != 0 && std::ranges::find(listed_, handle) == listed_.end()) {
+    ++writes_to_gone_devices_;
+  }
   Slot* slot = Find(handle);
-  if (!slot) return false;
+  if (!slot || !TakeReport(*slot)) return false;
   Delay();
   slot->device->DropWaitingReplies();  // a stale reply must never answer this report
   return slot->device->Receive(report);
@@ -158,7 +177,7 @@ bool SimulatedHidLibrary::Write(int handle, std::span<const std::uint8_t> report
 
 bool SimulatedHidLibrary::Read(int handle, std::span<std::uint8_t> report) {
   Slot* slot = Find(handle);
-  if (!slot) return false;
+  if (!slot || !TakeReport(*slot)) return false;
   Delay();
   switch (slot->device->Send(report)) {
     case ReadOutcome::kReply:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -39,6 +40,15 @@ class SimulatedHidLibrary : public HidLibrary {
   bool IsConnected() const { return connected_; }
   // How often the devices were enumerated while the library was disconnected.
   int EnumerationsWhileDisconnected() const { return enumerations_while_disconnected_; }
+  // Reports written to a handle the last enumeration no longer listed: a device the program
+  // had already been told was gone.
+  int WritesToGoneDevices() const { return writes_to_gone_devices_; }
+
+  // Fault injection: the device goes away once it has taken `reports` more reports (writes and
+  // reads both count).
+  void UnplugAfterReports(SimulatedReader& device, int reports);
+  // Called before every report written, with the handle it goes to.
+  std::function<void(int handle)> on_write;
 
   bool Connect() override { return connected_ = connect_result_; }
   void Disconnect() override { connected_ = false; }
@@ -62,6 +72,7 @@ class SimulatedHidLibrary : public HidLibrary {
     int handle = 0;      // 0 while unplugged
     int absent_for = 0;  // enumerations left before a restarting device is back
     bool denied_when_listed = false;
+    int reports_left = -1;  // reports before it goes away; -1: it stays
   };
 
   Slot* Find(int handle);
@@ -69,6 +80,8 @@ class SimulatedHidLibrary : public HidLibrary {
   Slot& SlotOf(const SimulatedReader& device);
   void Attach(Slot& slot, std::optional<std::size_t> position = std::nullopt);
   void Delay();
+  // Counts a report to the device in `slot`; false when the device is gone by now.
+  bool TakeReport(Slot& slot);
 
   std::vector<Slot> slots_;
   std::vector<int> order_;   // handles of plugged devices in enumeration order
@@ -81,6 +94,8 @@ class SimulatedHidLibrary : public HidLibrary {
   bool connect_result_ = true;
   bool connected_ = false;
   int enumerations_while_disconnected_ = 0;
+  int writes_to_gone_devices_ = 0;
+  bool enumerated_ = false;
 };
 
 }  // namespace kx12r

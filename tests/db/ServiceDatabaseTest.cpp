@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QSqlQuery>
 
@@ -234,11 +235,13 @@ TEST(ServiceDatabaseReadOnlyTest, WritesFailReadsWork) {
   EXPECT_EQ(GetDatabasePath("/opt/kx12r"), "/opt/kx12r/kx12rConfig.db");
   DbRequest insert{.Table = "UsersTable", .KeyField = "KEY"};
   EXPECT_FALSE(db.InsertRecord(insert));
+  QCoreApplication::processEvents();  // each write is a user action of its own
   EXPECT_FALSE(db.UpdateField({.Table = "UsersTable",
                                .Field = "USER_PWD",
                                .Value = "secret1",
                                .KeyField = "KEY",
                                .KeyValue = "1"}));
+  QCoreApplication::processEvents();
   EXPECT_FALSE(db.DeleteRecord({.Table = "UsersTable", .KeyField = "KEY", .KeyValue = "1"}));
   ASSERT_EQ(presenter.shown.size(), 3u);
   for (const auto& message : presenter.shown) {
@@ -255,7 +258,11 @@ TEST_F(ServiceDatabaseTest, AFileRemovedWhileRunningIsMissingUntilRestored) {
   ASSERT_TRUE(db_.RecordExists({.Table = "UsersTable", .KeyField = "KEY", .KeyValue = "1"}));
   const QString aside = path_ + ".aside";
   ASSERT_TRUE(QFile::rename(path_, aside));
+  // The lookups of one action give one box; the next action tells again.
   EXPECT_FALSE(db_.RecordExists({.Table = "UsersTable", .KeyField = "KEY", .KeyValue = "1"}));
+  EXPECT_FALSE(db_.SelectRows("SELECT KEY FROM UsersTable"));
+  EXPECT_EQ(presenter_.shown.size(), 1u);
+  QCoreApplication::processEvents();
   EXPECT_FALSE(db_.SelectRows("SELECT KEY FROM UsersTable"));
   ASSERT_EQ(presenter_.shown.size(), 2u);
   EXPECT_EQ(presenter_.shown[1].text, "Путь к базе данных " + path_ + " не существует.");
