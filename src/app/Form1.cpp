@@ -71,7 +71,8 @@ Form1::Form1(HidLibrary& hid, WaitClock& clock, const StartupEnvironment& enviro
       program_folder_(environment.program_folder),
       compiled_run_(environment.compiled_run),
       user_is_admin_(user_is_admin),
-      database_(GetDatabasePath(environment.program_folder), !user_is_admin) {
+      database_(GetDatabasePath(environment.program_folder), !user_is_admin,
+                environment.database_busy_timeout) {
   CreateControls();
 }
 

@@ -31,6 +31,8 @@ struct StartupEnvironment {
   QString program_folder;    // where the program and its service database lie
   bool compiled_run = true;  // a release build: start-up errors end the program, closing asks
   std::function<bool()> is_user_an_admin;
+  // How long a database statement waits for another program's lock.
+  std::chrono::milliseconds database_busy_timeout = kDatabaseBusyTimeout;
 };
 
 // The main window: the device list, the four tabs and the status bar.

@@ -17,8 +17,10 @@ namespace {
 constexpr int kMaxRows = 100000;
 const QString kNoCurrentRecord = QStringLiteral("Нет текущей записи.");
 const QString kBadName = QStringLiteral("Недопустимое имя таблицы или поля.");
-// SQLite's codes for a file that is damaged or no database at all.
+// SQLite's codes for a file that is damaged or no database at all, and for one that another
+// program holds locked.
 const QStringList kBrokenFileCodes = {QStringLiteral("11"), QStringLiteral("26")};
+const QStringList kLockedCodes = {QStringLiteral("5"), QStringLiteral("6")};
 const QStringList kTables = {QStringLiteral("CodeVariantsTable"),
                              QStringLiteral("CodeEndingTable"), QStringLiteral("UsersTable"),
                              QStringLiteral("SetupTable")};
@@ -170,6 +172,8 @@ QSqlQuery ServiceDatabase::NewQuery() const {
 }
 
 bool ServiceDatabase::Run(QSqlQuery& query, const QString& sql, const QVariantList& values) {
+  // Once the file was found locked, the rest of this user action does not wait for it again.
+  if (locked_this_turn_) return false;
   const bool done = query.prepare(sql) && [&] {
     for (const QVariant& value : values) query.addBindValue(value);
     return query.exec();
@@ -182,6 +186,10 @@ bool ServiceDatabase::Run(QSqlQuery& query, const QString& sql, const QVariantLi
     Close();
     TellBroken(Reason(error));
   } else {
+    if (kLockedCodes.contains(error.nativeErrorCode())) {
+      locked_this_turn_ = true;
+      QTimer::singleShot(0, &turn_, [this] { locked_this_turn_ = false; });
+    }
     TellFailure(Reason(error));
   }
   return false;

@@ -97,6 +97,7 @@ class ServiceDatabase {
   // Why the file could not be opened last time; told once, not at every lookup.
   QString reported_open_failure_;
   QString last_told_;
+  bool locked_this_turn_ = false;
   QObject turn_;  // forgets last_told_ once the event loop turns
 };
 

@@ -164,7 +164,10 @@ bool SimulatedHidLibrary::TakeReport(Slot& slot) {
 }
 
 bool SimulatedHidLibrary::Write(int handle, std::span<const std::uint8_t> report) {
-  if (on_write) on_write(handle);
+  if (on_write) {
+    const auto hook = on_write;  // the hook may replace itself
+    hook(handle);
+  }
   if (enumerated_ && handle != 0 && std::ranges::find(listed_, handle) == listed_.end()) {
     ++writes_to_gone_devices_;
   }
