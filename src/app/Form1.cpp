@@ -49,7 +49,12 @@ std::unique_ptr<Form1> Form1::Load(HidLibrary& hid, WaitClock& clock,
                   kStopStyle, kErrorTitle);
       return nullptr;
     }
-    std::unique_ptr<Form1> form(new Form1(hid, clock, environment, user_is_admin));
+    // An administrator who still cannot write the file (a source install, a changed mode)
+    // opens it read-only and is told why, instead of failing at the first edit.
+    const QString read_only_reason =
+        user_is_admin ? WhyDatabaseIsReadOnly(database_path) : QString();
+    std::unique_ptr<Form1> form(
+        new Form1(hid, clock, environment, user_is_admin, read_only_reason));
     form->Start();
     return form;
   };
@@ -65,13 +70,15 @@ std::unique_ptr<Form1> Form1::Load(HidLibrary& hid, WaitClock& clock,
 }
 
 Form1::Form1(HidLibrary& hid, WaitClock& clock, const StartupEnvironment& environment,
-             bool user_is_admin)
+             bool user_is_admin, QString read_only_reason)
     : hid_(hid),
       clock_(clock),
       program_folder_(environment.program_folder),
       compiled_run_(environment.compiled_run),
       user_is_admin_(user_is_admin),
-      database_(GetDatabasePath(environment.program_folder), !user_is_admin,
+      read_only_reason_(std::move(read_only_reason)),
+      database_(GetDatabasePath(environment.program_folder),
+                !user_is_admin || !read_only_reason_.isEmpty(),
                 environment.database_busy_timeout) {
   CreateControls();
 }
@@ -109,7 +116,7 @@ void Form1::CreateControls() {
   link_ = std::make_unique<ReaderLink>(hid_, *MSFlexGrid1, *status_, view, clock_);
   SettingsTab = new ReaderSettingsTab(*link_, database_);
   FilesTab = new SettingsFilesTab(*link_, database_, program_folder_);
-  DatabaseTab = new DatabasePageTab(database_, user_is_admin_);
+  DatabaseTab = new DatabasePageTab(database_, user_is_admin_, read_only_reason_);
   Transaction = DatabaseTab->Editors->Transaction;
   UpdateTab = new FirmwareUpdateTab;
   ProgressBar1->raise();

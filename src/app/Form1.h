@@ -69,7 +69,7 @@ class Form1 : public QWidget, private DiscoveryView {
 
  private:
   Form1(HidLibrary& hid, WaitClock& clock, const StartupEnvironment& environment,
-        bool user_is_admin);
+        bool user_is_admin, QString read_only_reason);
   void CreateControls();
   void Start();
   void OnReaderSelected();
@@ -91,6 +91,8 @@ class Form1 : public QWidget, private DiscoveryView {
   const QString program_folder_;
   const bool compiled_run_;
   const bool user_is_admin_;
+  // Why an administrator still gets the database read-only; empty when they may write.
+  const QString read_only_reason_;
   ServiceDatabase database_;
   std::unique_ptr<StatusPanels> status_;
   std::unique_ptr<ReaderLink> link_;

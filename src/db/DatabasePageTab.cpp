@@ -29,10 +29,12 @@ QFont PageFont(const QFont& base) {
 }  // namespace
 
 DatabasePageTab::DatabasePageTab(ServiceDatabase& database, bool user_is_admin,
+                                 QString read_only_reason,
                                  std::function<void(const QUrl&)> open_url, QWidget* parent)
     : QWidget(parent),
       database_(database),
       user_is_admin_(user_is_admin),
+      read_only_reason_(std::move(read_only_reason)),
       open_url_(open_url ? std::move(open_url) : [](const QUrl& url) {
         QDesktopServices::openUrl(url);
       }) {
@@ -135,6 +137,9 @@ void DatabasePageTab::CheckPagePassword() {
     view->hide();
   }
   emit Unlocked();
+  if (!read_only_reason_.isEmpty()) {
+    ShowMessage(read_only_reason_, kInformationStyle, kMessageTitle);
+  }
 }
 
 bool DatabasePageTab::PasswordLengthOk(const QString& password) {

@@ -20,8 +20,11 @@ class DatabasePageTab : public QWidget {
   Q_OBJECT
 
  public:
-  // `open_url` opens the link's address (the desktop's browser unless given).
+  // `read_only_reason` says why an administrator gets the database read-only (empty when
+  // they may change it); `open_url` opens the link's address (the desktop's browser unless
+  // given).
   DatabasePageTab(ServiceDatabase& database, bool user_is_admin,
+                  QString read_only_reason = QString(),
                   std::function<void(const QUrl&)> open_url = nullptr, QWidget* parent = nullptr);
 
   TableEditors* Editors;
@@ -62,6 +65,7 @@ class DatabasePageTab : public QWidget {
 
   ServiceDatabase& database_;
   const bool user_is_admin_;
+  const QString read_only_reason_;
   std::function<void(const QUrl&)> open_url_;
   bool database_page_unlocked_ = false;
 };

@@ -59,6 +59,18 @@ QString GetDatabasePath(const QString& program_folder) {
   return QDir(program_folder).filePath(QString::fromLatin1(kDatabaseFileName));
 }
 
+QString WhyDatabaseIsReadOnly(const QString& path) {
+  const QFileInfo file(QFileInfo(path).canonicalFilePath());
+  if (!file.exists()) return QString();
+  const QFileInfo folder(file.absolutePath());
+  if (file.isWritable() && folder.isWritable()) return QString();
+  return QStringLiteral("Служебная база данных ") + Quoted(file.absoluteFilePath()) +
+         QStringLiteral(" открыта только для чтения: у пользователя нет прав на запись в ") +
+         (file.isWritable() ? QStringLiteral("папку ") + Quoted(folder.absoluteFilePath())
+                            : QStringLiteral("этот файл")) +
+         QStringLiteral(". Изменения на этой странице сохранены не будут.");
+}
+
 QString CellText(const std::optional<Rows>& rows, std::size_t field, std::size_t row) {
   if (!rows || field >= rows->size() || row >= (*rows)[field].size()) return QString();
   const QVariant& cell = (*rows)[field][row];

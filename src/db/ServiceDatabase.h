@@ -16,6 +16,10 @@ inline constexpr char kDatabaseFileName[] = "kx12rConfig.db";
 // The service database file in the program's folder.
 QString GetDatabasePath(const QString& program_folder);
 
+// Why the user cannot change the database file at `path` (the file, or the folder where SQLite
+// writes its journal, beside the real file when `path` is a link); empty when they can.
+QString WhyDatabaseIsReadOnly(const QString& path);
+
 // A keyed request. Table and column names are program constants; values are always bound.
 struct DbRequest {
   QString Table;

@@ -1,5 +1,7 @@
 #include "DeviceReading.h"
 
+#include <QFileInfo>
+
 #include "Firmware.h"
 #include "MessageBox.h"
 #include "NumericText.h"
@@ -87,13 +89,27 @@ const QStringList& ReaderProductTexts() {
   return products;
 }
 
-QString NoAccessMessage(const QString& product_id, const QString& serial_number) {
+bool ReaderRuleInstalled() {
+  for (const char* folder : {"/usr/lib/udev/rules.d", "/lib/udev/rules.d", "/etc/udev/rules.d"}) {
+    if (QFileInfo::exists(QString::fromLatin1(folder) + QStringLiteral("/70-kx12r.rules"))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+QString NoAccessMessage(const QString& product_id, const QString& serial_number,
+                        bool rule_installed) {
+  const QString fix =
+      rule_installed
+          ? QStringLiteral("Правило udev 70-kx12r.rules уже установлено: переподключите "
+                           "считыватель, а если это не поможет, войдите в систему заново.")
+          : QStringLiteral("Установите правило udev 70-kx12r.rules из комплекта программы "
+                           "(sudo cmake --install build) и переподключите считыватель.");
   return QStringLiteral("Считыватель ") + Quoted(QStringLiteral("KX12R")) +
          QStringLiteral(" (Product ID ") + Quoted(product_id) + QStringLiteral(", S/N ") +
          Quoted(serial_number) +
-         QStringLiteral(") подключен, но система не разрешает программе доступ к нему. "
-                        "Установите правило udev 70-kx12r.rules из комплекта программы "
-                        "(sudo cmake --install build) и переподключите считыватель.");
+         QStringLiteral(") подключен, но система не разрешает программе доступ к нему. ") + fix;
 }
 
 }  // namespace kx12r

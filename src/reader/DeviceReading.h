@@ -33,7 +33,14 @@ bool InList(const QString& text, const QStringList& list);
 // The product ids of readers as the device list shows them.
 const QStringList& ReaderProductTexts();
 
-// What a user is told about a reader the system does not let the program open.
-QString NoAccessMessage(const QString& product_id, const QString& serial_number);
+// Whether the readers' udev rule is installed where udev reads it: the package's place
+// (/usr/lib/udev/rules.d) or the administrator's (/etc/udev/rules.d).
+bool ReaderRuleInstalled();
+
+// What a user is told about a reader the system does not let the program open, with the fix
+// that matches the installation: re-plugging the reader (or logging in again) when the rule is
+// there, installing the rule when it is not.
+QString NoAccessMessage(const QString& product_id, const QString& serial_number,
+                        bool rule_installed = ReaderRuleInstalled());
 
 }  // namespace kx12r

@@ -3,6 +3,8 @@
 #include <QString>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <limits>
 
 namespace kx12r {
@@ -18,9 +20,11 @@ double LeadingNumber(QStringView text) {
     seen_point = seen_point || text[pos] == u'.';
     ++pos;
   }
-  bool ok = false;
-  const double value = text.mid(start, pos - start).toString().toDouble(&ok);
-  return ok ? value : 0.0;
+  // strtod reads any length: a number too large for a double is infinite, never 0.
+  const std::string digits = text.mid(start, pos - start).toString().toStdString();
+  char* end = nullptr;
+  const double value = std::strtod(digits.c_str(), &end);
+  return end == digits.c_str() ? 0.0 : value;
 }
 
 int ClampedInt(double value) {

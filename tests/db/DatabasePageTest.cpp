@@ -20,7 +20,8 @@ class DatabasePageTest : public ::testing::Test {
     ASSERT_TRUE(QFile::copy(KX12R_BUILT_DATABASE, path_));
     QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner);
     window_.resize(733, 330);
-    page_ = new DatabasePageTab(db_, true, [this](const QUrl& url) { opened_ << url; }, &window_);
+    page_ = new DatabasePageTab(db_, true, QString(),
+                                [this](const QUrl& url) { opened_ << url; }, &window_);
     page_->setGeometry(0, 0, 713, 290);
     window_.show();
   }
@@ -251,6 +252,16 @@ TEST_F(DatabasePageTest, AFailedUserInsertOpensNoEditor) {
   QCoreApplication::processEvents();
   EXPECT_FALSE(editor_opened) << "the current row is the administrator's";
   EXPECT_EQ(page.Editors->MSFlexGrid8->Rows(), 2);
+}
+
+TEST_F(DatabasePageTest, AnAdministratorWhoCannotWriteTheFileIsToldWhyOnUnlocking) {
+  DatabasePageTab page(db_, true, "Служебная база данных «x» открыта только для чтения");
+  page.ShowDatabasePage("x");
+  page.Text7->setText("kx12r-admin");
+  QTest::keyClick(page.Text7, Qt::Key_Return);
+  ASSERT_EQ(presenter_.shown.size(), 1u);
+  EXPECT_EQ(presenter_.shown[0].text, "Служебная база данных «x» открыта только для чтения");
+  EXPECT_EQ(WhyDatabaseIsReadOnly(path_), "") << "this test's copy may be written";
 }
 
 TEST_F(DatabasePageTest, TheLinkOpensTheStoredAddress) {

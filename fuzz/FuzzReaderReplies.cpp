@@ -1,0 +1,85 @@
+// A device that answers every read with the fuzzer's bytes, with report lengths of its choice:
+// the queries, the commands and the reading of a whole reader never read or write past a
+// report, a command fails only where the reader put its refusal mark, and a query's text never
+// keeps a space.
+#include <algorithm>
+#include <cstring>
+
+#include "DeviceReading.h"
+#include "FuzzTarget.h"
+#include "ReportExchange.h"
+
+namespace {
+
+using namespace kx12r;
+
+class FuzzedDevice : public HidLibrary {
+ public:
+  FuzzedDevice(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {
+    input_length_ = Take() % 80;
+    output_length_ = Take() % 80;
+  }
+
+  bool Connect() override { return true; }
+  void Disconnect() override {}
+  int GetItemCount() override { return 1; }
+  int GetItem(int) override { return 1; }
+  std::uint16_t GetVendorID(int) override { return 0x04D8; }
+  std::uint16_t GetProductID(int) override { return 0x00DF; }
+  std::uint16_t GetVersion(int) override { return 0x0184; }
+  std::string GetSerialNumber(int) override { return "00417"; }
+  std::string GetProductName(int) override { return "KX12R"; }
+  std::string GetVendorName(int) override { return "Salvion"; }
+  int GetOutputReportLength(int) override { return output_length_; }
+  int GetInputReportLength(int) override { return input_length_; }
+  bool Write(int, std::span<const std::uint8_t> report) override {
+    FUZZ_CHECK(static_cast<int>(report.size()) == output_length_);
+    last_written_.assign(report.begin(), report.end());
+    return Take() % 8 != 0;  // now and then the device is gone
+  }
+  bool Read(int, std::span<std::uint8_t> report) override {
+    FUZZ_CHECK(static_cast<int>(report.size()) == input_length_);
+    if (Take() % 8 == 0) return false;  // and now and then it is silent
+    for (std::uint8_t& byte : report) byte = Take();
+    last_read_.assign(report.begin(), report.end());
+    return true;
+  }
+  bool IsAccessDenied(int) override { return false; }
+
+  std::vector<std::uint8_t> last_written_;
+  std::vector<std::uint8_t> last_read_;
+
+ private:
+  std::uint8_t Take() { return position_ < size_ ? data_[position_++] : 0; }
+
+  const std::uint8_t* data_;
+  std::size_t size_;
+  std::size_t position_ = 0;
+  int input_length_;
+  int output_length_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDevice device(data, size);
+  for (std::uint8_t code : {'v', 'z', 'a', 'r', 'p', 'c', 's', 'e'}) {
+    FUZZ_CHECK(!QueryReader(device, 1, code).contains(QLatin1Char(' ')));
+  }
+  for (const char* text : {"8", "#K", "12", "\r", "Z", " ", "123C9", ""}) {
+    device.last_read_.clear();
+    const bool accepted = SendTextCommand(device, 1, 'P', QString::fromLatin1(text));
+    if (accepted || device.last_read_.empty()) continue;
+    // Refused: somewhere the reply carries the mark where it differs from what was sent.
+    bool marked = false;
+    const std::size_t compared = std::min(device.last_read_.size(), device.last_written_.size());
+    for (std::size_t k = 1; k < compared; ++k) {
+      marked = marked || (device.last_read_[k] == kRefusalMark &&
+                          device.last_read_[k] != device.last_written_[k]);
+    }
+    FUZZ_CHECK(marked);
+  }
+  const DeviceRecord reader = ReadDevice(device, 1);
+  FUZZ_CHECK(reader[kColCodeMethod].toLongLong() >= -2147483648LL);
+  return 0;
+}
