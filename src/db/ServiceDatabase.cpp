@@ -144,7 +144,10 @@ std::optional<QString> ServiceDatabase::Open() {
   QString failure;
   {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_name_);
-    db.setDatabaseName(path_);
+    // Through a link (an installed program's folder points into /var/lib) the real file is
+    // opened, so SQLite writes its journal beside it, where the user may write.
+    const QString real = QFileInfo(path_).canonicalFilePath();
+    db.setDatabaseName(real.isEmpty() ? path_ : real);
     QStringList options{QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busy_timeout_.count())};
     if (read_only_) options << QStringLiteral("QSQLITE_OPEN_READONLY");
     db.setConnectOptions(options.join(QLatin1Char(';')));

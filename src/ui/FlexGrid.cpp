@@ -52,6 +52,7 @@ bool FlexGrid::eventFilter(QObject* watched, QEvent* event) {
   }
   QStyleOptionHeader option;
   option.initFrom(corner);
+  option.palette = palette();  // the corner button is never enabled; its caption reads as one
   option.rect = corner->rect();
   option.text = corner_text_;
   option.textAlignment = Qt::AlignCenter;
