@@ -1,6 +1,7 @@
 // The number reading that settings files and the table editors share: a value whose leading
-// number holds a non-zero digit never reads as 0 (as a number too long for a double once did),
-// and the 16-bit integer is that number rounded, or nothing outside the range, never wrapped.
+// number has a non-zero digit before its point never reads as 0 (as a number too long for a
+// double once did; a fraction may be too small for one), and the 16-bit integer is that number
+// rounded, or nothing outside the range, never wrapped.
 #include <QString>
 #include <cmath>
 
@@ -10,7 +11,7 @@
 namespace {
 
 // Whether the number the value begins with, blanks, tabs and line feeds skipped, has a digit
-// other than 0.
+// other than 0 before its decimal point.
 bool LeadsWithNonZeroDigit(const QString& value) {
   QString packed;
   for (QChar c : value) {
@@ -19,13 +20,8 @@ bool LeadsWithNonZeroDigit(const QString& value) {
   qsizetype pos = 0;
   while (pos < packed.size() && packed[pos].isSpace()) ++pos;
   if (pos < packed.size() && (packed[pos] == u'+' || packed[pos] == u'-')) ++pos;
-  bool point = false;
   for (; pos < packed.size(); ++pos) {
     const QChar c = packed[pos];
-    if (c == u'.' && !point) {
-      point = true;
-      continue;
-    }
     if (c < u'0' || c > u'9') break;
     if (c != u'0') return true;
   }
