@@ -1,11 +1,15 @@
 #include "Kx12rCtl.h"
 
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <atomic>
+#include <csignal>
 #include <memory>
+#include <thread>
 
 #include "Firmware.h"
 #include "FirmwareGate.h"
@@ -16,13 +20,15 @@
 #include "ServiceLookups.h"
 #include "SettingsApply.h"
 #include "SettingsFile.h"
+#include "Watch.h"
 
 namespace kx12r::cli {
 namespace {
 
 const QString kUsageLine = QStringLiteral(
     "Использование: kx12rctl [--demo] (list [--json] | check ФАЙЛ [--json] | "
-    "apply ФАЙЛ (--serial S | --all) | save ФАЙЛ --serial S [--force] | identify --serial S)");
+    "apply ФАЙЛ (--serial S | --all) | save ФАЙЛ --serial S [--force] | identify --serial S | "
+    "watch [--serial S] [--json] [--count N])");
 
 const QString kHelp = kUsageLine + QStringLiteral(R"(
 
@@ -35,9 +41,13 @@ const QString kHelp = kUsageLine + QStringLiteral(R"(
   save ФАЙЛ             сохранить настройки считывателя --serial S в файл (--force заменяет
                         существующий файл)
   identify              светозвуковая индикация считывателя --serial S
+  watch                 показывать посылки, которые набирает считыватель (--serial S) или каждый:
+                        время, серийный номер, посылка в английской раскладке с названиями
+                        клавиш, не дающих символа, и то, что набрала бы русская раскладка;
+                        до прерывания (Ctrl+C) или до --count N посылок
 
 Параметры:
-  --json                list и check: один документ JSON
+  --json                list и check: один документ JSON; watch: объект JSON на посылку
   --demo                демонстрационные считыватели вместо подключенных
   -h, --help            эта справка
 
@@ -102,6 +112,7 @@ class Command {
   int Apply(const QString& path);
   int Save(const QString& path);
   int Identify();
+  int Watch();
 
  private:
   ReferenceNames Names() const { return ReferenceNames(database_.get()); }
@@ -353,13 +364,81 @@ int Command::Identify() {
   return kDone;
 }
 
+std::atomic<bool> interrupted{false};
+
+int Command::Watch() {
+  if (!env_.keyboards) {
+    env_.err << QStringLiteral("Клавиатурный интерфейс считывателей недоступен.") << Qt::endl;
+    return kRefused;
+  }
+  std::map<QString, int> endings;
+  auto ending_of = [&](const QString& serial) -> int {
+    if (!endings.contains(serial)) {
+      for (const ListedReader& reader : ListReaders(env_.hid)) {
+        endings[reader.Serial()] = reader.Configurable()
+                                       ? MessageEnding(LeadingInteger(reader.record[kColCodeMethod]),
+                                                       reader.record[kColEnding])
+                                       : 0;
+      }
+    }
+    const auto known = endings.find(serial);
+    return known == endings.end() ? 0 : known->second;
+  };
+  const bool json = parser_.isSet("json");
+  const int limit = parser_.value("count").toInt();
+  int shown = 0;
+  WatchSession::Events events;
+  events.message = [&](const TypedMessage& message) {
+    ++shown;
+    const QString time = QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
+    if (json) {
+      env_.out << QJsonDocument(QJsonObject{{"time", time},
+                                            {"serial", message.serial_number},
+                                            {"typed", message.typed},
+                                            {"ending", message.ending.isEmpty()
+                                                           ? QJsonValue()
+                                                           : QJsonValue(message.ending)},
+                                            {"russian", message.russian}})
+                      .toJson(QJsonDocument::Compact)
+               << Qt::endl;
+      return;
+    }
+    env_.out << time.mid(11) << QStringLiteral("  ") << message.serial_number
+             << QStringLiteral("  ") << message.typed;
+    if (message.russian != message.typed) {
+      env_.out << QStringLiteral("  (в русской раскладке: ") << message.russian
+               << QStringLiteral(")");
+    }
+    env_.out << Qt::endl;
+  };
+  events.note = [&](const QString& text) { env_.err << text << Qt::endl; };
+  WatchSession session(*env_.keyboards, parser_.value("serial"), ending_of, events);
+
+  interrupted = false;
+  const auto previous = std::signal(SIGINT, [](int) { interrupted = true; });
+  const auto start = std::chrono::steady_clock::now();
+  std::chrono::milliseconds next_second{0};
+  while (!interrupted && (limit <= 0 || shown < limit)) {
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    if (env_.every_second && now >= next_second) {
+      env_.every_second();
+      next_second += std::chrono::seconds(1);
+    }
+    session.Step(now);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  std::signal(SIGINT, previous);
+  return kDone;
+}
+
 }  // namespace
 
 int Run(const QStringList& arguments, Environment& environment) {
   StreamPresenter presenter(environment.err);
   QCommandLineParser parser;
   parser.addOptions({{"json", ""}, {"demo", ""}, {"all", ""}, {"force", ""},
-                     {"serial", "", "S"}, {{"h", "help"}, ""}});
+                     {"serial", "", "S"}, {"count", "", "N"}, {{"h", "help"}, ""}});
   if (!parser.parse(QStringList{"kx12rctl"} + arguments)) {
     environment.err << parser.errorText() << Qt::endl << kUsageLine << Qt::endl;
     return kUsage;
@@ -375,7 +454,7 @@ int Run(const QStringList& arguments, Environment& environment) {
   const bool with_file = verb == "check" || verb == "apply" || verb == "save";
   const bool well_formed =
       (verb == "list" && words.size() == 1) || (with_file && words.size() == 2) ||
-      (verb == "identify" && words.size() == 1);
+      (verb == "identify" && words.size() == 1) || (verb == "watch" && words.size() == 1);
   const bool serial_ok = verb == "apply" ? has_serial != parser.isSet("all")
                          : verb == "save" || verb == "identify" ? has_serial
                                                                 : true;
@@ -388,6 +467,7 @@ int Run(const QStringList& arguments, Environment& environment) {
   if (verb == "check") return command.Check(words[1]);
   if (verb == "apply") return command.Apply(words[1]);
   if (verb == "save") return command.Save(words[1]);
+  if (verb == "watch") return command.Watch();
   return command.Identify();
 }
 

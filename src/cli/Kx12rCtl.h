@@ -4,7 +4,10 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
+
 #include "HidLibrary.h"
+#include "KeyboardInputs.h"
 
 namespace kx12r::cli {
 
@@ -23,6 +26,10 @@ struct Environment {
   QString database_path;
   QTextStream& out;
   QTextStream& err;
+  // The readers' keyboard interfaces, for watch; and, with the demo readers, what presents them
+  // a card once a second while watching.
+  KeyboardInputs* keyboards = nullptr;
+  std::function<void()> every_second;
 };
 
 // Runs one call; `arguments` are the words after the program's name.

@@ -6,24 +6,42 @@
 
 #include "DemoReaders.h"
 #include "HidapiLibrary.h"
+#include "HidrawKeyboardInputs.h"
 #include "Kx12rCtl.h"
 #include "ServiceDatabase.h"
+#include "SimulatedKeyboardInputs.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QStringList arguments = QCoreApplication::arguments().mid(1);
   std::unique_ptr<kx12r::HidLibrary> hid;
+  std::unique_ptr<kx12r::KeyboardInputs> keyboards;
+  std::function<void()> every_second;
   if (arguments.contains(QStringLiteral("--demo"))) {
     auto demo = std::make_unique<kx12r::SimulatedHidLibrary>();
     kx12r::PlugDemoReaders(*demo);
+    keyboards = std::make_unique<kx12r::SimulatedKeyboardInputs>(*demo);
+    // A card to every demo reader once a second, a new one each time.
+    every_second = [demo = demo.get(), card = std::uint64_t{0x0012345678}]() mutable {
+      card += 0x0101010101;
+      const int count = demo->GetItemCount();
+      for (int index = 0; index < count; ++index) {
+        if (auto* reader = demo->DeviceAt(demo->GetItem(index))) reader->PresentCard(card);
+      }
+    };
     hid = std::move(demo);
   } else {
     hid = std::make_unique<kx12r::HidapiLibrary>();
+    keyboards = std::make_unique<kx12r::HidrawKeyboardInputs>();
   }
   QTextStream out(stdout);
   QTextStream err(stderr);
-  kx12r::cli::Environment environment{
-      *hid, kx12r::GetDatabasePath(QCoreApplication::applicationDirPath()), out, err};
+  kx12r::cli::Environment environment{*hid,
+                                      kx12r::GetDatabasePath(QCoreApplication::applicationDirPath()),
+                                      out,
+                                      err,
+                                      keyboards.get(),
+                                      every_second};
   const int status = kx12r::cli::Run(arguments, environment);
   hid->Disconnect();
   return status;

@@ -11,10 +11,14 @@
 #include <iterator>
 #include <set>
 
+#include "ReaderIdentity.h"
 #include "SingleByteText.h"
 
 namespace kx12r {
 namespace {
+
+constexpr unsigned short kGenericDesktopPage = 0x01;
+constexpr unsigned short kKeyboardUsage = 0x06;
 
 // Input reports that nobody read are thrown away before a write; a device that keeps sending
 // must not keep the write waiting, so the discarding is bounded.
@@ -91,6 +95,11 @@ int HidapiLibrary::GetItemCount() {
   for (const hid_device_info* info = list; info; info = info->next) {
     // A device with several top-level collections is listed once per collection.
     if (!info->path || !paths.insert(info->path).second) continue;
+    // A reader's keyboard interface only types card messages: nothing is ever sent to it.
+    if (IsReaderIdentity(info->vendor_id, info->product_id) &&
+        info->usage_page == kGenericDesktopPage && info->usage == kKeyboardUsage) {
+      continue;
+    }
     const NodeState node = probe_(info->path);
     // A node udev is still setting up is judged on a later enumeration.
     if (!node.initialized) continue;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "CardCode.h"
+#include "KeyboardText.h"
 #include "ReaderIdentity.h"
 
 namespace kx12r {
@@ -55,6 +57,7 @@ std::vector<std::vector<std::uint8_t>> SimulatedReader::ReceivedReports() const 
 
 void SimulatedReader::PowerOff() {
   replies_.clear();
+  keyboard_reports_.clear();
   restart_pending_ = false;
 }
 
@@ -198,6 +201,49 @@ bool SimulatedReader::OffersCodeFormat(int id) const {
   if (id > kLastBasicCodeFormat && id <= kLastCodeFormat) return true;
   return id == 0 && identity_.product_id == kCodeFormatZeroProduct &&
          identity_.version >= kCodeFormatZeroVersion;
+}
+
+// What the fixed variants 1 to 7 send: prefix, code format, suffix, ending (0: none).
+struct FixedMessage {
+  const char* prefix;
+  int code_format;
+  const char* suffix;
+  int ending;
+};
+constexpr FixedMessage kFixedMessages[] = {{"", 1, "", 0},  {"", 1, "", 13},  {";", 1, "?", 13},
+                                           {"", 2, "", 13}, {";", 2, "?", 13}, {"", 3, "", 13},
+                                           {"", 4, "", 13}};
+
+std::string SimulatedReader::MessageText(std::uint64_t card) const {
+  if (settings_.variant >= 1 && settings_.variant <= 7) {
+    const FixedMessage& fixed = kFixedMessages[settings_.variant - 1];
+    return fixed.prefix + FormatCardCode(card, fixed.code_format).toStdString() + fixed.suffix;
+  }
+  return settings_.prefix + FormatCardCode(card, settings_.code_format).toStdString() +
+         settings_.suffix;
+}
+
+int SimulatedReader::MessageEnding() const {
+  if (settings_.variant >= 1 && settings_.variant <= 7) {
+    return kFixedMessages[settings_.variant - 1].ending;
+  }
+  return settings_.ending;
+}
+
+void SimulatedReader::PresentCard(std::uint64_t card) {
+  std::vector<KeyStroke> keys;
+  for (char c : MessageText(card)) {
+    if (const auto key = KeyForCharacter(c)) keys.push_back(*key);
+  }
+  if (const auto ending = KeyForEnding(MessageEnding())) keys.push_back(*ending);
+  for (auto& report : TypingReports(keys)) keyboard_reports_.push_back(std::move(report));
+}
+
+bool SimulatedReader::TakeKeyboardReport(std::vector<std::uint8_t>& report) {
+  if (keyboard_reports_.empty()) return false;
+  report = std::move(keyboard_reports_.front());
+  keyboard_reports_.pop_front();
+  return true;
 }
 
 }  // namespace kx12r

@@ -77,6 +77,17 @@ class SimulatedReader {
   // A reply later than the read timeout is missed by the read and left waiting.
   void SetAnswerDelay(std::chrono::milliseconds delay) { answer_delay_ = delay; }
   void SetAccessDenied(bool denied) { access_denied_ = denied; }
+  // A card held to the reader: its keyboard interface types the message the reader's variant
+  // makes of the card's 40-bit code (prefix, code, suffix, ending key), as key-down and key-up
+  // boot-keyboard reports.
+  void PresentCard(std::uint64_t card);
+  // The next report of the keyboard interface (byte 0 the report number); false when none.
+  bool TakeKeyboardReport(std::vector<std::uint8_t>& report);
+  // The text the reader types for a card, ending key aside, and the ending's character code
+  // (0: the variant ends with no key).
+  std::string MessageText(std::uint64_t card) const;
+  int MessageEnding() const;
+
   // Answers the query `code` with `text` instead of the setting it asks for.
   void OverrideReply(char code, std::string text) {
     reply_overrides_[static_cast<std::uint8_t>(code)] = std::move(text);
@@ -110,6 +121,7 @@ class SimulatedReader {
   ReaderSettings settings_;
   std::deque<std::vector<std::uint8_t>> replies_;
   std::deque<LoggedReport> log_;
+  std::deque<std::vector<std::uint8_t>> keyboard_reports_;
   std::set<std::uint8_t> refused_codes_;
   std::map<std::uint8_t, std::string> reply_overrides_;
   std::chrono::milliseconds answer_delay_{0};

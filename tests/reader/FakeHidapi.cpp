@@ -76,6 +76,8 @@ hid_device_info* hid_enumerate(unsigned short, unsigned short) {
       info->vendor_id = device.vendor_id;
       info->product_id = device.product_id;
       info->release_number = device.release;
+      info->usage_page = device.usage_page;
+      info->usage = device.usage;
       info->serial_number = Copy(device.serial);
       info->product_string = Copy(device.product);
       info->manufacturer_string = Copy(device.manufacturer);

@@ -19,6 +19,8 @@ struct Device {
   std::wstring product = L"KX12R";
   std::wstring manufacturer = L"Salvion";
   int collections = 1;   // hidapi lists a device once per top-level collection
+  unsigned short usage_page = 0xFF00;  // of the first collection
+  unsigned short usage = 0x01;
   bool present = true;   // listed by hid_enumerate
   bool openable = true;  // false: gone by the time it is opened
   bool permission_denied = false;  // the user may not open the node

@@ -211,6 +211,19 @@ TEST_F(HidapiLibraryTest, AReaderBackOnTheSameNodeIsANewDeviceWithFreshIdentity)
   EXPECT_FALSE(library_.Write(first, Bytes{0, 'v'}));
 }
 
+TEST_F(HidapiLibraryTest, AReadersKeyboardInterfaceIsNeverListed) {
+  AddDevice("hidraw0");
+  auto& keyboard = AddDevice("hidraw1");
+  keyboard.usage_page = 0x01;
+  keyboard.usage = 0x06;
+  auto& other_keyboard = AddDevice("hidraw2");
+  other_keyboard.vendor_id = 0x046D;
+  other_keyboard.usage_page = 0x01;
+  other_keyboard.usage = 0x06;
+  ASSERT_EQ(library_.GetItemCount(), 2) << "only ours are left out";
+  EXPECT_EQ(library_.GetVendorID(library_.GetItem(1)), 0x046D);
+}
+
 TEST(ReportDescriptorTest, ItemsRunningPastTheEndMakeItUnreadable) {
   const Bytes long_item_cut = {0x75, 0x08, 0xFE, 0x05, 0x01, 0xAA, 0xBB};
   EXPECT_FALSE(ParseReportDescriptor(long_item_cut));

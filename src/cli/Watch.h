@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "HidLibrary.h"
+#include "KeyboardInputs.h"
+#include "KeyboardText.h"
+
+namespace kx12r::cli {
+
+// One card message as a reader typed it.
+struct TypedMessage {
+  QString serial_number;
+  QString typed;    // as the US layout types it, keys that type nothing shown by name
+  QString russian;  // what a Russian layout puts into an application instead
+  QString ending;   // the name of the key that ended it; empty when a pause did
+};
+
+// How long a message that ends with no key waits for its next key before it counts as done.
+inline constexpr std::chrono::milliseconds kMessagePause{100};
+
+// Gathers the keys one reader types into messages: a message ends at the reader's ending key,
+// or, when the reader sends none, after kMessagePause without keys.
+class MessageAssembler {
+ public:
+  // `ending`: the character code of the ending key; 0 when messages end with no key.
+  MessageAssembler(QString serial_number, int ending);
+
+  std::optional<TypedMessage> Key(const KeyStroke& key, std::chrono::milliseconds now);
+  std::optional<TypedMessage> Idle(std::chrono::milliseconds now);
+  // What has been typed of a message not finished yet.
+  const QString& Pending() const { return typed_; }
+
+ private:
+  std::optional<TypedMessage> Finish(const QString& ending);
+
+  QString serial_number_;
+  std::optional<KeyStroke> ending_key_;
+  QString typed_;
+  QString russian_;
+  std::chrono::milliseconds last_key_{0};
+};
+
+// The ending character code of the message a reader types: none for variant 1, Enter for the
+// other fixed variants, the reader's own ending for variant 8; none when it is not known.
+int MessageEnding(int variant, const QString& ending_code);
+
+// Watches the keyboard interfaces of the readers, one step at a time.
+class WatchSession {
+ public:
+  struct Events {
+    std::function<void(const TypedMessage&)> message;
+    std::function<void(const QString& text)> note;  // a reader came, went, or none is there
+  };
+
+  // Only the reader `serial_number` when it is not empty; `endings` tells a reader's ending code
+  // by its serial number.
+  WatchSession(KeyboardInputs& keyboards, QString serial_number,
+               std::function<int(const QString& serial_number)> endings, Events events);
+
+  // Looks for readers come and gone (every kRescan), reads every report waiting, and finishes
+  // messages that ended with a pause.
+  void Step(std::chrono::milliseconds now);
+
+  static constexpr std::chrono::milliseconds kRescan{500};
+
+ private:
+  struct Watched {
+    QString serial_number;
+    KeyboardDecoder decoder;
+    MessageAssembler assembler;
+  };
+
+  void Rescan();
+  void Gone(const QString& id);
+
+  KeyboardInputs& keyboards_;
+  QString serial_number_;
+  std::function<int(const QString&)> endings_;
+  Events events_;
+  std::map<QString, Watched> watched_;
+  std::optional<std::chrono::milliseconds> last_scan_;
+  bool told_waiting_ = false;
+};
+
+}  // namespace kx12r::cli
