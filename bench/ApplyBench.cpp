@@ -23,7 +23,6 @@ constexpr int kReaders = 32;
 constexpr int kReportsPerReader = 16;
 constexpr double kBound = 1.10;
 
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -49,8 +48,9 @@ int main(int argc, char** argv) {
   tab.SetUpFilesTab();
   QFile file(QDir(folder.path()).filePath("Cfg-files/all.kxr"));
   file.open(QIODevice::WriteOnly);
-  file.write("Variant=8\r\nPrefix=AB\r\nCode_format=5\r\nSuffix=C\r\nEnding=13\r\n"
-             "buZzer_off=1\r\nstandAlone=0\r\nRepeat_message=1\r\n\r\n");
+  file.write(
+      "Variant=8\r\nPrefix=AB\r\nCode_format=5\r\nSuffix=C\r\nEnding=13\r\n"
+      "buZzer_off=1\r\nstandAlone=0\r\nRepeat_message=1\r\n\r\n");
   file.close();
   tab.Option2->click();
   tab.File1->Refresh();

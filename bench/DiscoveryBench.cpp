@@ -21,7 +21,6 @@ constexpr std::chrono::microseconds kFrame{1000};
 constexpr double kBound = 1.10;
 constexpr std::size_t kReportsPerReader = 16;
 
-
 struct Setup {
   SimulatedHidLibrary hid;
   FlexGrid table;

@@ -114,8 +114,8 @@ int main(int argc, char** argv) {
   FlexGrid& popup = *w.tab->Editor->MSFlexGrid3;
   auto nothing = [](int) {};
   std::vector<Result> results;
-  results.push_back(Measure(
-      "variant", nothing, [&](int round) { w.Click(grid, round % 2 ? 5 : 6, 1); }));
+  results.push_back(
+      Measure("variant", nothing, [&](int round) { w.Click(grid, round % 2 ? 5 : 6, 1); }));
   w.Click(grid, 8, 2);
   results.push_back(Measure(
       "prefix",
@@ -131,10 +131,10 @@ int main(int argc, char** argv) {
       SelectGridRow(popup, round % 2 ? 2 : 3, false, false);
     };
   };
-  results.push_back(Measure("code format", choose(3),
-                            [&](int) { QTest::keyClick(&popup, Qt::Key_Return); }));
-  results.push_back(Measure("ending", choose(5),
-                            [&](int) { QTest::keyClick(&popup, Qt::Key_Return); }));
+  results.push_back(
+      Measure("code format", choose(3), [&](int) { QTest::keyClick(&popup, Qt::Key_Return); }));
+  results.push_back(
+      Measure("ending", choose(5), [&](int) { QTest::keyClick(&popup, Qt::Key_Return); }));
   results.push_back(Measure("flag", nothing, [&](int) { w.tab->CheckBox1->click(); }));
 
   const double floor_ms = kReportsPerEdit * kFrame.count() / 1000.0;

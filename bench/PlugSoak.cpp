@@ -36,7 +36,9 @@ long ResidentKiB() {
   return -1;
 }
 
-long OpenDescriptors() { return QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(); }
+long OpenDescriptors() {
+  return QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size();
+}
 
 }  // namespace
 
@@ -55,7 +57,9 @@ int main(int argc, char** argv) {
   link.InitDeviceTable();
   hid.Plug({.serial_number = "00000"}, {.variant = 8});
   std::vector<SimulatedReader*> coming_and_going;
-  for (int i = 1; i <= 4; ++i) coming_and_going.push_back(&hid.Plug({.serial_number = "0000" + std::to_string(i)}, {.variant = 3}));
+  for (int i = 1; i <= 4; ++i)
+    coming_and_going.push_back(
+        &hid.Plug({.serial_number = "0000" + std::to_string(i)}, {.variant = 3}));
 
   long first_rss = 0;
   long first_fds = 0;

@@ -79,8 +79,8 @@ std::optional<Medians> Measure(const std::string& program) {
     peaks.push_back(static_cast<double>(sample->peak_kib));
   }
   const Medians medians{Median(times), Median(peaks)};
-  std::printf("%-40s shown after %7.1f ms, peak memory %7.0f KiB (median of %d)\n",
-              program.c_str(), medians.shown_ms, medians.peak_kib, kRuns);
+  std::printf("%-40s shown after %7.1f ms, peak memory %7.0f KiB (median of %d)\n", program.c_str(),
+              medians.shown_ms, medians.peak_kib, kRuns);
   return medians;
 }
 
@@ -94,9 +94,9 @@ int main() {
   if (!bare || !ours) return 1;
   const double startup = ours->shown_ms / bare->shown_ms;
   const double memory = ours->peak_kib / bare->peak_kib;
-  std::printf("ratio, start-up to the bare window: %.2f (bound %.1f) %s\n", startup,
-              kStartupBound, startup <= kStartupBound ? "ok" : "OVER BOUND");
-  std::printf("ratio, peak memory to the bare window: %.2f (bound %.1f) %s\n", memory,
-              kMemoryBound, memory <= kMemoryBound ? "ok" : "OVER BOUND");
+  std::printf("ratio, start-up to the bare window: %.2f (bound %.1f) %s\n", startup, kStartupBound,
+              startup <= kStartupBound ? "ok" : "OVER BOUND");
+  std::printf("ratio, peak memory to the bare window: %.2f (bound %.1f) %s\n", memory, kMemoryBound,
+              memory <= kMemoryBound ? "ok" : "OVER BOUND");
   return startup <= kStartupBound && memory <= kMemoryBound ? 0 : 1;
 }

@@ -78,8 +78,7 @@ Form1::Form1(HidLibrary& hid, WaitClock& clock, const StartupEnvironment& enviro
       user_is_admin_(user_is_admin),
       read_only_reason_(std::move(read_only_reason)),
       database_(GetDatabasePath(environment.program_folder),
-                !user_is_admin || !read_only_reason_.isEmpty(),
-                environment.database_busy_timeout) {
+                !user_is_admin || !read_only_reason_.isEmpty(), environment.database_busy_timeout) {
   CreateControls();
 }
 

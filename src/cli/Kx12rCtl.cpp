@@ -145,20 +145,24 @@ QJsonObject Command::ReaderJson(const ListedReader& reader) const {
                      {"access", !reader.access_denied},
                      {"configurable", reader.Configurable()}};
   const QJsonValue unknown;  // null: a reader that cannot be configured is not asked
-  auto or_null = [](const QString& name) { return name.isEmpty() ? QJsonValue() : QJsonValue(name); };
+  auto or_null = [](const QString& name) {
+    return name.isEmpty() ? QJsonValue() : QJsonValue(name);
+  };
   const bool settings = reader.Configurable();
   object["variant"] = settings ? QJsonValue(LeadingInteger(r[kColCodeMethod])) : unknown;
   object["prefix"] = settings ? QJsonValue(r[kColPrefix]) : unknown;
-  object["code_format"] = settings ? QJsonValue(QJsonObject{
-                                         {"number", LeadingInteger(r[kColEncoding])},
-                                         {"name", or_null(CodeFormatName(r[kColEncoding]))}})
-                                   : unknown;
+  object["code_format"] =
+      settings ? QJsonValue(QJsonObject{{"number", LeadingInteger(r[kColEncoding])},
+                                        {"name", or_null(CodeFormatName(r[kColEncoding]))}})
+               : unknown;
   object["suffix"] = settings ? QJsonValue(r[kColSuffix]) : unknown;
-  object["ending"] = settings ? QJsonValue(QJsonObject{{"code", LeadingInteger(r[kColEnding])},
-                                                       {"name", or_null(EndingName(r[kColEnding]))}})
-                              : unknown;
-  const std::pair<const char*, int> flags[] = {
-      {"buzzer_off", kColBunBuzzer}, {"stand_alone", kColStandAlone}, {"repeat", kColRepeatResolution}};
+  object["ending"] = settings
+                         ? QJsonValue(QJsonObject{{"code", LeadingInteger(r[kColEnding])},
+                                                  {"name", or_null(EndingName(r[kColEnding]))}})
+                         : unknown;
+  const std::pair<const char*, int> flags[] = {{"buzzer_off", kColBunBuzzer},
+                                               {"stand_alone", kColStandAlone},
+                                               {"repeat", kColRepeatResolution}};
   for (const auto& [key, column] : flags) {
     object[key] = settings ? QJsonValue(LeadingNumber(r[column]) != 0) : unknown;
   }
@@ -212,8 +216,9 @@ std::optional<ValidatedSettings> Command::ReadFile(const QString& path) {
       HasSettingsExtension(name) ? ReadSettingsLines(path) : std::nullopt;
   if (!lines) {
     env_.err << QStringLiteral("Файл ") + Quoted(name) +
-                    QStringLiteral(" не содержит параметров настроек. Операция не может быть "
-                                   "выполнена.")
+                    QStringLiteral(
+                        " не содержит параметров настроек. Операция не может быть "
+                        "выполнена.")
              << Qt::endl;
     return std::nullopt;
   }
@@ -284,7 +289,7 @@ int Command::Apply(const QString& path) {
   }
   QStringList results(static_cast<int>(chosen.size()));
   for (int i = 0; i < results.size(); ++i) {
-    results[i] = chosen[i].access_denied   ? QStringLiteral("нет доступа")
+    results[i] = chosen[i].access_denied    ? QStringLiteral("нет доступа")
                  : chosen[i].Configurable() ? QStringLiteral("не затронут")
                                             : QStringLiteral("не может быть настроен");
   }
@@ -322,8 +327,8 @@ int Command::Apply(const QString& path) {
 }
 
 int Command::Save(const QString& given) {
-  const QString path = HasSettingsExtension(given) ? given
-                                                   : given + QLatin1String(kSettingsFileExtension);
+  const QString path =
+      HasSettingsExtension(given) ? given : given + QLatin1String(kSettingsFileExtension);
   if (QFileInfo::exists(path) && !parser_.isSet("force")) {
     env_.err << QStringLiteral("Файл конфигурации ") << Quoted(path)
              << QStringLiteral(" уже существует. Чтобы заменить его, добавьте --force.")
@@ -375,10 +380,10 @@ int Command::Watch() {
   auto ending_of = [&](const QString& serial) -> int {
     if (!endings.contains(serial)) {
       for (const ListedReader& reader : ListReaders(env_.hid)) {
-        endings[reader.Serial()] = reader.Configurable()
-                                       ? MessageEnding(LeadingInteger(reader.record[kColCodeMethod]),
-                                                       reader.record[kColEnding])
-                                       : 0;
+        endings[reader.Serial()] =
+            reader.Configurable() ? MessageEnding(LeadingInteger(reader.record[kColCodeMethod]),
+                                                  reader.record[kColEnding])
+                                  : 0;
       }
     }
     const auto known = endings.find(serial);
@@ -392,13 +397,13 @@ int Command::Watch() {
     ++shown;
     const QString time = QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
     if (json) {
-      env_.out << QJsonDocument(QJsonObject{{"time", time},
-                                            {"serial", message.serial_number},
-                                            {"typed", message.typed},
-                                            {"ending", message.ending.isEmpty()
-                                                           ? QJsonValue()
-                                                           : QJsonValue(message.ending)},
-                                            {"russian", message.russian}})
+      env_.out << QJsonDocument(
+                      QJsonObject{{"time", time},
+                                  {"serial", message.serial_number},
+                                  {"typed", message.typed},
+                                  {"ending", message.ending.isEmpty() ? QJsonValue()
+                                                                      : QJsonValue(message.ending)},
+                                  {"russian", message.russian}})
                       .toJson(QJsonDocument::Compact)
                << Qt::endl;
       return;
@@ -437,8 +442,13 @@ int Command::Watch() {
 int Run(const QStringList& arguments, Environment& environment) {
   StreamPresenter presenter(environment.err);
   QCommandLineParser parser;
-  parser.addOptions({{"json", ""}, {"demo", ""}, {"all", ""}, {"force", ""},
-                     {"serial", "", "S"}, {"count", "", "N"}, {{"h", "help"}, ""}});
+  parser.addOptions({{"json", ""},
+                     {"demo", ""},
+                     {"all", ""},
+                     {"force", ""},
+                     {"serial", "", "S"},
+                     {"count", "", "N"},
+                     {{"h", "help"}, ""}});
   if (!parser.parse(QStringList{"kx12rctl"} + arguments)) {
     environment.err << parser.errorText() << Qt::endl << kUsageLine << Qt::endl;
     return kUsage;
@@ -455,7 +465,7 @@ int Run(const QStringList& arguments, Environment& environment) {
   const bool well_formed =
       (verb == "list" && words.size() == 1) || (with_file && words.size() == 2) ||
       (verb == "identify" && words.size() == 1) || (verb == "watch" && words.size() == 1);
-  const bool serial_ok = verb == "apply" ? has_serial != parser.isSet("all")
+  const bool serial_ok = verb == "apply"                        ? has_serial != parser.isSet("all")
                          : verb == "save" || verb == "identify" ? has_serial
                                                                 : true;
   if (!well_formed || !serial_ok) {

@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
-
 #include <functional>
 
 #include "HidLibrary.h"
@@ -13,10 +12,10 @@ namespace kx12r::cli {
 
 // Exit statuses of kx12rctl.
 enum ExitStatus {
-  kDone = 0,       // every chosen reader did what was asked
-  kRefused = 1,    // refused, partly done, or the file cannot be used
-  kUsage = 2,      // the call's words are wrong
-  kNoReader = 3,   // no such reader, several of that number, or no permission
+  kDone = 0,      // every chosen reader did what was asked
+  kRefused = 1,   // refused, partly done, or the file cannot be used
+  kUsage = 2,     // the call's words are wrong
+  kNoReader = 3,  // no such reader, several of that number, or no permission
 };
 
 // Where kx12rctl works: the readers, the service database (it may be missing: code formats and

@@ -57,10 +57,10 @@ void WatchSession::Rescan() {
     present.insert(found.id);
     if (watched_.contains(found.id)) continue;
     const auto layout = ParseKeyboardLayout(keyboards_.Descriptor(found.id));
-    watched_.emplace(found.id,
-                     Watched{found.serial_number,
-                             KeyboardDecoder(layout.value_or(BootKeyboardLayout())),
-                             MessageAssembler(found.serial_number, endings_(found.serial_number))});
+    watched_.emplace(
+        found.id,
+        Watched{found.serial_number, KeyboardDecoder(layout.value_or(BootKeyboardLayout())),
+                MessageAssembler(found.serial_number, endings_(found.serial_number))});
     events_.note(QStringLiteral("Считыватель ") + Quoted(found.serial_number) +
                  QStringLiteral(": ожидание карты."));
     told_waiting_ = false;

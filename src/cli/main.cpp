@@ -36,12 +36,13 @@ int main(int argc, char** argv) {
   }
   QTextStream out(stdout);
   QTextStream err(stderr);
-  kx12r::cli::Environment environment{*hid,
-                                      kx12r::GetDatabasePath(QCoreApplication::applicationDirPath()),
-                                      out,
-                                      err,
-                                      keyboards.get(),
-                                      every_second};
+  kx12r::cli::Environment environment{
+      *hid,
+      kx12r::GetDatabasePath(QCoreApplication::applicationDirPath()),
+      out,
+      err,
+      keyboards.get(),
+      every_second};
   const int status = kx12r::cli::Run(arguments, environment);
   hid->Disconnect();
   return status;

@@ -35,9 +35,8 @@ DatabasePageTab::DatabasePageTab(ServiceDatabase& database, bool user_is_admin,
       database_(database),
       user_is_admin_(user_is_admin),
       read_only_reason_(std::move(read_only_reason)),
-      open_url_(open_url ? std::move(open_url) : [](const QUrl& url) {
-        QDesktopServices::openUrl(url);
-      }) {
+      open_url_(open_url ? std::move(open_url)
+                         : [](const QUrl& url) { QDesktopServices::openUrl(url); }) {
   Picture1 = new QLabel(this);
   Picture1->setPixmap(ImageListIcon(QStringLiteral("banner")).pixmap(kPictureSize));
   Picture1->setScaledContents(true);
@@ -110,8 +109,7 @@ void DatabasePageTab::FillDatabaseTab() {
   const QRect users = Editors->MSFlexGrid8->geometry();
   const QRect field = TabPageRect(0, 2050, 3050, 300);
   Text5->setGeometry(users.left(), field.top(), field.width(), field.height());
-  Text6->setGeometry(users.left(), TabPageRect(0, 2500, 0, 0).top(), field.width(),
-                     field.height());
+  Text6->setGeometry(users.left(), TabPageRect(0, 2500, 0, 0).top(), field.width(), field.height());
   Command2->setGeometry(users.right() + 1 - field.height(), field.top(), field.height(),
                         field.height());
   for (QLineEdit* box : {Text5, Text6}) {

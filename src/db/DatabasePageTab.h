@@ -29,12 +29,12 @@ class DatabasePageTab : public QWidget {
 
   TableEditors* Editors;
   EditorBox* Text4;
-  QLabel* Label8;     // the sentence of the password view
-  QLineEdit* Text7;   // the password
+  QLabel* Label8;    // the sentence of the password view
+  QLineEdit* Text7;  // the password
   QLabel* Picture1;
-  QLabel* Label9;     // the link
-  QLineEdit* Text5;   // a new password
-  QLineEdit* Text6;   // the new password again
+  QLabel* Label9;    // the link
+  QLineEdit* Text5;  // a new password
+  QLineEdit* Text6;  // the new password again
   QPushButton* Command2;
 
   // Set by a user's password for the rest of the run.

@@ -36,8 +36,8 @@ bool RegisterRussianCollation(QSqlDatabase& db) {
   const QVariant handle = db.driver()->handle();
   if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return false;
   sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
-  return connection && sqlite3_create_collation(connection, kRussianCollation, SQLITE_UTF8,
-                                                nullptr, CompareUtf8) == SQLITE_OK;
+  return connection && sqlite3_create_collation(connection, kRussianCollation, SQLITE_UTF8, nullptr,
+                                                CompareUtf8) == SQLITE_OK;
 }
 
 }  // namespace kx12r

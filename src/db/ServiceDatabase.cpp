@@ -21,9 +21,8 @@ const QString kBadName = QStringLiteral("Недопустимое имя таб�
 // program holds locked.
 const QStringList kBrokenFileCodes = {QStringLiteral("11"), QStringLiteral("26")};
 const QStringList kLockedCodes = {QStringLiteral("5"), QStringLiteral("6")};
-const QStringList kTables = {QStringLiteral("CodeVariantsTable"),
-                             QStringLiteral("CodeEndingTable"), QStringLiteral("UsersTable"),
-                             QStringLiteral("SetupTable")};
+const QStringList kTables = {QStringLiteral("CodeVariantsTable"), QStringLiteral("CodeEndingTable"),
+                             QStringLiteral("UsersTable"), QStringLiteral("SetupTable")};
 // Key columns that hold numbers; every other column holds text.
 const QStringList kNumericKeyColumns = {QStringLiteral("KEY"), QStringLiteral("ID"),
                                         QStringLiteral("CHR_CODE"), QStringLiteral("END_ORDER")};
@@ -286,8 +285,7 @@ bool ServiceDatabase::DeleteRecord(const DbRequest& request) {
   if (!Ready({request.Table, request.KeyField})) return false;
   const Condition where = Where(request, KeyForms::kNumericText);
   QSqlQuery find = NewQuery();
-  if (!Run(find,
-           QStringLiteral("SELECT rowid FROM %1%2 LIMIT 1").arg(request.Table, where.text),
+  if (!Run(find, QStringLiteral("SELECT rowid FROM %1%2 LIMIT 1").arg(request.Table, where.text),
            where.values)) {
     return false;
   }
@@ -304,7 +302,8 @@ QString ServiceDatabase::SelectValue(const DbRequest& request) {
   if (!Ready({request.Table, request.Field, request.KeyField})) return QString();
   const Condition where = Where(request, KeyForms::kNullNumericText);
   QSqlQuery query = NewQuery();
-  if (!Run(query, QStringLiteral("SELECT %1 FROM %2%3").arg(request.Field, request.Table, where.text),
+  if (!Run(query,
+           QStringLiteral("SELECT %1 FROM %2%3").arg(request.Field, request.Table, where.text),
            where.values)) {
     return QString();
   }

@@ -62,9 +62,8 @@ std::optional<std::int16_t> EditorKey(const QString& key) {
   bool ok = false;
   const long long value = key.trimmed().toLongLong(&ok);
   if (ok && IsSixteenBit(value)) return static_cast<std::int16_t>(value);
-  const bool whole_number = ok || QRegularExpression(QStringLiteral(R"(^\s*[+-]?\d+\s*$)"))
-                                          .match(key)
-                                          .hasMatch();
+  const bool whole_number =
+      ok || QRegularExpression(QStringLiteral(R"(^\s*[+-]?\d+\s*$)")).match(key).hasMatch();
   ReportOperationFailure(whole_number ? QStringLiteral("Переполнение")
                                       : QStringLiteral("Несоответствие типов"));
   return std::nullopt;

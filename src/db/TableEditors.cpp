@@ -22,15 +22,14 @@ struct EditedTable {
   QString captions;
   QStringList hidden;
   QString statement;
-  QStringList fields;         // the database column of each grid column
-  QString exists_question;   // for the unique number in column 1; %1 is the number
+  QStringList fields;       // the database column of each grid column
+  QString exists_question;  // for the unique number in column 1; %1 is the number
 };
 
 const QString kAdministrator = QStringLiteral("Администратор");
 const QString kEnterTip = QStringLiteral("\"Enter\" - сохранить; \"Esc\" - отменить");
 const QString kCtrlEnterTip = QStringLiteral("\"Ctrl+Enter\" - сохранить; \"Esc\" - отменить");
-const QString kFillTip =
-    QStringLiteral("\"Ctrl+Enter\" - сохранить; \"Esc\" - отменить изменения");
+const QString kFillTip = QStringLiteral("\"Ctrl+Enter\" - сохранить; \"Esc\" - отменить изменения");
 
 QString ExistsQuestion(const QString& what) {
   return what + QStringLiteral(" уже существует. ") + Quoted(QStringLiteral("Да")) +
@@ -40,16 +39,35 @@ QString ExistsQuestion(const QString& what) {
 
 const EditedTable& Describe(int index) {
   static const EditedTable tables[] = {
-      {"CodeVariantsTable", "KEY", "KEY|ID|Формат кода метки|DESCRIPTION", {"KEY", "DESCRIPTION"},
-       service_sql::kCodeVariantsGrid, {"KEY", "ID", "NAME", "DESCRIPTION"},
+      {"CodeVariantsTable",
+       "KEY",
+       "KEY|ID|Формат кода метки|DESCRIPTION",
+       {"KEY", "DESCRIPTION"},
+       service_sql::kCodeVariantsGrid,
+       {"KEY", "ID", "NAME", "DESCRIPTION"},
        ExistsQuestion(QStringLiteral("ID=%1 для формата кода метки"))},
-      {"CodeEndingTable", "END_ORDER", "KEY|CHR|Keyboard key", {"KEY"}, service_sql::kEndingsGrid,
+      {"CodeEndingTable",
+       "END_ORDER",
+       "KEY|CHR|Keyboard key",
+       {"KEY"},
+       service_sql::kEndingsGrid,
        {"END_ORDER", "CHR_CODE", "KEY_NAME"},
-       ExistsQuestion(QStringLiteral("CHR=%1 для поля кода ") + Quoted(QStringLiteral("Окончание")))},
-      {"UsersTable", "KEY", "KEY|Имя пользователя|", {"KEY"}, service_sql::kUsersGrid,
-       {"KEY", "USER_NAME"}, QString()},
-      {"SetupTable", "P_NAME", "NAME|Наименование|Значение|Описание", {"NAME"},
-       service_sql::kSetupGrid, {"P_NAME", "P_CAPTION", "P_VAL", "P_NOTE"}, QString()},
+       ExistsQuestion(QStringLiteral("CHR=%1 для поля кода ") +
+                      Quoted(QStringLiteral("Окончание")))},
+      {"UsersTable",
+       "KEY",
+       "KEY|Имя пользователя|",
+       {"KEY"},
+       service_sql::kUsersGrid,
+       {"KEY", "USER_NAME"},
+       QString()},
+      {"SetupTable",
+       "P_NAME",
+       "NAME|Наименование|Значение|Описание",
+       {"NAME"},
+       service_sql::kSetupGrid,
+       {"P_NAME", "P_CAPTION", "P_VAL", "P_NOTE"},
+       QString()},
   };
   return tables[index];
 }
@@ -80,8 +98,8 @@ TableEditors::TableEditors(ServiceDatabase& database, QWidget& page)
   MSFlexGrid8 = new FlexGrid(&page);
   MSFlexGrid8->setGeometry(TabPageRect(kUsersLeft, kGridTop, kGridWidth, kUsersGridHeight));
   MSFlexGrid9 = new FlexGrid(&page);
-  MSFlexGrid9->setGeometry(TabPageRect(kSetupLeft, kSetupTop,
-                                       kUsersLeft + kGridWidth - kSetupLeft, kSetupHeight));
+  MSFlexGrid9->setGeometry(
+      TabPageRect(kSetupLeft, kSetupTop, kUsersLeft + kGridWidth - kSetupLeft, kSetupHeight));
   Label3 = new QLabel(&page);
   Label3->setGeometry(TabPageRect(kGridLeft, kSetupTop, 3000, kSetupHeight));
   Label3->setWordWrap(true);
@@ -201,27 +219,39 @@ void TableEditors::ConfigureTableMenu(FlexGrid* grid) {
   const bool rows = grid && grid->HasDataRows();
   if (grid == MSFlexGrid6 || grid == MSFlexGrid7) {
     const bool codes = grid == MSFlexGrid6;
-    state = {true,  true,  rows,         true,  rows, rows, codes, codes && rows, true, rows,
-             codes ? QStringLiteral("ID") : QStringLiteral("CHR"),
-             codes ? QStringLiteral("Формат кода метки") : QStringLiteral("Keyboard key")};
+    state = {.add_shown = true,
+             .edit_shown = true,
+             .edit_enabled = rows,
+             .code_shown = true,
+             .code_enabled = rows,
+             .name_enabled = rows,
+             .description_shown = codes,
+             .description_enabled = codes && rows,
+             .remove_shown = true,
+             .remove_enabled = rows,
+             .code_caption = codes ? QStringLiteral("ID") : QStringLiteral("CHR"),
+             .name_caption =
+                 codes ? QStringLiteral("Формат кода метки") : QStringLiteral("Keyboard key")};
   } else if (grid == MSFlexGrid8) {
     // The administrator keeps its name and its row.
     const bool editable = rows && !IsProtectedUser();
-    state = {true, true, editable, false, false, editable, false, false, true, editable,
-             QString(), QStringLiteral("Имя пользователя")};
+    state = {.add_shown = true,
+             .edit_shown = true,
+             .edit_enabled = editable,
+             .name_enabled = editable,
+             .remove_shown = true,
+             .remove_enabled = editable,
+             .name_caption = QStringLiteral("Имя пользователя")};
   } else if (grid == MSFlexGrid9) {
-    state = {false,
-             true,
-             rows,
-             true,
-             rows && ColumnInView(*grid, 1),
-             rows && ColumnInView(*grid, 2),
-             true,
-             rows && ColumnInView(*grid, 3),
-             false,
-             false,
-             QStringLiteral("Наименование"),
-             QStringLiteral("Значение")};
+    state = {.edit_shown = true,
+             .edit_enabled = rows,
+             .code_shown = true,
+             .code_enabled = rows && ColumnInView(*grid, 1),
+             .name_enabled = rows && ColumnInView(*grid, 2),
+             .description_shown = true,
+             .description_enabled = rows && ColumnInView(*grid, 3),
+             .code_caption = QStringLiteral("Наименование"),
+             .name_caption = QStringLiteral("Значение")};
   }
   auto set = [](QAction* action, bool shown, bool enabled) {
     if (action->isVisible() != shown) action->setVisible(shown);

@@ -25,7 +25,7 @@ class TableEditors : public QObject {
   FlexGrid* MSFlexGrid7;
   FlexGrid* MSFlexGrid8;
   FlexGrid* MSFlexGrid9;
-  QLabel* Label3;   // the description of the current code format
+  QLabel* Label3;    // the description of the current code format
   EditorBox* Text4;  // the in-place editor of cells and of Label3
   QMenu* Transaction;
   QAction* add;

@@ -6,8 +6,9 @@
 namespace kx12r {
 
 QString InvalidValuesText() {
-  return QStringLiteral("Загружаемый файл настроек содержит некорректые значения параметров. "
-                        "Операция не может быть выполнена.");
+  return QStringLiteral(
+      "Загружаемый файл настроек содержит некорректые значения параметров. "
+      "Операция не может быть выполнена.");
 }
 
 QString ApplyRefusedText(const QString& caption) {
@@ -18,16 +19,19 @@ QString ApplyRefusedText(const QString& caption) {
 QString ApplyDoneText(int missing) {
   if (missing == 0) return QStringLiteral("Загрузка из файла настроек выполнена успешно.");
   if (missing == 1) {
-    return QStringLiteral("Загрузка из файла настроек выполнена не в полном объеме. Не задан "
-                          "один параметр настроек.");
+    return QStringLiteral(
+        "Загрузка из файла настроек выполнена не в полном объеме. Не задан "
+        "один параметр настроек.");
   }
-  return QStringLiteral("Загрузка из файла настроек выполнена не в полном объеме. Не задано "
-                        "несколько параметров настроек.");
+  return QStringLiteral(
+      "Загрузка из файла настроек выполнена не в полном объеме. Не задано "
+      "несколько параметров настроек.");
 }
 
 QString NothingAppliedText() {
-  return QStringLiteral("Загрузка из файла настроек не выполнена: нет считывателя, который может "
-                        "быть настроен.");
+  return QStringLiteral(
+      "Загрузка из файла настроек не выполнена: нет считывателя, который может "
+      "быть настроен.");
 }
 
 ReaderApply ApplyToReader(HidLibrary& hid, int handle,
@@ -48,18 +52,17 @@ ReaderApply ApplyToReader(HidLibrary& hid, int handle,
   return outcome;
 }
 
-ApplyReport ApplyToReaders(
-    HidLibrary& hid, const std::vector<ApplyTarget>& targets,
-    const std::vector<AppliedParameter>& parameters,
-    const std::function<void(int target, const AppliedParameter&)>& accepted,
-    const std::function<void(int target)>& passed) {
+ApplyReport ApplyToReaders(HidLibrary& hid, const std::vector<ApplyTarget>& targets,
+                           const std::vector<AppliedParameter>& parameters,
+                           const std::function<void(int target, const AppliedParameter&)>& accepted,
+                           const std::function<void(int target)>& passed) {
   ApplyReport report;
   for (int target = 0; target < static_cast<int>(targets.size()); ++target) {
     if (!targets[target].configurable) continue;
     ++report.configured;
-    const ReaderApply outcome = ApplyToReader(
-        hid, targets[target].handle, parameters,
-        [&](const AppliedParameter& parameter) { accepted(target, parameter); });
+    const ReaderApply outcome =
+        ApplyToReader(hid, targets[target].handle, parameters,
+                      [&](const AppliedParameter& parameter) { accepted(target, parameter); });
     report.missing += outcome.missing;
     if (outcome.refused_caption) {
       report.refused_caption = outcome.refused_caption;

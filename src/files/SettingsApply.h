@@ -19,7 +19,7 @@ QString NothingAppliedText();
 
 // What applying a file to one reader came to.
 struct ReaderApply {
-  int missing = 0;                        // parameters the file does not set
+  int missing = 0;                         // parameters the file does not set
   std::optional<QString> refused_caption;  // the parameter the reader refused; nothing after it
 };
 
@@ -46,10 +46,9 @@ struct ApplyReport {
 // Writes the parameters to the targets in order, as the files tab does: readers that cannot be
 // configured are passed over, and the first refusal stops the whole apply. `accepted` hears of
 // each parameter a target took, `passed` of each target done with.
-ApplyReport ApplyToReaders(
-    HidLibrary& hid, const std::vector<ApplyTarget>& targets,
-    const std::vector<AppliedParameter>& parameters,
-    const std::function<void(int target, const AppliedParameter&)>& accepted,
-    const std::function<void(int target)>& passed = nullptr);
+ApplyReport ApplyToReaders(HidLibrary& hid, const std::vector<ApplyTarget>& targets,
+                           const std::vector<AppliedParameter>& parameters,
+                           const std::function<void(int target, const AppliedParameter&)>& accepted,
+                           const std::function<void(int target)>& passed = nullptr);
 
 }  // namespace kx12r

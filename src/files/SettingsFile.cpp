@@ -67,10 +67,14 @@ QString KeyText(SettingsKey key) {
 }
 
 QByteArray SettingsFileBytes(const CachedSettings& settings) {
-  const QString values[] = {settings.variant,           settings.prefix,
-                            settings.code_format,       settings.suffix,
-                            settings.ending,            FlagText(settings.buzzer_off),
-                            FlagText(settings.stand_alone), FlagText(settings.repeat)};
+  const QString values[] = {settings.variant,
+                            settings.prefix,
+                            settings.code_format,
+                            settings.suffix,
+                            settings.ending,
+                            FlagText(settings.buzzer_off),
+                            FlagText(settings.stand_alone),
+                            FlagText(settings.repeat)};
   QString text;
   for (SettingsKey key : kSettingsKeys) {
     text += KeyText(key) + QLatin1Char('=') + values[static_cast<int>(key)] + kCrLf;
@@ -83,16 +87,16 @@ QByteArray SettingsFileBytes(const CachedSettings& settings) {
 std::optional<QString> WriteFileWhole(const QString& path, const QByteArray& bytes) {
   // A file made read-only stays as it is, even for a user the system would let replace it.
   const QFileInfo existing(path);
-  constexpr auto kAnyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup |
-                             QFileDevice::WriteOther;
+  constexpr auto kAnyWrite =
+      QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
   if (existing.isFile() && (!existing.isWritable() || !(existing.permissions() & kAnyWrite))) {
     return qt_error_string(EACCES);
   }
   QSaveFile file(path);
   // Unbuffered, so a write the disk cuts short is seen here and not lost in a later flush.
   errno = 0;
-  const bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
-                       file.write(bytes) == bytes.size();
+  const bool written =
+      file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size();
   const int system_error = errno;
   if (written && file.commit()) return std::nullopt;
   const QString reason = file.error() == QFileDevice::NoError || system_error != 0

@@ -28,8 +28,7 @@ struct FileType {
   const char* shown;
   const char* pattern;
 };
-constexpr FileType kFileTypes[] = {{"Все файлы (*.*)", "*.*"},
-                                   {"Файлы настроек (*.kxr)", "*.kxr"}};
+constexpr FileType kFileTypes[] = {{"Все файлы (*.*)", "*.*"}, {"Файлы настроек (*.kxr)", "*.kxr"}};
 constexpr int kSettingsFileType = 1;
 
 const char* const kPreviewCaptions[] = {"Вариант",
@@ -233,8 +232,8 @@ void SettingsFilesTab::PreviewReaderSettings() {
   }
   MSFlexGrid5->setVisible(ok);
   Label2->setVisible(!ok);
-  for (QWidget* control : std::initializer_list<QWidget*>{Option1, Option2, Drive1, Dir1,
-                                                          ComboBox1, Command1}) {
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{Option1, Option2, Drive1, Dir1, ComboBox1, Command1}) {
     if (control->isEnabled() != ok) control->setEnabled(ok);
   }
   Check1->setEnabled(ok && !SaveMode());
@@ -294,9 +293,8 @@ CachedSettings SettingsFilesTab::SelectedReaderSettings() const {
 }
 
 void SettingsFilesTab::SaveSettingsFile() {
-  const QString path = QDir(Dir1->Path())
-                           .filePath(Text3->text().trimmed() +
-                                     QLatin1String(kSettingsFileExtension));
+  const QString path =
+      QDir(Dir1->Path()).filePath(Text3->text().trimmed() + QLatin1String(kSettingsFileExtension));
   if (QFileInfo::exists(path) &&
       ShowMessage(QStringLiteral("Файл конфигурации ") + Quoted(path) +
                       QStringLiteral(" уже существует. ") + Quoted(QStringLiteral("Да")) +

@@ -100,12 +100,13 @@ bool ReaderRuleInstalled() {
 
 QString NoAccessMessage(const QString& product_id, const QString& serial_number,
                         bool rule_installed) {
-  const QString fix =
-      rule_installed
-          ? QStringLiteral("Правило udev 70-kx12r.rules уже установлено: переподключите "
-                           "считыватель, а если это не поможет, войдите в систему заново.")
-          : QStringLiteral("Установите правило udev 70-kx12r.rules из комплекта программы "
-                           "(sudo cmake --install build) и переподключите считыватель.");
+  const QString fix = rule_installed
+                          ? QStringLiteral(
+                                "Правило udev 70-kx12r.rules уже установлено: переподключите "
+                                "считыватель, а если это не поможет, войдите в систему заново.")
+                          : QStringLiteral(
+                                "Установите правило udev 70-kx12r.rules из комплекта программы "
+                                "(sudo cmake --install build) и переподключите считыватель.");
   return QStringLiteral("Считыватель ") + Quoted(QStringLiteral("KX12R")) +
          QStringLiteral(" (Product ID ") + Quoted(product_id) + QStringLiteral(", S/N ") +
          Quoted(serial_number) +

@@ -73,7 +73,7 @@ std::vector<std::uint8_t> HidrawKeyboardInputs::Descriptor(const QString& id) {
 }
 
 KeyboardInputs::ReadResult HidrawKeyboardInputs::Read(const QString& id,
-                                                       std::vector<std::uint8_t>& report) {
+                                                      std::vector<std::uint8_t>& report) {
   auto it = open_.find(id);
   if (it == open_.end()) {
     const std::string path = dev_root_ + "/" + id.toStdString();

@@ -149,8 +149,8 @@ std::optional<KeyboardLayout> ParseKeyboardLayout(std::span<const std::uint8_t> 
     // Padding (a constant item) only takes its place in the report.
     const bool keyboard = g.usage_page == kKeyboardPage && !(item.flags & kConstantFlag);
     if (keyboard && (item.flags & kVariableFlag) && g.report_size == 1 &&
-        item.locals.usage_minimum == kFirstModifier &&
-        item.locals.usage_maximum == kLastModifier && layout.modifier_bit < 0) {
+        item.locals.usage_minimum == kFirstModifier && item.locals.usage_maximum == kLastModifier &&
+        layout.modifier_bit < 0) {
       layout.modifier_bit = static_cast<int>(offset);
       layout.report_id = static_cast<int>(g.report_id);
     } else if (keyboard && !(item.flags & kVariableFlag) && g.report_size == 8 &&

@@ -22,8 +22,8 @@ std::vector<KeyboardInterface> SimulatedKeyboardInputs::Interfaces() {
     if (handle == 0) break;
     const SimulatedReader* device = hid_.DeviceAt(handle);
     if (device && device->SpeaksReaderProtocol()) {
-      interfaces.push_back({QString::fromStdString(device->Identity().serial_number),
-                            QString::number(handle)});
+      interfaces.push_back(
+          {QString::fromStdString(device->Identity().serial_number), QString::number(handle)});
     }
   }
   return interfaces;
@@ -34,7 +34,7 @@ std::vector<std::uint8_t> SimulatedKeyboardInputs::Descriptor(const QString&) {
 }
 
 KeyboardInputs::ReadResult SimulatedKeyboardInputs::Read(const QString& id,
-                                                          std::vector<std::uint8_t>& report) {
+                                                         std::vector<std::uint8_t>& report) {
   SimulatedReader* device = hid_.DeviceAt(id.toInt());
   if (!device) return ReadResult::kGone;
   return device->TakeKeyboardReport(report) ? ReadResult::kReport : ReadResult::kNothing;

@@ -210,7 +210,7 @@ struct FixedMessage {
   const char* suffix;
   int ending;
 };
-constexpr FixedMessage kFixedMessages[] = {{"", 1, "", 0},  {"", 1, "", 13},  {";", 1, "?", 13},
+constexpr FixedMessage kFixedMessages[] = {{"", 1, "", 0},  {"", 1, "", 13},   {";", 1, "?", 13},
                                            {"", 2, "", 13}, {";", 2, "?", 13}, {"", 3, "", 13},
                                            {"", 4, "", 13}};
 

@@ -73,8 +73,8 @@ void ReaderSettingsTab::BuildSettingsGrid() {
     FillReaderVariantRow();
   }
   const QRect placed = grid.geometry();
-  Label1->setGeometry(placed.left(), placed.bottom() + 1 + TwipsToPixels(kLabelGap),
-                      placed.width(), TwipsToPixels(kLabelHeight));
+  Label1->setGeometry(placed.left(), placed.bottom() + 1 + TwipsToPixels(kLabelGap), placed.width(),
+                      TwipsToPixels(kLabelHeight));
 }
 
 QString ReaderSettingsTab::VariantHint(const QString& code_format_name) {

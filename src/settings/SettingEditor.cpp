@@ -116,7 +116,9 @@ SettingEditor::SettingEditor(ReaderLink& link, ServiceDatabase& database, QWidge
   connect(MSFlexGrid4, &FlexGrid::MouseMove, this, &SettingEditor::OnTitleMouseMove);
 }
 
-QString SettingEditor::EditedCaption() const { return settings_grid_.TextMatrix(0, edited_column_); }
+QString SettingEditor::EditedCaption() const {
+  return settings_grid_.TextMatrix(0, edited_column_);
+}
 
 void SettingEditor::OpenSettingEditor() {
   if (IsOpen() || !link_.WaitForIdle()) return;
@@ -221,8 +223,7 @@ void SettingEditor::AppendCharacter() {
 
   const QString pressed = pad.TextMatrix(row, col);
   const QString value = pad.TextMatrix(0, 0);
-  const QString next =
-      pressed == kPlaceholder || value != kPlaceholder ? value + pressed : pressed;
+  const QString next = pressed == kPlaceholder || value != kPlaceholder ? value + pressed : pressed;
   if (next.size() <= kAffixLimit) {
     SetPadValue(next);
     return;
@@ -265,8 +266,7 @@ bool SettingEditor::FillList(const std::optional<Rows>& rows, const std::vector<
   FlexGrid& list = *MSFlexGrid3;
   const int count = static_cast<int>(rows->front().size());
   const int fields = static_cast<int>(widths.size());
-  ResetGrid(list, count, fields, FlexGrid::SelectionMode::kByRow,
-            FlexGrid::ScrollBars::kVertical);
+  ResetGrid(list, count, fields, FlexGrid::SelectionMode::kByRow, FlexGrid::ScrollBars::kVertical);
   QFont font = list.font();
   font.setPointSize(kListFontSize);
   list.setFont(font);
@@ -283,8 +283,7 @@ bool SettingEditor::FillList(const std::optional<Rows>& rows, const std::vector<
     }
   }
   SelectGridRow(list,
-                FindRowByText(list,
-                              settings_grid_.TextMatrix(kChangeableVariant, edited_column_),
+                FindRowByText(list, settings_grid_.TextMatrix(kChangeableVariant, edited_column_),
                               name_column),
                 false, false);
   mode_ = Mode::kList;
@@ -411,8 +410,7 @@ void SettingEditor::OnPopupSelChange() {
   }
 }
 
-void SettingEditor::ShowPictureHint(FlexGrid& grid, int col, const QString& hint,
-                                    QPoint position) {
+void SettingEditor::ShowPictureHint(FlexGrid& grid, int col, const QString& hint, QPoint position) {
   ShowCellHint(grid, 0, col, *Text1, hint, position, 0, PixelsToTwips(page_.height()), false);
   Text1->show();
   Text1->raise();
@@ -429,9 +427,11 @@ void SettingEditor::OnPopupMouseMove(QPoint position) {
     Text1->hide();
     return;
   }
-  for (const auto& [col, hint] : {std::pair{kEraserCell, kEraserHint}, std::pair{kOkCell, kPadOkHint},
-                                  std::pair{kCloseCell, kCloseHint}}) {
-    if (popup.CellGeometry(0, col).contains(position)) return ShowPictureHint(popup, col, hint, position);
+  for (const auto& [col, hint] :
+       {std::pair{kEraserCell, kEraserHint}, std::pair{kOkCell, kPadOkHint},
+        std::pair{kCloseCell, kCloseHint}}) {
+    if (popup.CellGeometry(0, col).contains(position))
+      return ShowPictureHint(popup, col, hint, position);
   }
   Text1->hide();
 }

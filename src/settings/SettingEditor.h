@@ -22,8 +22,8 @@ class SettingEditor : public QObject {
  public:
   // `page` holds the popups, over `settings_grid`; `label` is the message label under the grid
   // and `edit_button` the "..." button that opens the editor.
-  SettingEditor(ReaderLink& link, ServiceDatabase& database, QWidget& page,
-                FlexGrid& settings_grid, QLabel& label, QPushButton& edit_button);
+  SettingEditor(ReaderLink& link, ServiceDatabase& database, QWidget& page, FlexGrid& settings_grid,
+                QLabel& label, QPushButton& edit_button);
 
   FlexGrid* MSFlexGrid3;  // the pad or the choice list
   FlexGrid* MSFlexGrid4;  // the title strip above a choice list

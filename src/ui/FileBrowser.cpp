@@ -60,21 +60,23 @@ void FolderList::SetPath(const QString& path) {
   clear();
   // The parents first, each a step further in, then the folder's own subfolders.
   QStringList chain;
-  for (QDir dir(path_);; ) {
+  for (QDir dir(path_);;) {
     chain.prepend(dir.absolutePath());
     if (dir.isRoot() || !dir.cdUp()) break;
   }
   int level = 0;
   for (const QString& folder : chain) {
     const QString name = QDir(folder).isRoot() ? folder : QDir(folder).dirName();
-    auto* item = new QListWidgetItem(QString(level * kIndentPerLevel, QLatin1Char(' ')) + name, this);
+    auto* item =
+        new QListWidgetItem(QString(level * kIndentPerLevel, QLatin1Char(' ')) + name, this);
     item->setData(kPathRole, folder);
     ++level;
   }
   setCurrentRow(static_cast<int>(chain.size()) - 1);
   const QDir dir(path_);
   for (const QString& sub : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-    auto* item = new QListWidgetItem(QString(level * kIndentPerLevel, QLatin1Char(' ')) + sub, this);
+    auto* item =
+        new QListWidgetItem(QString(level * kIndentPerLevel, QLatin1Char(' ')) + sub, this);
     item->setData(kPathRole, dir.filePath(sub));
   }
 }

@@ -2,11 +2,11 @@
 
 #include <QAbstractButton>
 #include <QHeaderView>
-#include <QPainter>
-#include <QStyleOptionHeader>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionHeader>
 
 #include "ImageList.h"
 #include "KeyState.h"

@@ -45,9 +45,12 @@ struct ButtonName {
 };
 
 constexpr ButtonName kButtonNames[] = {
-    {QMessageBox::Ok, "ОК"},           {QMessageBox::Cancel, "Отмена"},
-    {QMessageBox::Yes, "Да"},          {QMessageBox::No, "Нет"},
-    {QMessageBox::Abort, "Прервать"},  {QMessageBox::Retry, "Повторить"},
+    {QMessageBox::Ok, "ОК"},
+    {QMessageBox::Cancel, "Отмена"},
+    {QMessageBox::Yes, "Да"},
+    {QMessageBox::No, "Нет"},
+    {QMessageBox::Abort, "Прервать"},
+    {QMessageBox::Retry, "Повторить"},
     {QMessageBox::Ignore, "Пропустить"},
 };
 

@@ -60,8 +60,9 @@ class FaultScenariosTest : public ::testing::Test {
     SettingsFilesTab& tab = *form_->FilesTab;
     QFile file(QDir(tab.Dir1->Path()).filePath("all.kxr"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("Variant=8\r\nPrefix=AB\r\nCode_format=5\r\nSuffix=C\r\nEnding=13\r\n"
-               "buZzer_off=1\r\nstandAlone=0\r\nRepeat_message=1\r\n");
+    file.write(
+        "Variant=8\r\nPrefix=AB\r\nCode_format=5\r\nSuffix=C\r\nEnding=13\r\n"
+        "buZzer_off=1\r\nstandAlone=0\r\nRepeat_message=1\r\n");
     file.close();
     tab.Option2->click();
     tab.File1->Refresh();
@@ -101,7 +102,8 @@ TEST_F(FaultScenariosTest, AReaderGoneInTheMiddleOfAnEdit) {
   hid_.Unplug(reader);
   Click(*tab.Editor->MSFlexGrid3, 3, 0);  // "A" again
   QTest::keyClick(tab.Editor->MSFlexGrid3, Qt::Key_Return);
-  EXPECT_EQ(LastMessage(), "Не могу присвоить устройству новое значение для поля кода «Префикс  ».");
+  EXPECT_EQ(LastMessage(),
+            "Не могу присвоить устройству новое значение для поля кода «Префикс  ».");
   EXPECT_FALSE(tab.Editor->IsOpen());
   form_->Link().Timer1Tick();  // waits up to 30 s for a device, then empties the list
   EXPECT_EQ(Listed(), 0);
@@ -153,7 +155,9 @@ TEST_F(FaultScenariosTest, SilentLateAndGarbledReaders) {
   silent.SetAnswering(false);
   auto& garbled = PlugReader("00002", {.variant = 3});
   garbled.OverrideReply('v', "\x7F\x01junk");
-  hid_.Plug({.product_id = 0x00DF, .version = 0x0184, .serial_number = "00003",
+  hid_.Plug({.product_id = 0x00DF,
+             .version = 0x0184,
+             .serial_number = "00003",
              .input_report_length = 2});  // too short to carry a reply
   auto& late = PlugReader("00004", {.variant = 3});
   late.SetAnswerDelay(150ms);
@@ -243,7 +247,8 @@ TEST_F(FaultScenariosTest, TheServiceDatabaseFailingWhileTheProgramRuns) {
   garbage.write(QByteArray(8192, '\xAA'));
   garbage.close();
   EXPECT_EQ(select_reader(), 1u);
-  EXPECT_TRUE(LastMessage().startsWith("Служебная база данных «" + path)) << LastMessage().toStdString();
+  EXPECT_TRUE(LastMessage().startsWith("Служебная база данных «" + path))
+      << LastMessage().toStdString();
   EXPECT_EQ(select_reader(), 0u) << "the same fault is not told at every selection";
   EXPECT_EQ(Listed(), 1);
 }

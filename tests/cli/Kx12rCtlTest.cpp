@@ -39,8 +39,9 @@ class Kx12rCtlTest : public ::testing::Test {
     return path;
   }
   QTemporaryDir folder_;
-  const QByteArray kFile = "Variant=8\r\nPrefix=AB\r\nCode_format=5\r\nSuffix=\r\nEnding=13\r\n"
-                           "buZzer_off=1\r\nstandAlone=0\r\nRepeat_message=1\r\n\r\n";
+  const QByteArray kFile =
+      "Variant=8\r\nPrefix=AB\r\nCode_format=5\r\nSuffix=\r\nEnding=13\r\n"
+      "buZzer_off=1\r\nstandAlone=0\r\nRepeat_message=1\r\n\r\n";
 };
 
 TEST_F(Kx12rCtlTest, ListsTheReadersForPeopleAndForScripts) {
@@ -81,8 +82,9 @@ TEST_F(Kx12rCtlTest, ChecksAFileAsTheFilesTabDoes) {
 
   const Call wrong_name = Kx12rCtl({"check", File("notes.txt", kFile)});
   EXPECT_EQ(wrong_name.status, 1);
-  EXPECT_EQ(wrong_name.err.trimmed(), "Файл «notes.txt» не содержит параметров настроек. "
-                                      "Операция не может быть выполнена.");
+  EXPECT_EQ(wrong_name.err.trimmed(),
+            "Файл «notes.txt» не содержит параметров настроек. "
+            "Операция не может быть выполнена.");
 }
 
 TEST_F(Kx12rCtlTest, AppliesToOneOrAllAndStopsWhereAReaderRefuses) {
@@ -96,8 +98,9 @@ TEST_F(Kx12rCtlTest, AppliesToOneOrAllAndStopsWhereAReaderRefuses) {
   twelve.replace("Code_format=5", "Code_format=12");
   const Call all = Kx12rCtl({"apply", File("all.kxr", twelve), "--all"});
   EXPECT_EQ(all.status, 1);
-  EXPECT_EQ(all.out, "00417  записан\n00158  прерван на параметре «Код формата метки»\n"
-                     "00032  не может быть настроен\n");
+  EXPECT_EQ(all.out,
+            "00417  записан\n00158  прерван на параметре «Код формата метки»\n"
+            "00032  не может быть настроен\n");
   EXPECT_TRUE(all.err.contains(
       "Загрузка из файла прервана. Ошибка установки параметра «Код формата метки»."));
 
@@ -116,8 +119,9 @@ TEST_F(Kx12rCtlTest, SavesReplacesOnlyWithForceAndIdentifies) {
   EXPECT_EQ(saved.status, 0);
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(file.readAll(), "Variant=8\r\nPrefix=#K\r\nCode_format=0\r\nSuffix=\r\nEnding=13\r\n"
-                            "buZzer_off=0\r\nstandAlone=0\r\nRepeat_message=0\r\n\r\n");
+  EXPECT_EQ(file.readAll(),
+            "Variant=8\r\nPrefix=#K\r\nCode_format=0\r\nSuffix=\r\nEnding=13\r\n"
+            "buZzer_off=0\r\nstandAlone=0\r\nRepeat_message=0\r\n\r\n");
   EXPECT_EQ(Kx12rCtl({"save", path, "--serial", "00158"}).status, 1);
   EXPECT_EQ(Kx12rCtl({"save", path, "--serial", "00158", "--force"}).status, 0);
   EXPECT_EQ(Kx12rCtl({"save", path, "--serial", "00032", "--force"}).status, 1)

@@ -70,7 +70,8 @@ TEST_F(WatchSessionTest, TwoReadersTypingAtOnceGiveTheirOwnMessages) {
   });
   session.Step(0ms);
   hid.GetItemCount();
-  for (int index = 0; index < 3; ++index) hid.DeviceAt(hid.GetItem(index))->PresentCard(0x12345678AB);
+  for (int index = 0; index < 3; ++index)
+    hid.DeviceAt(hid.GetItem(index))->PresentCard(0x12345678AB);
   session.Step(10ms);
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0].serial_number, "00417");

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -20,8 +20,8 @@ class DatabasePageTest : public ::testing::Test {
     ASSERT_TRUE(QFile::copy(KX12R_BUILT_DATABASE, path_));
     QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner);
     window_.resize(733, 330);
-    page_ = new DatabasePageTab(db_, true, QString(),
-                                [this](const QUrl& url) { opened_ << url; }, &window_);
+    page_ = new DatabasePageTab(
+        db_, true, QString(), [this](const QUrl& url) { opened_ << url; }, &window_);
     page_->setGeometry(0, 0, 713, 290);
     window_.show();
   }
@@ -54,8 +54,9 @@ class DatabasePageTest : public ::testing::Test {
 
 TEST_F(DatabasePageTest, OnlyAUsersExactPasswordUnlocksThePage) {
   page_->ShowDatabasePage("Специальные настройки");
-  EXPECT_EQ(page_->Label8->text(), "Посещение странички «Специальные настройки» требует "
-                                   "регистрации. Для продолжения введите пароль.");
+  EXPECT_EQ(page_->Label8->text(),
+            "Посещение странички «Специальные настройки» требует "
+            "регистрации. Для продолжения введите пароль.");
   EXPECT_EQ(page_->Label9->text(), "Карты и брелоки для считывателя «KX12R»");
   EXPECT_TRUE(page_->Text7->isEnabled());
   QSignalSpy unlocked(page_, &DatabasePageTab::Unlocked);
@@ -81,8 +82,11 @@ TEST_F(DatabasePageTest, OnlyAUsersExactPasswordUnlocksThePage) {
 }
 
 TEST_F(DatabasePageTest, PasswordsAreTextAndAnEmptyOneMatchesAUserWithout) {
-  ASSERT_TRUE(db_.UpdateField({.Table = "UsersTable", .Field = "USER_PWD", .Value = "012345",
-                               .KeyField = "KEY", .KeyValue = "1"}));
+  ASSERT_TRUE(db_.UpdateField({.Table = "UsersTable",
+                               .Field = "USER_PWD",
+                               .Value = "012345",
+                               .KeyField = "KEY",
+                               .KeyValue = "1"}));
   Unlock("12345");
   EXPECT_FALSE(page_->DatabasePageUnlocked());
   Unlock("012345");
@@ -117,8 +121,7 @@ TEST_F(DatabasePageTest, ChangingAPasswordChecksLengthAndConfirmation) {
   ASSERT_TRUE(page_->Text6->isEnabled());
   page_->Text6->setText(QString(49, 'x') + "y");
   QTest::keyClick(page_->Text6, Qt::Key_Return);
-  EXPECT_EQ(presenter_.shown.back().text,
-            "«Пароль» и «Подтверждение» различны. Повторите ввод.");
+  EXPECT_EQ(presenter_.shown.back().text, "«Пароль» и «Подтверждение» различны. Повторите ввод.");
   page_->Text6->setText(QString(50, 'x'));
   QTest::keyClick(page_->Text6, Qt::Key_Return);
   EXPECT_EQ(Stored("SELECT USER_PWD FROM UsersTable WHERE KEY=1"), QString(50, 'x'));
@@ -146,7 +149,7 @@ TEST_F(DatabasePageTest, TheMenuOffersWhatEachGridAllows) {
   EXPECT_EQ(state(Editors().MSFlexGrid9), "-- ve ve ve v- -- Наименование/Значение")
       << "the note lies beyond the view";
   Editors().MSFlexGrid9->scrollTo(Editors().MSFlexGrid9->model()->index(0, 2),
-                                   QAbstractItemView::PositionAtTop);
+                                  QAbstractItemView::PositionAtTop);
   EXPECT_EQ(state(Editors().MSFlexGrid9), "-- ve v- ve v- -- Наименование/Значение")
       << "only the value column is in view";
   EXPECT_EQ(state(nullptr), "-- -- -- v- -- -- /");
@@ -167,8 +170,9 @@ TEST_F(DatabasePageTest, NumbersStayUniqueAndNeverWrap) {
   EndEditWith("12");
   Editors().EditCodeVariantId();
   ASSERT_EQ(presenter_.shown.size(), 1u);
-  EXPECT_EQ(presenter_.shown[0].text, "ID=12 для формата кода метки уже существует. «Да» - "
-                                      "изменить, «Нет» - завершить редактирование.");
+  EXPECT_EQ(presenter_.shown[0].text,
+            "ID=12 для формата кода метки уже существует. «Да» - "
+            "изменить, «Нет» - завершить редактирование.");
   EXPECT_EQ(presenter_.shown[0].style, 36);
   EXPECT_EQ(grid.TextMatrix(row, 1), "0");
 

@@ -172,16 +172,15 @@ TEST_F(ServiceDatabaseTest, TextKeysMatchTheExactTextNumericKeysTheNumber) {
   EXPECT_FALSE(password_matches("012345", "12345"));
   EXPECT_FALSE(password_matches("000000", "0"));
 
-  EXPECT_EQ(db_.SelectValue({.Table = "SetupTable",
-                             .Field = "P_VAL",
-                             .KeyField = "P_NAME",
-                             .KeyValue = "0"}),
+  EXPECT_EQ(db_.SelectValue(
+                {.Table = "SetupTable", .Field = "P_VAL", .KeyField = "P_NAME", .KeyValue = "0"}),
             "");
   // Numeric columns take the number however it is written.
   for (const QString id : {"12", "012", "+12", "12.0", " 12 "}) {
-    EXPECT_EQ(db_.SelectValue(
-                  {.Table = "CodeVariantsTable", .Field = "NAME", .KeyField = "ID", .KeyValue = id}),
-              "32bm_DEC")
+    EXPECT_EQ(
+        db_.SelectValue(
+            {.Table = "CodeVariantsTable", .Field = "NAME", .KeyField = "ID", .KeyValue = id}),
+        "32bm_DEC")
         << id.toStdString();
   }
   EXPECT_TRUE(presenter_.shown.empty());
@@ -211,8 +210,8 @@ TEST_F(ServiceDatabaseTest, NamesSortAsARussianReaderExpects) {
                                  .KeyField = "KEY",
                                  .KeyValue = user.KeyValue}));
   }
-  const auto rows = db_.SelectRows(
-      "SELECT USER_NAME FROM UsersTable ORDER BY USER_NAME COLLATE RUSSIAN");
+  const auto rows =
+      db_.SelectRows("SELECT USER_NAME FROM UsersTable ORDER BY USER_NAME COLLATE RUSSIAN");
   ASSERT_TRUE(rows);
   QStringList names;
   for (const QVariant& name : (*rows)[0]) names << name.toString();
@@ -282,8 +281,7 @@ TEST(ServiceDatabaseFaultTest, AFileThatIsNoServiceDatabaseIsToldOnceAtOpening) 
     ServiceDatabase db(path, false);
     EXPECT_FALSE(db.SelectRows("SELECT KEY FROM UsersTable"));
     EXPECT_FALSE(db.RecordExists({.Table = "UsersTable", .KeyField = "KEY", .KeyValue = "1"}));
-    EXPECT_EQ(db.SelectValue({.Table = "SetupTable", .Field = "P_VAL", .KeyField = "P_NAME"}),
-              "");
+    EXPECT_EQ(db.SelectValue({.Table = "SetupTable", .Field = "P_VAL", .KeyField = "P_NAME"}), "");
     EXPECT_FALSE(db.IsOpen());
     ASSERT_EQ(presenter.shown.size(), 1u) << reason.toStdString();
     EXPECT_TRUE(presenter.shown[0].text.startsWith("Служебная база данных «" + path +

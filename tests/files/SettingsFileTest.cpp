@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <csignal>
-
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <csignal>
 
 #include "DeviceColumns.h"
 #include "ReaderReports.h"
@@ -60,9 +59,9 @@ TEST_F(SettingsFileTest, ASavedFileHasItsEightLinesInWindows1251) {
 TEST_F(SettingsFileTest, LinesAndLookups) {
   EXPECT_TRUE(SettingsFileLines("").isEmpty());
   EXPECT_EQ(SettingsFileLines("Variant=8\nPrefix=A").size(), 1) << "only CR LF ends a line";
-  const QStringList lines = SettingsFileLines(
-      Crlf({"BUZZER_OFF=1", "Prefix= A", "Variant =3", "xCode_format=5", "Suffix=S1",
-            "Suffix=S2", "Junk=1"}));
+  const QStringList lines =
+      SettingsFileLines(Crlf({"BUZZER_OFF=1", "Prefix= A", "Variant =3", "xCode_format=5",
+                              "Suffix=S1", "Suffix=S2", "Junk=1"}));
   EXPECT_EQ(GetSettingsValue("buZzer_off", lines), "1");
   EXPECT_EQ(GetSettingsValue("Prefix", lines), " A");
   EXPECT_EQ(GetSettingsValue("Variant", lines), "не задан");
@@ -98,9 +97,9 @@ TEST_F(SettingsFileTest, ValidationJudgesEachValue) {
 }
 
 TEST_F(SettingsFileTest, TheApplySendsWhatValidationJudged) {
-  const ValidatedSettings settings = Validate(Crlf(
-      {"Variant=08", "Prefix=\xED\xE5\xF2", "Code_format= 12.0", "Ending=13x", "buZzer_off=yes",
-       "standAlone=0.0", "Repeat_message=-1"}));
+  const ValidatedSettings settings =
+      Validate(Crlf({"Variant=08", "Prefix=\xED\xE5\xF2", "Code_format= 12.0", "Ending=13x",
+                     "buZzer_off=yes", "standAlone=0.0", "Repeat_message=-1"}));
   ASSERT_FALSE(settings.HasInvalidValues());
   const auto parameters = ParametersToApply(settings);
   ASSERT_EQ(parameters.size(), 8u);
@@ -119,10 +118,9 @@ TEST_F(SettingsFileTest, TheApplySendsWhatValidationJudged) {
                     [&](const AppliedParameter& p) { cached.push_back(p.device_column); });
   EXPECT_EQ(outcome.refused_caption, "Код формата метки");
   EXPECT_EQ(cached, (std::vector<int>{kColCodeMethod, kColPrefix}));
-  EXPECT_EQ(reader.ReceivedReports(),
-            (std::vector<std::vector<std::uint8_t>>{ReaderReport('V', "8", 65),
-                                                    ReaderReport('P', "", 65),
-                                                    ReaderReport('C', "12", 65)}));
+  EXPECT_EQ(reader.ReceivedReports(), (std::vector<std::vector<std::uint8_t>>{
+                                          ReaderReport('V', "8", 65), ReaderReport('P', "", 65),
+                                          ReaderReport('C', "12", 65)}));
 }
 
 TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileAsItWas) {

@@ -84,9 +84,9 @@ class SettingsFilesTabTest : public ::testing::Test, public DiscoveryView {
     for (const char* line : lines) bytes += QByteArray(line) + "\r\n";
     return bytes;
   }
-  const QByteArray kWholeFile = File({"Variant=8", "Prefix=AB", "Code_format=5", "Suffix=",
-                                      "Ending=9", "buZzer_off=1", "standAlone=0",
-                                      "Repeat_message=1"});
+  const QByteArray kWholeFile =
+      File({"Variant=8", "Prefix=AB", "Code_format=5", "Suffix=", "Ending=9", "buZzer_off=1",
+            "standAlone=0", "Repeat_message=1"});
 
   QTemporaryDir program_;
   QTemporaryDir home_;
@@ -118,8 +118,8 @@ TEST_F(SettingsFilesTabTest, SavesTheSelectedReaderAndAsksBeforeReplacingAFile) 
 
   QTest::keyClick(tab_->Text3, Qt::Key_Return);
   EXPECT_EQ(ReadFile("Конфигурация.kxr"),
-            File({"Variant=8", "Prefix=#", "Code_format=3", "Suffix=", "Ending=13",
-                  "buZzer_off=1", "standAlone=0", "Repeat_message=0", ""}));
+            File({"Variant=8", "Prefix=#", "Code_format=3", "Suffix=", "Ending=13", "buZzer_off=1",
+                  "standAlone=0", "Repeat_message=0", ""}));
   EXPECT_EQ(LastMessage(), "Файл конфигурации сохранен успешно.");
 
   link_->SetSelectedReaderField(kColPrefix, "Z");
@@ -163,8 +163,9 @@ TEST_F(SettingsFilesTabTest, AFileWithInvalidValuesIsShownInRedAndRefused) {
   EXPECT_EQ(tab_->MSFlexGrid5->CellForeColor(5, 1), tab_->palette().color(QPalette::Text));
   EXPECT_EQ(Preview(6), "не задан");
   tab_->Command1->click();
-  EXPECT_EQ(LastMessage(), "Загружаемый файл настроек содержит некорректые значения параметров. "
-                           "Операция не может быть выполнена.");
+  EXPECT_EQ(LastMessage(),
+            "Загружаемый файл настроек содержит некорректые значения параметров. "
+            "Операция не может быть выполнена.");
   EXPECT_TRUE(reader.ReceivedReports().empty());
 
   // Every file: a name without the extension previews nothing and cannot be applied.
@@ -195,8 +196,9 @@ TEST_F(SettingsFilesTabTest, AnApplyToOneReaderWritesInOrderAndCountsWhatIsMissi
                                 ReaderReport('C', "5", 65), ReaderReport('E', "\t", 65),
                                 ReaderReport('Z', "Z", 65), ReaderReport('A', "", 65),
                                 ReaderReport('R', "R", 65)}));
-  EXPECT_EQ(LastMessage(), "Загрузка из файла настроек выполнена не в полном объеме. Не задан "
-                           "один параметр настроек.");
+  EXPECT_EQ(LastMessage(),
+            "Загрузка из файла настроек выполнена не в полном объеме. Не задан "
+            "один параметр настроек.");
   EXPECT_EQ(link_->SelectedReaderField(kColCodeMethod), "8");
   EXPECT_EQ(link_->SelectedReaderField(kColPrefix), "нет");
   EXPECT_EQ(link_->SelectedReaderField(kColBunBuzzer), "-1");
@@ -226,7 +228,6 @@ TEST_F(SettingsFilesTabTest, AnApplyToAllStopsWhereAReaderRefuses) {
   EXPECT_EQ(table_->TextMatrix(3, kColCodeMethod), "8") << "what was written stays cached";
   EXPECT_EQ(table_->TextMatrix(3, kColPrefix), "");
   EXPECT_EQ(progress, (std::vector<int>{-4, 1})) << "stopped at the second reader, row 3";
-
 }
 
 TEST_F(SettingsFilesTabTest, AMissingLineCountsOncePerReader) {
@@ -238,8 +239,9 @@ TEST_F(SettingsFilesTabTest, AMissingLineCountsOncePerReader) {
   Load("short.kxr");
   tab_->Check1->click();
   tab_->Command1->click();
-  EXPECT_EQ(LastMessage(), "Загрузка из файла настроек выполнена не в полном объеме. Не задано "
-                           "несколько параметров настроек.");
+  EXPECT_EQ(LastMessage(),
+            "Загрузка из файла настроек выполнена не в полном объеме. Не задано "
+            "несколько параметров настроек.");
   EXPECT_EQ(table_->TextMatrix(1, kColCodeMethod), "2");
   EXPECT_EQ(table_->TextMatrix(2, kColCodeMethod), "2");
   EXPECT_EQ(status_->Text(2), "фиксированный вариант");
@@ -255,8 +257,9 @@ TEST_F(SettingsFilesTabTest, NothingWrittenIsNeverReportedAsDone) {
   tab_->ShowSelectedReader();
   tab_->Command1->click();
   EXPECT_TRUE(old_reader.ReceivedReports().empty());
-  EXPECT_EQ(LastMessage(), "Загрузка из файла настроек не выполнена: нет считывателя, который "
-                           "может быть настроен.");
+  EXPECT_EQ(LastMessage(),
+            "Загрузка из файла настроек не выполнена: нет считывателя, который "
+            "может быть настроен.");
 }
 
 TEST_F(SettingsFilesTabTest, TheFileAppliedIsTheFileJudgedAtTheApply) {
@@ -268,8 +271,9 @@ TEST_F(SettingsFilesTabTest, TheFileAppliedIsTheFileJudgedAtTheApply) {
   WriteFile("changing.kxr", File({"Variant=0"}));
   tab_->Command1->click();
   EXPECT_TRUE(reader.ReceivedReports().empty());
-  EXPECT_EQ(LastMessage(), "Загружаемый файл настроек содержит некорректые значения параметров. "
-                           "Операция не может быть выполнена.");
+  EXPECT_EQ(LastMessage(),
+            "Загружаемый файл настроек содержит некорректые значения параметров. "
+            "Операция не может быть выполнена.");
   EXPECT_EQ(Preview(1), "0") << "the preview shows what was refused";
 
   WriteFile("changing.kxr", kWholeFile);
@@ -278,8 +282,9 @@ TEST_F(SettingsFilesTabTest, TheFileAppliedIsTheFileJudgedAtTheApply) {
   WriteFile("other.kxr", kWholeFile);
   tab_->Command1->click();
   EXPECT_TRUE(reader.ReceivedReports().empty());
-  EXPECT_EQ(LastMessage(), "Файл «changing.kxr» не содержит параметров настроек. Операция не "
-                           "может быть выполнена.");
+  EXPECT_EQ(LastMessage(),
+            "Файл «changing.kxr» не содержит параметров настроек. Операция не "
+            "может быть выполнена.");
   EXPECT_TRUE(link_->Timer1().isActive());
 }
 

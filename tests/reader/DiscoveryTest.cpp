@@ -25,14 +25,17 @@ TEST(DiscoveryTextTest, HexWordsVersionsAndLists) {
 }
 
 TEST(NoAccessMessageTest, NamesTheFixThatMatchesTheInstallation) {
-  const QString start = "Считыватель «KX12R» (Product ID «00DF», S/N «00417») подключен, но "
-                        "система не разрешает программе доступ к нему. ";
+  const QString start =
+      "Считыватель «KX12R» (Product ID «00DF», S/N «00417») подключен, но "
+      "система не разрешает программе доступ к нему. ";
   EXPECT_EQ(NoAccessMessage("00DF", "00417", true),
-            start + "Правило udev 70-kx12r.rules уже установлено: переподключите считыватель, а "
-                    "если это не поможет, войдите в систему заново.");
+            start +
+                "Правило udev 70-kx12r.rules уже установлено: переподключите считыватель, а "
+                "если это не поможет, войдите в систему заново.");
   EXPECT_EQ(NoAccessMessage("00DF", "00417", false),
-            start + "Установите правило udev 70-kx12r.rules из комплекта программы (sudo cmake "
-                    "--install build) и переподключите считыватель.");
+            start +
+                "Установите правило udev 70-kx12r.rules из комплекта программы (sudo cmake "
+                "--install build) и переподключите считыватель.");
 }
 
 TEST_F(DiscoveryTest, FillsEveryColumnOfAConfigurableReader) {

@@ -18,11 +18,11 @@ struct Device {
   std::wstring serial = L"00417";
   std::wstring product = L"KX12R";
   std::wstring manufacturer = L"Salvion";
-  int collections = 1;   // hidapi lists a device once per top-level collection
+  int collections = 1;                 // hidapi lists a device once per top-level collection
   unsigned short usage_page = 0xFF00;  // of the first collection
   unsigned short usage = 0x01;
-  bool present = true;   // listed by hid_enumerate
-  bool openable = true;  // false: gone by the time it is opened
+  bool present = true;             // listed by hid_enumerate
+  bool openable = true;            // false: gone by the time it is opened
   bool permission_denied = false;  // the user may not open the node
   bool initialized = true;         // udev has finished with the node
   std::string connection = "0003:04D8:0002.0001";

@@ -198,8 +198,7 @@ TEST_F(HidapiLibraryTest, AReaderBackOnTheSameNodeIsANewDeviceWithFreshIdentity)
   device.serial = L"00999";
   QFile descriptor(sysfs_.filePath("hidraw0/device/report_descriptor"));
   ASSERT_TRUE(descriptor.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  descriptor.write(reinterpret_cast<const char*>(kPlainDescriptor.data()),
-                   kPlainDescriptor.size());
+  descriptor.write(reinterpret_cast<const char*>(kPlainDescriptor.data()), kPlainDescriptor.size());
   descriptor.close();
 
   ASSERT_EQ(library_.GetItemCount(), 1);

@@ -63,7 +63,8 @@ TEST(KeyboardTextTest, TheDecoderTellsKeysAsTheyGoDownAcrossReports) {
   KeyboardDecoder decoder(BootKeyboardLayout());
   auto usages = [&](const Bytes& report) {
     std::vector<int> keys;
-    for (const KeyStroke& key : decoder.Feed(report)) keys.push_back(key.usage + (key.shift ? 1000 : 0));
+    for (const KeyStroke& key : decoder.Feed(report))
+      keys.push_back(key.usage + (key.shift ? 1000 : 0));
     return keys;
   };
   EXPECT_EQ(usages({0, 0x02, 0, 0x20, 0, 0, 0, 0, 0}), std::vector<int>{1032}) << "Shift+3";

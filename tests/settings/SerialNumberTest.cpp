@@ -20,7 +20,8 @@ TEST(SerialNumberQuestionTest, TheFirstFaultIsAsked) {
   EXPECT_EQ(question("1 3C9"), "Серийный номер содержит недопустимый символ « »." + go_on);
   EXPECT_EQ(question("00158"),
             "Заданный серийный номер «00158» не является уникальным для загруженных "
-            "HID-устройств." + go_on);
+            "HID-устройств." +
+                go_on);
 }
 
 class SerialNumberTest : public SettingsTabFixture {

@@ -1,5 +1,5 @@
-#include "SettingsGridLayout.h"
 #include "ServiceLookups.h"
+#include "SettingsGridLayout.h"
 #include "SettingsTabFixture.h"
 
 namespace kx12r {
@@ -62,7 +62,8 @@ TEST_F(SettingsGridTest, TheRoadOfOneChange) {
   reader.RefuseCommand('V');
   ClickSetting(2, 2);
   ASSERT_EQ(presenter_.shown.size(), 1u);
-  EXPECT_EQ(presenter_.shown[0].text, "Не могу присвоить устройству новый вариант кодовой посылки.");
+  EXPECT_EQ(presenter_.shown[0].text,
+            "Не могу присвоить устройству новый вариант кодовой посылки.");
   EXPECT_EQ(presenter_.shown[0].style, 64);
   EXPECT_EQ(Cached(kColCodeMethod), "5");
   EXPECT_EQ(grid.Row(), 5);
@@ -131,8 +132,8 @@ TEST_F(SettingsGridTest, ACodeFormatNameWithAnApostropheHasItsHint) {
   PlugReader({.variant = 8, .code_format = 5});
   Start();
   EXPECT_EQ(Cell(kGridCodeFormat), "O'Neil");
-  EXPECT_EQ(Cell(kGridHint), "Формат кода метки       : «" +
-                                 GetCodeVariantDescription(db_, "O'Neil") + "»");
+  EXPECT_EQ(Cell(kGridHint),
+            "Формат кода метки       : «" + GetCodeVariantDescription(db_, "O'Neil") + "»");
   EXPECT_NE(GetCodeVariantDescription(db_, "O'Neil"), "");
   EXPECT_TRUE(presenter_.shown.empty());
 }
