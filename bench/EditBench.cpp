@@ -75,6 +75,8 @@ struct Window {
 
   void Click(FlexGrid& grid, int row, int col) {
     const QPoint at = grid.CellGeometry(row, col).center() - grid.viewport()->geometry().topLeft();
+    // From elsewhere first: a pointer already there would bring no move event.
+    QTest::mouseMove(grid.viewport(), at + QPoint(1, 1));
     QTest::mouseMove(grid.viewport(), at);
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, at);
   }

@@ -70,6 +70,8 @@ class SettingsTabFixture : public ::testing::Test, public DiscoveryView {
 
   static void Click(FlexGrid& grid, int row, int col, bool twice = false) {
     const QPoint at = grid.CellGeometry(row, col).center() - grid.viewport()->geometry().topLeft();
+    // From elsewhere first: a pointer already there would bring no move event.
+    QTest::mouseMove(grid.viewport(), at + QPoint(1, 1));
     QTest::mouseMove(grid.viewport(), at);
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, at);
     if (twice) QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, at);
