@@ -243,9 +243,7 @@ void SettingsFilesTab::PreviewReaderSettings() {
 
 std::optional<QStringList> SettingsFilesTab::ReadSettingsFile(bool for_apply) {
   const QString folder = File1->Folder();
-  const QString pattern = ComboBox1->currentData().toString();
-  const QString filter = pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern;
-  if (QDir(folder).entryList({filter}, QDir::Files).isEmpty()) {
+  if (FileList::Matching(folder, ComboBox1->currentData().toString()).isEmpty()) {
     if (for_apply) {
       ShowMessage(QStringLiteral("Папка ") + Quoted(folder) +
                       QStringLiteral(" не содержит файлов настроек."),

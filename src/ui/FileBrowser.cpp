@@ -97,11 +97,15 @@ void FileList::Refresh() {
   const QString selected = FileName();
   clear();
   if (folder_.isEmpty()) return;
-  // "*.*" means every file, as it always has on the systems these files come from.
-  const QString filter = pattern_ == QStringLiteral("*.*") ? QStringLiteral("*") : pattern_;
-  addItems(QDir(folder_).entryList({filter}, QDir::Files, QDir::Name | QDir::IgnoreCase));
+  addItems(Matching(folder_, pattern_));
   const auto again = findItems(selected, Qt::MatchExactly);
   if (!again.isEmpty()) setCurrentItem(again.front());
+}
+
+QStringList FileList::Matching(const QString& folder, const QString& pattern) {
+  // "*.*" means every file, as it always has on the systems these files come from.
+  const QString filter = pattern == QStringLiteral("*.*") ? QStringLiteral("*") : pattern;
+  return QDir(folder).entryList({filter}, QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
 QString FileList::FileName() const {

@@ -58,6 +58,8 @@ class FileList : public QListWidget {
   void SetPattern(const QString& pattern);
   // Reads the folder again.
   void Refresh();
+  // The names of the files in `folder` that match `pattern`, as the list shows them.
+  static QStringList Matching(const QString& folder, const QString& pattern);
   // The selected file's name; empty when none is selected.
   QString FileName() const;
   void SelectFirst();
