@@ -53,7 +53,8 @@ INSERT INTO CodeEndingTable (CHR_CODE, KEY_NAME) VALUES
   (32, 'Space'),
   (10, 'Ctrl+Enter'),
   (27, 'Esc'),
-  (8, 'Backspace');
+  (8, 'Backspace'),
+  (0, 'Нет');
 
 INSERT INTO UsersTable (USER_NAME, USER_PWD) VALUES
   ('Администратор', 'kx12r-admin');

@@ -13,8 +13,10 @@ inline constexpr char kCardsAdvertisingUrl[] = "CARDS_ADVERTISING_URL";
 // Statements of the choice lists and editor grids; a null number reads as 0, a null text as
 // empty text.
 namespace service_sql {
+// An ending without a code cannot be sent to a reader, so the list leaves it out.
 inline const QString kEndingChoices = QStringLiteral(
-    "SELECT IFNULL(CHR_CODE,0), IFNULL(KEY_NAME,'') FROM CodeEndingTable ORDER BY END_ORDER");
+    "SELECT CHR_CODE, IFNULL(KEY_NAME,'') FROM CodeEndingTable WHERE(CHR_CODE IS NOT NULL) "
+    "ORDER BY END_ORDER");
 inline const QString kCodeVariantsGrid = QStringLiteral(
     "SELECT KEY, IFNULL(ID,0), IFNULL(NAME,''), IFNULL(DESCRIPTION,'') FROM CodeVariantsTable "
     "ORDER BY ID");

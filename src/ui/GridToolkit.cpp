@@ -146,6 +146,8 @@ bool ShowCellHint(FlexGrid& grid, int row, int col, QLabel& hint, const QString&
   const int top = std::min(cell_in_parent.y(), TwipsToPixels(lowest_bottom) - hint.height());
   hint.move(left, top);
   hint.setText(text);
+  // The hint stands over other controls; a click there is meant for them.
+  hint.setAttribute(Qt::WA_TransparentForMouseEvents);
   return true;
 }
 

@@ -143,6 +143,47 @@ TEST_F(SettingEditorTest, ChoosingACodeFormatAndAnEndingWritesTheirCodes) {
   EXPECT_EQ(reader.ReceivedReports().size(), 3u);
 }
 
+TEST_F(SettingEditorTest, AHintNeverTakesTheClickMeantForTheCellBeneathIt) {
+  auto& reader = PlugReader({.variant = 8, .prefix = "", .suffix = "#"});
+  Start();
+  OpenEditor(kGridPrefix);
+  FlexGrid& pad = *tab_->Editor->MSFlexGrid3;
+  Press('a');
+  // The eraser's hint stands beside it, over the "ok" cell.
+  HoverOver(pad, pad.CellGeometry(0, kEraser).center());
+  ASSERT_TRUE(tab_->Editor->Text1->isVisible());
+  EXPECT_NE(PressTool(kOk), tab_->Editor->Text1);
+  EXPECT_FALSE(tab_->Editor->IsOpen());
+  EXPECT_EQ(reader.ReceivedReports(), std::vector<Bytes>{Report('P', "a")});
+
+  OpenEditor(kGridPrefix);
+  HoverOver(pad, pad.CellGeometry(0, kOk).center());
+  PressTool(kClose);
+  EXPECT_FALSE(tab_->Editor->IsOpen()) << "the ok hint lay over the close cell";
+
+  FlexGrid& title = *tab_->Editor->MSFlexGrid4;
+  OpenEditor(kGridEnding);
+  HoverOver(title, title.CellGeometry(0, 1).center());
+  Click(title, 0, 2);
+  EXPECT_FALSE(tab_->Editor->IsOpen()) << "the title's ok hint lay over its close cell";
+}
+
+TEST_F(SettingEditorTest, TheEndingListOffersNoEndingAndLeavesOutRowsWithoutCode) {
+  auto& reader = PlugReader({.variant = 8, .ending = 13});
+  Start();
+  ASSERT_TRUE(db_.SelectRows("UPDATE CodeEndingTable SET CHR_CODE=NULL WHERE CHR_CODE=9 "
+                             "RETURNING END_ORDER"));
+  OpenEditor(kGridEnding);
+  FlexGrid& list = *tab_->Editor->MSFlexGrid3;
+  QStringList names;
+  for (int row = 0; row < list.Rows(); ++row) names << list.TextMatrix(row, 1);
+  EXPECT_FALSE(names.contains("Tab"));
+  Choose("Нет");
+  EXPECT_EQ(reader.ReceivedReports(), std::vector<Bytes>{Report('E', std::string_view("\0", 1))});
+  EXPECT_EQ(Cached(kColEnding), "0");
+  EXPECT_EQ(Cell(kGridEnding), "Нет");
+}
+
 TEST_F(SettingEditorTest, ARefusedOrImpossibleWriteKeepsGridAndCache) {
   auto& reader = PlugReader({.variant = 8, .ending = 13});
   Start();

@@ -14,6 +14,7 @@
 #include "ReaderSettingsTab.h"
 #include "ScriptedPresenter.h"
 #include "SimulatedHidLibrary.h"
+#include "WindowClicks.h"
 
 namespace kx12r {
 
@@ -68,13 +69,9 @@ class SettingsTabFixture : public ::testing::Test, public DiscoveryView {
     }
   }
 
-  static void Click(FlexGrid& grid, int row, int col, bool twice = false) {
-    const QPoint at = grid.CellGeometry(row, col).center() - grid.viewport()->geometry().topLeft();
-    // From elsewhere first: a pointer already there would bring no move event.
-    QTest::mouseMove(grid.viewport(), at + QPoint(1, 1));
-    QTest::mouseMove(grid.viewport(), at);
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, at);
-    if (twice) QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, at);
+  // A click on the middle of a cell, taken by whatever lies on top of it there.
+  static QWidget* Click(FlexGrid& grid, int row, int col, bool twice = false) {
+    return ClickOver(grid, grid.CellGeometry(row, col).center(), twice);
   }
   void ClickSetting(int row, int col) { Click(*tab_->MSFlexGrid2, row, col); }
   void OpenEditor(int col) {
@@ -86,13 +83,15 @@ class SettingsTabFixture : public ::testing::Test, public DiscoveryView {
     const int index = c - 33;
     Click(*tab_->Editor->MSFlexGrid3, 1 + index / 16, index % 16);
   }
-  void PressTool(int col) { Click(*tab_->Editor->MSFlexGrid3, 0, col); }
+  QWidget* PressTool(int col) { return Click(*tab_->Editor->MSFlexGrid3, 0, col); }
   QString PadValue() const { return tab_->Editor->MSFlexGrid3->TextMatrix(0, 0); }
   // Chooses the list row whose name is `name` and saves it with Enter.
   void Choose(const QString& name) {
     FlexGrid& list = *tab_->Editor->MSFlexGrid3;
     for (int row = 0; row < list.Rows(); ++row) {
-      if (list.TextMatrix(row, 1) == name) Click(list, row, 1);
+      if (list.TextMatrix(row, 1) != name) continue;
+      list.SetTopRow(row);  // scrolled into view, as the user would
+      Click(list, row, 1);
     }
     QTest::keyClick(&list, Qt::Key_Return);
   }
