@@ -1,5 +1,7 @@
 #include "SerialNumber.h"
 
+#include <QScopeGuard>
+
 #include "GridToolkit.h"
 #include "MessageBox.h"
 
@@ -61,23 +63,33 @@ void CallIndication(ReaderLink& link) {
 void ChangeSerialNumber(ReaderLink& link, EditorBox& editor) {
   FlexGrid& table = link.DeviceTable();
   if (!link.HasSelectedReader()) return;
-  const int row = table.Row();
-  const QString old = table.TextMatrix(row, kColSerialNumber);
+  // Discovery would rebuild the list under the open editor and shift the rows.
+  link.HoldDiscovery(true);
+  const auto resume = qScopeGuard([&link] { link.HoldDiscovery(false); });
+  const int handle = link.SelectedReaderHandle();
+  const QString handle_text = table.TextMatrix(table.Row(), kColHandle);
+  const QString old = link.SelectedReaderField(kColSerialNumber);
   QStringList others;
   for (int other = 1; other < table.Rows(); ++other) {
-    if (other != row && table.RowHeight(other) > 0) {
+    if (other != table.Row() && table.RowHeight(other) > 0) {
       others << table.TextMatrix(other, kColSerialNumber);
     }
   }
+  // The edited reader's row, wherever it stands now; -1 when it is gone.
+  const auto reader_row = [&] { return FindRowByText(table, handle_text, kColHandle); };
+  const auto show_number = [&](const QString& number) {
+    if (const int row = reader_row(); row > 0) table.SetTextMatrix(row, kColSerialNumber, number);
+  };
   // An unwritten number never stays in the cell: every way out but a write shows the old one.
-  while (EditGridCell(table, editor, row, kColSerialNumber)) {
+  while (reader_row() > 0 && EditGridCell(table, editor, reader_row(), kColSerialNumber)) {
     const QString number = editor.text().trimmed();
     if (const auto question = SerialNumberQuestion(number, others)) {
       if (ShowMessage(*question, kYesNoQuestion, kMessageTitle) == kAnswerYes) continue;
       break;
     }
-    if (link.SendToSelectedReader(command::kSetSerialNumber, TextToParameters(number))) {
-      table.SetTextMatrix(row, kColSerialNumber, number);
+    if (link.SelectedReaderHandle() == handle &&
+        link.SendToSelectedReader(command::kSetSerialNumber, TextToParameters(number))) {
+      show_number(number);
       return;
     }
     ShowMessage(QStringLiteral("Ошибка присвоения считывателю нового серийного номера. Операция "
@@ -85,7 +97,7 @@ void ChangeSerialNumber(ReaderLink& link, EditorBox& editor) {
                 kInformationStyle, kMessageTitle);
     break;
   }
-  table.SetTextMatrix(row, kColSerialNumber, old);
+  show_number(old);
 }
 
 }  // namespace kx12r

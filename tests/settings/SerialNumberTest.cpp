@@ -1,5 +1,6 @@
 #include <QTimer>
 
+#include "GridToolkit.h"
 #include "SerialNumber.h"
 #include "SettingsTabFixture.h"
 
@@ -83,6 +84,30 @@ TEST_F(SerialNumberTest, EveryWayOutWithoutAWriteShowsTheOldNumber) {
             "Ошибка присвоения считывателю нового серийного номера. Операция не выполнена.");
   EXPECT_EQ(Serial(), "00417");
   EXPECT_EQ(reader.ReceivedReports().size(), 1u);
+}
+
+TEST_F(SerialNumberTest, AReaderPluggedDuringTheEditLeavesTheNumberOnTheEditedReader) {
+  auto& edited = PlugReader({.variant = 8});
+  Start();
+  const int handle = hid_.HandleOf(edited);
+  link_->Timer1().start();  // as the window runs it
+  QTimer::singleShot(0, editor_, [this] {
+    EXPECT_FALSE(link_->Timer1().isActive()) << "discovery pauses for the whole edit";
+    hid_.Plug({.product_id = 0x0002, .version = 0x0184, .serial_number = "00158"}, {.variant = 3},
+              0);
+    if (link_->Timer1().isActive()) link_->Timer1Tick();
+    editor_->setText("123C9");
+    QTest::keyClick(editor_, Qt::Key_Return);
+  });
+  ChangeSerialNumber(*link_, *editor_);
+  EXPECT_EQ(edited.ReceivedReports(), std::vector<Bytes>{Report('N', "123C9")});
+  EXPECT_TRUE(link_->Timer1().isActive());
+  const int row = FindRowByText(*table_, QString::number(handle), kColHandle);
+  ASSERT_GT(row, 0);
+  EXPECT_EQ(Serial(row), "123C9");
+  for (int other = 1; other < table_->Rows(); ++other) {
+    if (other != row) EXPECT_NE(Serial(other), "123C9") << "row " << other;
+  }
 }
 
 TEST_F(SerialNumberTest, IndicationIsWrittenOnlyAndItsReplyNeverAnswersALaterQuery) {
