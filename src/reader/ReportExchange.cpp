@@ -8,10 +8,23 @@ namespace {
 
 constexpr std::uint8_t kSpace = 0x20;
 constexpr int kShortestReport = 3;  // report number, code, one parameter
+// Reports read past before a reply is given up: a late reply to an earlier command, or the
+// odd stray report, never more than a few.
+constexpr int kStrayReportLimit = 8;
 
 std::uint8_t ParameterByte(const QString& entry) {
   if (entry.isEmpty()) return kSpace;
   return static_cast<std::uint8_t>(ToSingleByte(entry.left(1)).front());
+}
+
+// Reads the reply to `code`: one that echoes the code or marks it refused (127). A report that
+// came after the drain but answers an earlier command is read past.
+bool ReadReply(HidLibrary& hid, int handle, std::uint8_t code, std::span<std::uint8_t> reply) {
+  for (int stray = 0; stray <= kStrayReportLimit; ++stray) {
+    if (!hid.Read(handle, reply)) return false;
+    if (reply[1] == code || reply[1] == kRefusalMark) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -40,7 +53,7 @@ bool SendReaderCommand(HidLibrary& hid, int handle, std::uint8_t code,
   const int input_length = hid.GetInputReportLength(handle);
   if (input_length < kShortestReport) return true;
   std::vector<std::uint8_t> received(input_length, 0);
-  if (!hid.Read(handle, received)) return true;  // delivered; the echo was lost
+  if (!ReadReply(hid, handle, code, received)) return true;  // delivered; the echo was lost
   // Only positions both reports have can be compared.
   const std::size_t compared = std::min(sent.size(), received.size());
   for (std::size_t k = 1; k < compared; ++k) {
@@ -58,8 +71,8 @@ QString QueryReader(HidLibrary& hid, int handle, std::uint8_t code) {
   const int input_length = hid.GetInputReportLength(handle);
   if (input_length < kShortestReport) return QString();
   std::vector<std::uint8_t> received(input_length, 0);
-  received[1] = code;
-  const bool read = hid.Read(handle, received);
+  const bool read = ReadReply(hid, handle, code, received);
+  if (!read) received.assign(received.size(), 0);
   std::string text;
   if (read) {
     for (std::size_t k = 2; k < received.size(); ++k) {

@@ -70,6 +70,7 @@ void SimulatedReader::Record(LoggedReport::Direction direction,
 bool SimulatedReader::Receive(std::span<const std::uint8_t> report) {
   if (std::exchange(fail_next_write_, false) || access_denied_) return false;
   Record(LoggedReport::Direction::kToDevice, report);
+  if (!late_report_.empty()) replies_.push_back(std::exchange(late_report_, {}));
   if (SpeaksReaderProtocol() && answering_ && report.size() >= 2) {
     replies_.push_back(Answer(report));
   }

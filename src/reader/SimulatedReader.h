@@ -77,6 +77,9 @@ class SimulatedReader {
   // A reply later than the read timeout is missed by the read and left waiting.
   void SetAnswerDelay(std::chrono::milliseconds delay) { answer_delay_ = delay; }
   void SetAccessDenied(bool denied) { access_denied_ = denied; }
+  // A report that arrives after the next write has drained the waiting ones, ahead of that
+  // write's reply: a reply to an earlier command that came late.
+  void SendLateReport(std::vector<std::uint8_t> report) { late_report_ = std::move(report); }
   // A card held to the reader: its keyboard interface types the message the reader's variant
   // makes of the card's 40-bit code (prefix, code, suffix, ending key), as key-down and key-up
   // boot-keyboard reports.
@@ -120,6 +123,7 @@ class SimulatedReader {
   SimulatedIdentity identity_;
   ReaderSettings settings_;
   std::deque<std::vector<std::uint8_t>> replies_;
+  std::vector<std::uint8_t> late_report_;
   std::deque<LoggedReport> log_;
   std::deque<std::vector<std::uint8_t>> keyboard_reports_;
   std::set<std::uint8_t> refused_codes_;

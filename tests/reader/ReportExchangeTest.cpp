@@ -165,6 +165,17 @@ TEST_F(SelectedReaderTest, SendToSelectedReaderWritesBetweenDiscoveries) {
   EXPECT_FALSE(link_->SendToSelectedReader('V', ParameterList{"6"}));
 }
 
+TEST_F(SelectedReaderTest, AReplyThatCameLateIsNotTheNextCommandsAnswer) {
+  auto& reader = PlugReader();
+  link_->DiscoverReaders(true);
+  reader.RefuseCommand('V');
+  reader.SendLateReport(ReaderReport('H', "", 65));
+  EXPECT_FALSE(link_->SendToSelectedReader('V', ParameterList{"6"}));
+  EXPECT_EQ(reader.Settings().variant, 3);
+  reader.SendLateReport(ReaderReport('V', "6", 65));
+  EXPECT_EQ(QueryReader(hid_, link_->SelectedReaderHandle(), 'v'), "3");
+}
+
 TEST_F(SelectedReaderTest, WaitForIdleGivesUpAfterTenSecondsWithTheTimerStopped) {
   auto& reader = PlugReader();
   link_->DiscoverReaders(true);
