@@ -1,68 +1,92 @@
+// Windows-1251 text: one table from the code page's bytes to characters, and its reverse.
 #include "SingleByteText.h"
 
 #include <iconv.h>
 
+#include <QHash>
 #include <algorithm>
-#include <cerrno>
-#include <type_traits>
+#include <array>
 
 namespace kx12r {
 namespace {
 
 constexpr char kCodePage[] = "WINDOWS-1251";
+// Where the characters of undefined bytes lie: U+F700 + the byte.
+constexpr char16_t kUndefinedByteBase = 0xF700;
 
-template <typename C>
-bool IsAsciiUnit(C c) {
-  return static_cast<std::make_unsigned_t<C>>(c) < 0x80;
-}
+struct CodePage {
+  std::array<char16_t, 256> characters{};
+  QHash<char16_t, char> bytes;
+};
 
-template <typename C>
-bool IsAscii(std::basic_string_view<C> text) {
-  return std::all_of(text.begin(), text.end(), IsAsciiUnit<C>);
-}
-
-// Converts with iconv, replacing what cannot be converted by one `replacement` per input unit.
-template <typename Out, typename In>
-std::basic_string<Out> Convert(const char* to, const char* from, std::basic_string_view<In> in,
-                               Out replacement) {
-  std::basic_string<Out> out;
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    for (In c : in) out.push_back(IsAsciiUnit(c) ? static_cast<Out>(c) : replacement);
-    return out;
+// The character of one byte through iconv; the private-use stand-in when it has none.
+char16_t CharacterOf(iconv_t cd, unsigned char byte) {
+  if (byte < 0x80) return byte;
+  if (cd == reinterpret_cast<iconv_t>(-1)) return kUndefinedByteBase + byte;
+  char in[1] = {static_cast<char>(byte)};
+  char32_t out[2] = {};
+  char* in_ptr = in;
+  char* out_ptr = reinterpret_cast<char*>(out);
+  size_t in_left = 1;
+  size_t out_left = sizeof(out);
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  const bool converted = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<size_t>(-1);
+  if (!converted || out_left != sizeof(out) - sizeof(char32_t) || out[0] > 0xFFFF) {
+    return kUndefinedByteBase + byte;
   }
-  char* in_ptr = const_cast<char*>(reinterpret_cast<const char*>(in.data()));
-  size_t in_left = in.size() * sizeof(In);
-  std::basic_string<Out> buffer(in.size() + 1, Out{});
-  while (in_left > 0) {
-    char* out_ptr = reinterpret_cast<char*>(buffer.data());
-    size_t out_left = buffer.size() * sizeof(Out);
-    size_t done = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left);
-    out.append(buffer.data(), (buffer.size() * sizeof(Out) - out_left) / sizeof(Out));
-    if (done == static_cast<size_t>(-1) && errno != E2BIG) {
-      // EILSEQ or EINVAL: skip one input unit.
-      out.push_back(replacement);
-      in_ptr += sizeof(In);
-      in_left -= std::min(in_left, sizeof(In));
+  return static_cast<char16_t>(out[0]);
+}
+
+const CodePage& Windows1251() {
+  static const CodePage page = [] {
+    CodePage built;
+    iconv_t cd = iconv_open("UTF-32LE", kCodePage);
+    for (int byte = 0; byte < 256; ++byte) {
+      const char16_t c = CharacterOf(cd, static_cast<unsigned char>(byte));
+      built.characters[byte] = c;
+      built.bytes.insert(c, static_cast<char>(byte));
     }
-  }
-  iconv_close(cd);
-  return out;
+    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+    return built;
+  }();
+  return page;
+}
+
+char ByteOf(char32_t c) {
+  if (c < 0x80) return static_cast<char>(c);
+  if (c > 0xFFFF) return '?';
+  return Windows1251().bytes.value(static_cast<char16_t>(c), '?');
 }
 
 }  // namespace
 
 std::string ToSingleByte(std::wstring_view text) {
-  if (IsAscii(text)) return std::string(text.begin(), text.end());
-  return Convert<char, wchar_t>(kCodePage, "WCHAR_T", text, '?');
+  std::string bytes(text.size(), '\0');
+  std::transform(text.begin(), text.end(), bytes.begin(),
+                 [](wchar_t c) { return ByteOf(static_cast<char32_t>(c)); });
+  return bytes;
 }
 
-std::string ToSingleByte(const QString& text) { return ToSingleByte(text.toStdWString()); }
+std::string ToSingleByte(const QString& text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  for (const char32_t c : text.toUcs4()) bytes.push_back(ByteOf(c));
+  return bytes;
+}
 
 QString FromSingleByte(std::string_view bytes) {
-  if (IsAscii(bytes)) return QString::fromLatin1(bytes.data(), bytes.size());
-  std::wstring wide = Convert<wchar_t, char>("WCHAR_T", kCodePage, bytes, L'?');
-  return QString::fromWCharArray(wide.data(), static_cast<qsizetype>(wide.size()));
+  const CodePage& page = Windows1251();
+  QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    text[static_cast<qsizetype>(i)] = QChar(page.characters[static_cast<unsigned char>(bytes[i])]);
+  }
+  return text;
+}
+
+bool HasUndefinedByte(const QString& text) {
+  return std::any_of(text.begin(), text.end(), [](QChar c) {
+    return c.unicode() >= kUndefinedByteBase + 0x80 && c.unicode() <= kUndefinedByteBase + 0xFF;
+  });
 }
 
 }  // namespace kx12r

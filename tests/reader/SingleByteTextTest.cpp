@@ -20,5 +20,17 @@ TEST(SingleByteTextTest, CharactersOutsideTheSetBecomeQuestionMarks) {
   EXPECT_EQ(FromSingleByte(std::string_view("\0x", 2)), QString(QChar(0)) + "x");
 }
 
+TEST(SingleByteTextTest, AByteTheCodePageLeavesUndefinedComesBackAsItself) {
+  const QString text = FromSingleByte("A\x98");
+  EXPECT_EQ(text.size(), 2);
+  EXPECT_NE(text, "A?");
+  EXPECT_TRUE(HasUndefinedByte(text));
+  EXPECT_FALSE(HasUndefinedByte(FromSingleByte("A\xA8?")));
+  EXPECT_EQ(ToSingleByte(text), "A\x98");
+  std::string every(256, '\0');
+  for (int byte = 0; byte < 256; ++byte) every[byte] = static_cast<char>(byte);
+  EXPECT_EQ(ToSingleByte(FromSingleByte(every)), every);
+}
+
 }  // namespace
 }  // namespace kx12r
