@@ -329,7 +329,11 @@ int Command::Apply(const QString& path) {
 int Command::Save(const QString& given) {
   const QString path =
       HasSettingsExtension(given) ? given : given + QLatin1String(kSettingsFileExtension);
-  if (QFileInfo::exists(path) && !parser_.isSet("force")) {
+  if (const auto refusal = NotARegularFileText(path)) {
+    env_.err << *refusal << Qt::endl;
+    return kRefused;
+  }
+  if (PathEntryExists(path) && !parser_.isSet("force")) {
     env_.err << QStringLiteral("Файл конфигурации ") << Quoted(path)
              << QStringLiteral(" уже существует. Чтобы заменить его, добавьте --force.")
              << Qt::endl;

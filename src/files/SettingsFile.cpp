@@ -1,12 +1,16 @@
 #include "SettingsFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QScopeGuard>
 #include <cerrno>
 #include <cstdlib>
 
 #include "DeviceColumns.h"
+#include "MessageBox.h"
 #include "NumericText.h"
 #include "ReportExchange.h"
 #include "ServiceLookups.h"
@@ -22,6 +26,8 @@ constexpr int kLowestAffixCode = 32;
 constexpr int kHighestAffixCode = 126;
 constexpr int kLowestVariant = 1;
 constexpr int kHighestVariant = 8;
+// A settings file is about 110 bytes; anything past this is no settings file.
+constexpr qsizetype kLargestSettingsFile = 64 * 1024;
 
 // A cached flag "-1" is written "1".
 QString FlagText(const QString& cached) {
@@ -84,26 +90,62 @@ QByteArray SettingsFileBytes(const CachedSettings& settings) {
   return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
+bool PathEntryExists(const QString& path) {
+  struct stat entry {};
+  return lstat(QFile::encodeName(path).constData(), &entry) == 0;
+}
+
+std::optional<QString> NotARegularFileText(const QString& path) {
+  struct stat entry {};
+  if (lstat(QFile::encodeName(path).constData(), &entry) != 0 || S_ISREG(entry.st_mode)) {
+    return std::nullopt;
+  }
+  return QStringLiteral("Файл конфигурации ") + Quoted(path) +
+         QStringLiteral(" не является обычным файлом: сохранение в ссылку, папку или устройство "
+                        "не выполняется.");
+}
+
 std::optional<QString> WriteFileWhole(const QString& path, const QByteArray& bytes) {
+  const QByteArray native = QFile::encodeName(path);
+  struct stat existing {};
+  const bool exists = lstat(native.constData(), &existing) == 0;
+  // Only a regular file is ever replaced: never what a link points to, nor a device.
+  if (exists && !S_ISREG(existing.st_mode)) return NotARegularFileText(path);
   // A file made read-only stays as it is, even for a user the system would let replace it.
-  const QFileInfo existing(path);
-  constexpr auto kAnyWrite =
-      QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-  if (existing.isFile() && (!existing.isWritable() || !(existing.permissions() & kAnyWrite))) {
+  if (exists && (access(native.constData(), W_OK) != 0 || (existing.st_mode & 0222) == 0)) {
     return qt_error_string(EACCES);
   }
-  QSaveFile file(path);
-  // Unbuffered, so a write the disk cuts short is seen here and not lost in a later flush.
-  errno = 0;
-  const bool written =
-      file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size();
-  const int system_error = errno;
-  if (written && file.commit()) return std::nullopt;
-  const QString reason = file.error() == QFileDevice::NoError || system_error != 0
-                             ? qt_error_string(system_error)
-                             : file.errorString();
-  file.cancelWriting();
-  return reason;
+  // The bytes go to a new file beside it that then takes its name: the new file is made
+  // exclusively (no link is followed), and the rename replaces the name itself.
+  QByteArray temporary = native + ".XXXXXX";
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) return qt_error_string(errno);
+  const auto fail = [&](int error) {
+    close(fd);
+    unlink(temporary.constData());
+    return qt_error_string(error);
+  };
+  for (qsizetype done = 0; done < bytes.size();) {
+    const ssize_t n = write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return fail(n < 0 ? errno : ENOSPC);
+    done += n;
+  }
+  const mode_t process_mask = umask(0);
+  umask(process_mask);
+  const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~process_mask);
+  if (fchmod(fd, mode) != 0 || fsync(fd) != 0) return fail(errno);
+  if (close(fd) != 0) {
+    const int error = errno;
+    unlink(temporary.constData());
+    return qt_error_string(error);
+  }
+  if (rename(temporary.constData(), native.constData()) != 0) {
+    const int error = errno;
+    unlink(temporary.constData());
+    return qt_error_string(error);
+  }
+  return std::nullopt;
 }
 
 QStringList SettingsFileLines(const QByteArray& bytes) {
@@ -112,9 +154,26 @@ QStringList SettingsFileLines(const QByteArray& bytes) {
 }
 
 std::optional<QStringList> ReadSettingsLines(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  return SettingsFileLines(file.readAll());
+  // Never waits: a FIFO or a device opens at once and is then refused by its type.
+  const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return std::nullopt;
+  const auto done = qScopeGuard([fd] { close(fd); });
+  struct stat opened {};
+  if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_size > kLargestSettingsFile) {
+    return std::nullopt;
+  }
+  QByteArray bytes(kLargestSettingsFile + 1, Qt::Uninitialized);
+  qsizetype length = 0;
+  while (length < bytes.size()) {
+    const ssize_t n = read(fd, bytes.data() + length, static_cast<size_t>(bytes.size() - length));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;
+    length += n;
+  }
+  if (length > kLargestSettingsFile) return std::nullopt;  // it grew while read
+  bytes.truncate(length);
+  return SettingsFileLines(bytes);
 }
 
 CachedSettings CachedSettingsFrom(const std::function<QString(int column)>& cell) {
@@ -203,6 +262,8 @@ ValidatedSettings ValidateSettings(const QStringList& lines, const ReferenceName
         judged = {value, FlagShown(value), true};
         break;
     }
+    // Such a byte has no character to send or to show, so its value is never applied.
+    if (HasUndefinedByte(value)) judged.valid = false;
   }
   return settings;
 }

@@ -59,15 +59,24 @@ QString KeyText(SettingsKey key);
 // by CR LF, and one more CR LF. Flags are written as "1"/"0".
 QByteArray SettingsFileBytes(const CachedSettings& settings);
 
+// Whether anything has the name `path`, a link that points nowhere included.
+bool PathEntryExists(const QString& path);
+
+// The refusal of a save to `path` when something other than a regular file has that name (a
+// link, a folder, a device); nothing when a save may go on.
+std::optional<QString> NotARegularFileText(const QString& path);
+
 // Replaces or creates the file as a whole: the bytes go to a temporary file beside it that then
-// takes its name, so a failed save leaves an existing file as it was; a read-only file is never
-// replaced. The system's description of what went wrong, or nothing.
+// takes its name, so a failed save leaves an existing file as it was; a read-only file, a link
+// and anything but a regular file are never replaced. The system's description of what went
+// wrong (or NotARegularFileText), or nothing.
 std::optional<QString> WriteFileWhole(const QString& path, const QByteArray& bytes);
 
 // A file's text split at every CR LF; an empty file has no lines.
 QStringList SettingsFileLines(const QByteArray& bytes);
 
-// The lines of the file at `path`; nothing when it cannot be read.
+// The lines of the file at `path`; nothing when it cannot be read or is no regular file of at
+// most 64 KiB.
 std::optional<QStringList> ReadSettingsLines(const QString& path);
 
 // Whether a file name ends in the extension with its exact letter case.

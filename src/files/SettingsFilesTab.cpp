@@ -293,7 +293,11 @@ CachedSettings SettingsFilesTab::SelectedReaderSettings() const {
 void SettingsFilesTab::SaveSettingsFile() {
   const QString path =
       QDir(Dir1->Path()).filePath(Text3->text().trimmed() + QLatin1String(kSettingsFileExtension));
-  if (QFileInfo::exists(path) &&
+  if (const auto refusal = NotARegularFileText(path)) {
+    ShowMessage(*refusal, kInformationStyle, kMessageTitle);
+    return;
+  }
+  if (PathEntryExists(path) &&
       ShowMessage(QStringLiteral("Файл конфигурации ") + Quoted(path) +
                       QStringLiteral(" уже существует. ") + Quoted(QStringLiteral("Да")) +
                       QStringLiteral(" - продолжить, ") + Quoted(QStringLiteral("Нет")) +

@@ -9,10 +9,11 @@
 
 namespace kx12r {
 
-double LeadingNumber(QStringView text) {
-  qsizetype pos = 0;
-  while (pos < text.size() && text[pos].isSpace()) ++pos;
-  const qsizetype start = pos;
+namespace {
+
+// The number that starts at `start`: an optional sign, digits with an optional decimal point.
+double NumberFrom(QStringView text, qsizetype start) {
+  qsizetype pos = start;
   if (pos < text.size() && (text[pos] == u'-' || text[pos] == u'+')) ++pos;
   bool seen_point = false;
   while (pos < text.size() &&
@@ -25,6 +26,14 @@ double LeadingNumber(QStringView text) {
   char* end = nullptr;
   const double value = std::strtod(digits.c_str(), &end);
   return end == digits.c_str() ? 0.0 : value;
+}
+
+}  // namespace
+
+double LeadingNumber(QStringView text) {
+  qsizetype pos = 0;
+  while (pos < text.size() && text[pos].isSpace()) ++pos;
+  return NumberFrom(text, pos);
 }
 
 int ClampedInt(double value) {
@@ -40,7 +49,8 @@ double NumberOfValue(QStringView text) {
   for (QChar c : text) {
     if (c != u' ' && c != u'\t' && c != u'\n') packed.append(c);
   }
-  return LeadingNumber(packed);
+  // Only those three are skipped: a carriage return or another space ends the number.
+  return NumberFrom(packed, 0);
 }
 
 std::optional<std::int16_t> IntegerOfValue(QStringView text) {

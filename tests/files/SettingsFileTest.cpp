@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <csignal>
 
@@ -12,6 +14,7 @@
 #include "SettingsApply.h"
 #include "SettingsFile.h"
 #include "SimulatedHidLibrary.h"
+#include "SingleByteText.h"
 
 namespace kx12r {
 namespace {
@@ -94,6 +97,11 @@ TEST_F(SettingsFileTest, ValidationJudgesEachValue) {
             " 1 2!|не задан|RAW_HEX|не задан|Enter|Нет|не задан|не задан")
       << "blanks inside a number are skipped: 12";
   EXPECT_TRUE(Validate(Crlf({"Variant=0"})).HasInvalidValues());
+  // Only blanks, tabs and line feeds are skipped; a byte Windows-1251 leaves undefined is never
+  // read as "?".
+  EXPECT_EQ(judged(Crlf({"Variant=\r8", "Prefix=A\x98", "Code_format=1\x98", "Suffix=?"})),
+            "\r8!|A" + FromSingleByte("\x98") + "!|5x8b_DEC!|?|не известен!|не задан|не задан|не задан");
+  EXPECT_EQ(judged(Crlf({"Variant=\xA0" "8"})).section("|", 0, 0), "\u00A0" "8!") << "a no-break space";
 }
 
 TEST_F(SettingsFileTest, TheApplySendsWhatValidationJudged) {
@@ -121,6 +129,52 @@ TEST_F(SettingsFileTest, TheApplySendsWhatValidationJudged) {
   EXPECT_EQ(reader.ReceivedReports(), (std::vector<std::vector<std::uint8_t>>{
                                           ReaderReport('V', "8", 65), ReaderReport('P', "", 65),
                                           ReaderReport('C', "12", 65)}));
+}
+
+TEST_F(SettingsFileTest, ASaveWritesOnlyARegularFileAndNeverThroughALink) {
+  const QDir folder(folder_.path());
+  ASSERT_EQ(WriteFileWhole(folder.filePath("target.txt"), "keep"), std::nullopt);
+  ASSERT_TRUE(QFile::link(folder.filePath("target.txt"), folder.filePath("to-file.kxr")));
+  ASSERT_TRUE(QFile::link(folder.filePath("nowhere.txt"), folder.filePath("dangling.kxr")));
+  ASSERT_TRUE(QFile::link("/dev/null", folder.filePath("to-device.kxr")));
+  ASSERT_TRUE(folder.mkdir("folder.kxr"));
+  for (const char* name : {"to-file.kxr", "dangling.kxr", "to-device.kxr", "folder.kxr"}) {
+    const QString path = folder.filePath(name);
+    EXPECT_TRUE(PathEntryExists(path)) << name;
+    const auto refusal = NotARegularFileText(path);
+    ASSERT_TRUE(refusal) << name;
+    EXPECT_EQ(*refusal, "Файл конфигурации «" + path +
+                            "» не является обычным файлом: сохранение в ссылку, папку или "
+                            "устройство не выполняется.");
+    EXPECT_EQ(WriteFileWhole(path, "new"), refusal) << name;
+  }
+  QFile target(folder.filePath("target.txt"));
+  ASSERT_TRUE(target.open(QIODevice::ReadOnly));
+  EXPECT_EQ(target.readAll(), "keep");
+  EXPECT_FALSE(QFileInfo::exists(folder.filePath("nowhere.txt")));
+  EXPECT_TRUE(QFileInfo(folder.filePath("to-device.kxr")).isSymLink());
+  EXPECT_FALSE(QFileInfo("/dev/null").isFile());
+
+  EXPECT_FALSE(PathEntryExists(folder.filePath("new.kxr")));
+  EXPECT_EQ(NotARegularFileText(folder.filePath("new.kxr")), std::nullopt);
+  ASSERT_EQ(WriteFileWhole(folder.filePath("new.kxr"), "new"), std::nullopt);
+  EXPECT_EQ(NotARegularFileText(folder.filePath("new.kxr")), std::nullopt);
+  EXPECT_EQ(ReadSettingsLines(folder.filePath("new.kxr")), QStringList{"new"});
+}
+
+TEST_F(SettingsFileTest, OnlyASmallRegularFileIsReadAndNoReadWaits) {
+  const QDir folder(folder_.path());
+  const QString fifo = folder.filePath("x.kxr");
+  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  EXPECT_EQ(ReadSettingsLines(fifo), std::nullopt) << "returns at once";
+  ASSERT_TRUE(QFile::link("/dev/zero", folder.filePath("zero.kxr")));
+  EXPECT_EQ(ReadSettingsLines(folder.filePath("zero.kxr")), std::nullopt);
+  EXPECT_EQ(ReadSettingsLines(folder.path()), std::nullopt);
+  const QByteArray largest = Crlf({"Variant=8"}) + QByteArray(64 * 1024 - 11, 'x');
+  ASSERT_EQ(WriteFileWhole(folder.filePath("largest.kxr"), largest), std::nullopt);
+  ASSERT_EQ(WriteFileWhole(folder.filePath("large.kxr"), largest + "x"), std::nullopt);
+  EXPECT_EQ(ReadSettingsLines(folder.filePath("largest.kxr"))->front(), "Variant=8");
+  EXPECT_EQ(ReadSettingsLines(folder.filePath("large.kxr")), std::nullopt);
 }
 
 TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileAsItWas) {
