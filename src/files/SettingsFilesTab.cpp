@@ -1,5 +1,7 @@
 #include "SettingsFilesTab.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -46,6 +48,16 @@ QString UsableSettingsFolder(const QString& base) {
   const QString path = QDir(base).filePath(kSettingsFolderName);
   if (!QFileInfo(path).isDir() && !QDir(base).mkpath(kSettingsFolderName)) return QString();
   return QFileInfo(path).isWritable() ? path : QString();
+}
+
+// An installed program's folder is the package manager's, even where the user (root) could
+// write to it: under /usr, or not the user's own.
+bool IsInstalledProgramFolder(const QString& folder) {
+  const QFileInfo info(folder);
+  const QString path = info.canonicalFilePath().isEmpty() ? info.absoluteFilePath()
+                                                          : info.canonicalFilePath();
+  return path == QLatin1String("/usr") || path.startsWith(QLatin1String("/usr/")) ||
+         (info.exists() && info.ownerId() != geteuid());
 }
 
 }  // namespace
@@ -106,8 +118,9 @@ SettingsFilesTab::SettingsFilesTab(ReaderLink& link, ServiceDatabase& database,
 }
 
 QString SettingsFilesTab::EnsureSettingsFolder() {
-  QString folder = UsableSettingsFolder(program_folder_);
-  // An installed program's folder belongs to root: the user's own folder takes its place.
+  QString folder =
+      IsInstalledProgramFolder(program_folder_) ? QString() : UsableSettingsFolder(program_folder_);
+  // Where the program's folder cannot hold it, the user's own folder takes its place.
   if (folder.isEmpty()) folder = UsableSettingsFolder(QDir::homePath());
   if (!folder.isEmpty()) return folder;
   ShowMessage(QStringLiteral("Не удалось создать папку файлов настроек ") +

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -149,6 +151,18 @@ TEST_F(SettingsFilesTabTest, SettingsFolderInTheHomeFolderWhenTheProgramsCannotH
   EXPECT_EQ(installed.EnsureSettingsFolder(), QDir(home_.path()).filePath("Cfg-files"));
   EXPECT_TRUE(QFileInfo(QDir(home_.path()).filePath("Cfg-files")).isDir());
   EXPECT_TRUE(presenter_.shown.empty());
+
+  // Installed, the program's folder is never the settings folder, even where root may write.
+  SettingsFilesTab packaged(*link_, db_, "/usr/lib/kx12r-config-no-such-folder");
+  EXPECT_EQ(packaged.EnsureSettingsFolder(), QDir(home_.path()).filePath("Cfg-files"));
+  EXPECT_FALSE(QFileInfo::exists("/usr/lib/kx12r-config-no-such-folder"));
+  QTemporaryDir someone_elses;
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(QFile::encodeName(someone_elses.path()).constData(), 65534, 65534), 0);
+    SettingsFilesTab not_own(*link_, db_, someone_elses.path());
+    EXPECT_EQ(not_own.EnsureSettingsFolder(), QDir(home_.path()).filePath("Cfg-files"));
+    EXPECT_FALSE(QFileInfo::exists(QDir(someone_elses.path()).filePath("Cfg-files")));
+  }
 }
 
 TEST_F(SettingsFilesTabTest, AFileWithInvalidValuesIsShownInRedAndRefused) {
