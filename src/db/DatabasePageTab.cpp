@@ -121,7 +121,8 @@ void DatabasePageTab::FillDatabaseTab() {
 
 void DatabasePageTab::CheckPagePassword() {
   const QString password = Text7->text().trimmed();
-  if (!database_.RecordExists({.Table = QStringLiteral("UsersTable"),
+  // A user without a password cannot unlock: an empty entry would match every such user.
+  if (password.isEmpty() || !database_.RecordExists({.Table = QStringLiteral("UsersTable"),
                                .KeyField = QStringLiteral("USER_PWD"),
                                .KeyValue = password})) {
     ShowMessage(QStringLiteral("Пароль неверный."), kInformationStyle, kMessageTitle);
@@ -219,7 +220,19 @@ void DatabasePageTab::HighlightLink(bool under_pointer) {
 }
 
 void DatabasePageTab::OpenPageLink() {
-  open_url_(QUrl(GetSetupValue(database_, QString::fromLatin1(kCardsAdvertisingUrl))));
+  const QString address = GetSetupValue(database_, QString::fromLatin1(kCardsAdvertisingUrl));
+  const QUrl url(address, QUrl::StrictMode);
+  // The address comes from an editable table: the desktop is handed web pages only, never a
+  // file or another program's scheme.
+  const bool web_page = url.isValid() && !url.host().isEmpty() &&
+                        (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
+  if (!web_page) {
+    ShowMessage(QStringLiteral("Адрес ") + Quoted(address) +
+                    QStringLiteral(" не является адресом веб-страницы."),
+                kInformationStyle, kMessageTitle);
+    return;
+  }
+  open_url_(url);
 }
 
 bool DatabasePageTab::eventFilter(QObject* watched, QEvent* event) {

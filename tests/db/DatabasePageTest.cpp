@@ -81,7 +81,7 @@ TEST_F(DatabasePageTest, OnlyAUsersExactPasswordUnlocksThePage) {
   EXPECT_FALSE(page_->Label8->isVisible()) << "unlocked for the rest of the run";
 }
 
-TEST_F(DatabasePageTest, PasswordsAreTextAndAnEmptyOneMatchesAUserWithout) {
+TEST_F(DatabasePageTest, PasswordsAreTextAndAnEmptyOneNeverUnlocks) {
   ASSERT_TRUE(db_.UpdateField({.Table = "UsersTable",
                                .Field = "USER_PWD",
                                .Value = "012345",
@@ -97,7 +97,11 @@ TEST_F(DatabasePageTest, PasswordsAreTextAndAnEmptyOneMatchesAUserWithout) {
   ASSERT_TRUE(db_.InsertRecord(user));  // a user whose password was never set
   other.ShowDatabasePage("x");
   QTest::keyClick(other.Text7, Qt::Key_Return);
-  EXPECT_TRUE(other.DatabasePageUnlocked());
+  EXPECT_FALSE(other.DatabasePageUnlocked());
+  other.Text7->setText("   ");
+  QTest::keyClick(other.Text7, Qt::Key_Return);
+  EXPECT_FALSE(other.DatabasePageUnlocked());
+  EXPECT_EQ(presenter_.shown.back().text, "Пароль неверный.");
 
   DatabasePageTab no_admin(db_, false);
   no_admin.ShowDatabasePage("x");
@@ -278,6 +282,20 @@ TEST_F(DatabasePageTest, TheLinkOpensTheStoredAddress) {
   EXPECT_EQ(opened_, QList<QUrl>{QUrl("https://salvion.ru/cards/")});
   QTest::mouseMove(page_->Label8);
   EXPECT_EQ(page_->Label9->palette().color(QPalette::WindowText), navy);
+
+  // Anything but a web page's address stays away from the desktop.
+  for (const char* address : {"file:///etc/passwd", "/etc/passwd", "mailto:a@b.ru", "https://",
+                              "javascript:alert(1)"}) {
+    ASSERT_TRUE(db_.UpdateField({.Table = "SetupTable",
+                                 .Field = "P_VAL",
+                                 .Value = address,
+                                 .KeyField = "P_NAME",
+                                 .KeyValue = "CARDS_ADVERTISING_URL"}));
+    QTest::mouseClick(page_->Label9, Qt::LeftButton);
+    EXPECT_EQ(presenter_.shown.back().text,
+              QString("Адрес «") + address + "» не является адресом веб-страницы.");
+  }
+  EXPECT_EQ(opened_.size(), 1);
 }
 
 }  // namespace
