@@ -38,11 +38,16 @@ QString WindowTitle() {
 
 }  // namespace
 
+QString DatabasePathOf(const StartupEnvironment& environment) {
+  return environment.database_path.isEmpty() ? GetDatabasePath(environment.program_folder)
+                                             : environment.database_path;
+}
+
 std::unique_ptr<Form1> Form1::Load(HidLibrary& hid, WaitClock& clock,
                                    const StartupEnvironment& environment) {
   auto start = [&]() -> std::unique_ptr<Form1> {
     const bool user_is_admin = environment.is_user_an_admin && environment.is_user_an_admin();
-    const QString database_path = GetDatabasePath(environment.program_folder);
+    const QString database_path = DatabasePathOf(environment);
     if (!QFileInfo::exists(database_path)) {
       ShowMessage(QStringLiteral("Путь к служебной базе данных ") + Quoted(database_path) +
                       QStringLiteral(" не существут.") + kEndOfWork,
@@ -77,7 +82,7 @@ Form1::Form1(HidLibrary& hid, WaitClock& clock, const StartupEnvironment& enviro
       compiled_run_(environment.compiled_run),
       user_is_admin_(user_is_admin),
       read_only_reason_(std::move(read_only_reason)),
-      database_(GetDatabasePath(environment.program_folder),
+      database_(DatabasePathOf(environment),
                 !user_is_admin || !read_only_reason_.isEmpty(), environment.database_busy_timeout) {
   CreateControls();
 }

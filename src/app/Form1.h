@@ -33,7 +33,12 @@ struct StartupEnvironment {
   std::function<bool()> is_user_an_admin;
   // How long a database statement waits for another program's lock.
   std::chrono::milliseconds database_busy_timeout = kDatabaseBusyTimeout;
+  // Another service database than the one beside the program (the demo's own copy).
+  QString database_path;
 };
+
+// The service database the window works on.
+QString DatabasePathOf(const StartupEnvironment& environment);
 
 // The main window: the device list, the four tabs and the status bar.
 class Form1 : public QWidget, private DiscoveryView {

@@ -19,14 +19,15 @@ constexpr bool kCompiledRun = false;
 
 }  // namespace
 
-int RunConfigurator(HidLibrary& hid) {
+int RunConfigurator(HidLibrary& hid, const QString& database_path) {
   InstallRussianTranslation();
   QtMessagePresenter presenter;
   SetMessagePresenter(&presenter);
   EventLoopClock clock;
   const StartupEnvironment environment{.program_folder = QCoreApplication::applicationDirPath(),
                                        .compiled_run = kCompiledRun,
-                                       .is_user_an_admin = IsUserAnAdmin};
+                                       .is_user_an_admin = IsUserAnAdmin,
+                                       .database_path = database_path};
   std::unique_ptr<Form1> form = Form1::Load(hid, clock, environment);
   if (!form) return EXIT_FAILURE;
   presenter.SetParent(form.get());

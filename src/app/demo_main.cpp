@@ -1,6 +1,8 @@
 // The configurator over simulated readers, for trying it without hardware.
 #include <QApplication>
+#include <QTemporaryDir>
 
+#include "DemoDatabase.h"
 #include "DemoReaders.h"
 #include "Startup.h"
 
@@ -8,5 +10,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   kx12r::SimulatedHidLibrary hid;
   kx12r::PlugDemoReaders(hid);
-  return kx12r::RunConfigurator(hid);
+  // Whatever is tried in the demo stays in its own database, gone when it closes.
+  const QTemporaryDir folder;
+  return kx12r::RunConfigurator(
+      hid, kx12r::CopyPristineDatabase(QString::fromLatin1(kx12r::kDemoPristineDatabase),
+                                       folder.path()));
 }

@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "DemoDatabase.h"
 #include "DemoReaders.h"
 #include "FakeClock.h"
 #include "Form1.h"
@@ -57,6 +58,33 @@ TEST_F(Form1Test, MissingDatabaseEndsTheProgramBeforeAnyWindow) {
   EXPECT_EQ(presenter_.shown[0].style, 16);
   EXPECT_EQ(presenter_.shown[0].title, "Ошибка!");
   EXPECT_FALSE(hid_.IsConnected());
+}
+
+TEST_F(Form1Test, TheDemoWorksOnAFreshCopyOfThePristineDatabase) {
+  const QString pristine = GetDatabasePath(folder_.path());
+  ASSERT_TRUE(QFile::setPermissions(pristine, QFileDevice::ReadOwner));  // as a resource is
+  QTemporaryDir demo;
+  const QString copy = CopyPristineDatabase(pristine, demo.path());
+  EXPECT_EQ(copy, GetDatabasePath(demo.path()));
+  {
+    ServiceDatabase tried(copy, false);
+    ASSERT_TRUE(tried.UpdateField({.Table = "UsersTable",
+                                   .Field = "USER_PWD",
+                                   .Value = "changed",
+                                   .KeyField = "KEY",
+                                   .KeyValue = "1"}));
+  }
+  EXPECT_EQ(CopyPristineDatabase(pristine, demo.path()), copy);
+  ServiceDatabase fresh(copy, false);
+  EXPECT_TRUE(fresh.RecordExists(
+      {.Table = "UsersTable", .KeyField = "USER_PWD", .KeyValue = "kx12r-admin"}));
+  EXPECT_FALSE(
+      fresh.RecordExists({.Table = "UsersTable", .KeyField = "USER_PWD", .KeyValue = "changed"}));
+  EXPECT_EQ(DatabasePathOf(environment_), pristine);
+  environment_.database_path = copy;
+  EXPECT_EQ(DatabasePathOf(environment_), copy);
+  EXPECT_EQ(CopyPristineDatabase(demo.path() + "/none.db", demo.path()), copy);
+  EXPECT_FALSE(QFile::exists(copy)) << "no database rather than a stale one";
 }
 
 TEST_F(Form1Test, NoReaderConnected) {
