@@ -5,6 +5,7 @@
 
 #include "FirmwareGate.h"
 #include "GridToolkit.h"
+#include "LayoutFont.h"
 #include "MessageBox.h"
 #include "ReaderIdentity.h"
 #include "SerialNumber.h"
@@ -17,7 +18,6 @@ namespace {
 constexpr int kClientWidth = 10940;
 constexpr int kClientHeight = 7000;
 constexpr int kStatusBarHeight = 350;
-constexpr int kFontPointSize = 8;
 constexpr QRect kDeviceListPlace = TwipsRect(120, 120, 10680, 1550);
 constexpr QRect kTabsPlace = TwipsRect(120, 1800, 10700, 4650);
 constexpr QRect kProgressPlace = TwipsRect(7080, 6650, 3700, 160);
@@ -82,8 +82,8 @@ Form1::Form1(HidLibrary& hid, WaitClock& clock, const StartupEnvironment& enviro
       compiled_run_(environment.compiled_run),
       user_is_admin_(user_is_admin),
       read_only_reason_(std::move(read_only_reason)),
-      database_(DatabasePathOf(environment),
-                !user_is_admin || !read_only_reason_.isEmpty(), environment.database_busy_timeout) {
+      database_(DatabasePathOf(environment), !user_is_admin || !read_only_reason_.isEmpty(),
+                environment.database_busy_timeout) {
   CreateControls();
 }
 
@@ -92,10 +92,7 @@ Form1::~Form1() = default;
 void Form1::CreateControls() {
   setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
   setWindowTitle(WindowTitle());
-  // The window's sizes are laid out for 8-point text.
-  QFont text = font();
-  text.setPointSize(kFontPointSize);
-  setFont(text);
+  setFont(LayoutFont(font()));
 
   MSFlexGrid1 = new FlexGrid(this);
   MSFlexGrid1->setGeometry(kDeviceListPlace);

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 
 #include "ImageList.h"
+#include "LayoutFont.h"
 #include "MessageBox.h"
 #include "ServiceLookups.h"
 #include "Twips.h"
@@ -15,16 +16,8 @@ constexpr int kShortestPassword = 6;
 constexpr int kLongestPassword = 50;
 const QColor kLinkColour(0x00, 0x00, 0x80);     // navy
 const QColor kLinkHotColour(0x00, 0x00, 0xFF);  // bright blue
-constexpr int kPageFontSize = 8;
 constexpr int kButtonFontSize = 6;
 constexpr QSize kPictureSize(680, 209);
-
-QFont PageFont(const QFont& base) {
-  QFont font = base;
-  font.setFamily(QStringLiteral("Tahoma"));
-  font.setPointSize(kPageFontSize);
-  return font;
-}
 
 }  // namespace
 
@@ -84,7 +77,7 @@ void DatabasePageTab::ShowDatabasePage(const QString& tab_caption) {
   Label8->setText(QStringLiteral("Посещение странички ") + Quoted(tab_caption) +
                   QStringLiteral(" требует регистрации. Для продолжения введите пароль."));
   Label8->setGeometry(TabPageRect(200, 400, 5000, 1000));
-  Label8->setFont(PageFont(font()));
+  Label8->setFont(LayoutFont(font()));
   Label8->show();
   Picture1->setGeometry(TabPageRect(200, 1300, 10200, 3140));
   Picture1->show();
@@ -95,7 +88,7 @@ void DatabasePageTab::ShowDatabasePage(const QString& tab_caption) {
   Text7->show();
   if (user_is_admin_) Text7->setFocus();
   Label9->setText(GetSetupCaption(database_, QString::fromLatin1(kCardsAdvertisingUrl)));
-  QFont link = PageFont(font());
+  QFont link = LayoutFont(font());
   link.setUnderline(true);
   Label9->setFont(link);
   Label9->adjustSize();
@@ -123,8 +116,8 @@ void DatabasePageTab::CheckPagePassword() {
   const QString password = Text7->text().trimmed();
   // A user without a password cannot unlock: an empty entry would match every such user.
   if (password.isEmpty() || !database_.RecordExists({.Table = QStringLiteral("UsersTable"),
-                               .KeyField = QStringLiteral("USER_PWD"),
-                               .KeyValue = password})) {
+                                                     .KeyField = QStringLiteral("USER_PWD"),
+                                                     .KeyValue = password})) {
     ShowMessage(QStringLiteral("Пароль неверный."), kInformationStyle, kMessageTitle);
     Text7->clear();
     setFocus();
@@ -224,8 +217,9 @@ void DatabasePageTab::OpenPageLink() {
   const QUrl url(address, QUrl::StrictMode);
   // The address comes from an editable table: the desktop is handed web pages only, never a
   // file or another program's scheme.
-  const bool web_page = url.isValid() && !url.host().isEmpty() &&
-                        (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
+  const bool web_page =
+      url.isValid() && !url.host().isEmpty() &&
+      (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"));
   if (!web_page) {
     ShowMessage(QStringLiteral("Адрес ") + Quoted(address) +
                     QStringLiteral(" не является адресом веб-страницы."),

@@ -101,8 +101,9 @@ std::optional<QString> NotARegularFileText(const QString& path) {
     return std::nullopt;
   }
   return QStringLiteral("Файл конфигурации ") + Quoted(path) +
-         QStringLiteral(" не является обычным файлом: сохранение в ссылку, папку или устройство "
-                        "не выполняется.");
+         QStringLiteral(
+             " не является обычным файлом: сохранение в ссылку, папку или устройство "
+             "не выполняется.");
 }
 
 std::optional<QString> WriteFileWhole(const QString& path, const QByteArray& bytes) {
@@ -159,7 +160,8 @@ std::optional<QStringList> ReadSettingsLines(const QString& path) {
   if (fd < 0) return std::nullopt;
   const auto done = qScopeGuard([fd] { close(fd); });
   struct stat opened {};
-  if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_size > kLargestSettingsFile) {
+  if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) ||
+      opened.st_size > kLargestSettingsFile) {
     return std::nullopt;
   }
   QByteArray bytes(kLargestSettingsFile + 1, Qt::Uninitialized);

@@ -54,8 +54,8 @@ QString UsableSettingsFolder(const QString& base) {
 // write to it: under /usr, or not the user's own.
 bool IsInstalledProgramFolder(const QString& folder) {
   const QFileInfo info(folder);
-  const QString path = info.canonicalFilePath().isEmpty() ? info.absoluteFilePath()
-                                                          : info.canonicalFilePath();
+  const QString path =
+      info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
   return path == QLatin1String("/usr") || path.startsWith(QLatin1String("/usr/")) ||
          (info.exists() && info.ownerId() != geteuid());
 }

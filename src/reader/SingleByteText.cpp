@@ -30,7 +30,8 @@ char16_t CharacterOf(iconv_t cd, unsigned char byte) {
   size_t in_left = 1;
   size_t out_left = sizeof(out);
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  const bool converted = iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<size_t>(-1);
+  const bool converted =
+      iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<size_t>(-1);
   if (!converted || out_left != sizeof(out) - sizeof(char32_t) || out[0] > 0xFFFF) {
     return kUndefinedByteBase + byte;
   }

@@ -58,6 +58,9 @@ void ReaderSettingsTab::BuildSettingsGrid() {
   FlexGrid& grid = *MSFlexGrid2;
   if (InitGridFromCaptions(grid, QString::fromUtf8(kSettingsGridCaptions),
                            Qt::AlignLeft | Qt::AlignVCenter, {QStringLiteral("Dvar")})) {
+    // The active variant's mark, "№" and an unknown ending need more than the length of their
+    // captions gives.
+    WidenColumnsToContent(grid, {{kGridMark, {}}, {kGridNumber, {}}, {kGridEnding, {kUnknown}}});
     grid.SetRows(kGridRows);
     // Exactly nine rows high, so no row scrolls.
     grid.resize(grid.width(), TwipsToPixels(grid.RowHeight(0)) * kGridRows + 2 * grid.frameWidth());

@@ -1,5 +1,7 @@
 #include "SettingEditor.h"
 
+#include <QStyle>
+
 #include "Firmware.h"
 #include "GridToolkit.h"
 #include "KeyState.h"
@@ -183,6 +185,10 @@ void SettingEditor::OpenAffixEditor() {
     pad.SetCellBackColor(0, col, colours.color(QPalette::Button));
     pad.SetCellAlignment(0, col, Qt::AlignLeft | Qt::AlignVCenter);
   }
+  // A picture stays inside its square cell: it starts after the cell's left margin.
+  const int margin = pad.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &pad) + 1;
+  const int picture = std::min(TwipsToPixels(side) - margin - 1, pad.iconSize().width());
+  pad.setIconSize(QSize(picture, picture));
   pad.SetCellPicture(0, kEraserCell, QStringLiteral("eraser"));
   pad.SetCellPicture(0, kOkCell, QStringLiteral("ok"));
   pad.SetCellPicture(0, kCloseCell, QStringLiteral("close"));

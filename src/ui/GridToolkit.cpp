@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QScopeGuard>
+#include <QStyle>
 #include <cmath>
 #include <numeric>
 
@@ -89,6 +90,40 @@ bool InitGridFromCaptions(FlexGrid& grid, const QString& captions, Qt::Alignment
     grid.SetColAlignment(col, alignment);
   }
   return true;
+}
+
+void WidenColumnsToContent(FlexGrid& grid, const std::map<int, QStringList>& columns) {
+  const QStyle& style = *grid.style();
+  const int cell_margin = 2 * (style.pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid) + 1);
+  const int header_margin = 2 * style.pixelMetric(QStyle::PM_HeaderMargin, nullptr, &grid);
+  const int picture = style.pixelMetric(QStyle::PM_SmallIconSize, nullptr, &grid) + cell_margin;
+  const QFontMetrics cell_metrics(grid.font());
+  const QFontMetrics header_metrics(grid.horizontalHeader()->font());
+  std::vector<double> others(grid.Cols(), 0.0);
+  int total = 0;
+  int widened = 0;
+  for (int col = 0; col < grid.Cols(); ++col) {
+    const int width = TwipsToPixels(grid.ColWidth(col));
+    total += width;
+    if (width == 0) continue;
+    const auto listed = columns.find(col);
+    if (listed == columns.end()) {
+      others[col] = width;
+      continue;
+    }
+    const QString caption = grid.TextMatrix(0, col);
+    int needed = std::max({width, picture, cell_metrics.horizontalAdvance(caption) + cell_margin,
+                           header_metrics.horizontalAdvance(caption) + header_margin});
+    for (const QString& text : listed->second) {
+      needed = std::max(needed, cell_metrics.horizontalAdvance(text) + cell_margin);
+    }
+    grid.SetColWidth(col, PixelsToTwips(needed));
+    widened += needed;
+  }
+  const std::vector<int> shares = Proportional(others, std::max(total - widened, 0));
+  for (int col = 0; col < grid.Cols(); ++col) {
+    if (others[col] > 0) grid.SetColWidth(col, PixelsToTwips(shares[col]));
+  }
 }
 
 bool SelectGridRow(FlexGrid& grid, int row, bool keep_view, bool check_mark) {

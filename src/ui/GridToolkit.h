@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
+#include <map>
 
 #include "EditorBox.h"
 #include "FlexGrid.h"
@@ -17,6 +18,10 @@ inline constexpr int kCurrent = -1;  // row or column: the grid's current one
 // entry of `hidden_captions` contains its caption.
 bool InitGridFromCaptions(FlexGrid& grid, const QString& captions, Qt::Alignment alignment,
                           const QStringList& hidden_captions);
+
+// Widens each of `columns` to what its caption, a cell picture and each of its texts need to
+// show whole; the other shown columns give up that width in proportion to their own.
+void WidenColumnsToContent(FlexGrid& grid, const std::map<int, QStringList>& columns);
 
 // Makes `row` (or the current row) current and selects it whole, scrolled to the top unless
 // `keep_view`; marks it with the check picture when `check_mark`. Programmatic selection

@@ -30,7 +30,8 @@ StatusPanels::StatusPanels(QStatusBar& bar) : bar_(bar) {
   bar_.setFixedHeight(TwipsToPixels(kBarHeight));
   for (int i = 0; i < 2; ++i) {
     auto* frame = new QWidget(&bar_);
-    frame->setFixedWidth(TwipsToPixels(kPanelWidths[i]));
+    // At least the given width; a longer text widens its panel instead of being cut.
+    frame->setMinimumWidth(TwipsToPixels(kPanelWidths[i]));
     auto* layout = new QHBoxLayout(frame);
     layout->setContentsMargins(2, 0, 2, 0);
     layout->setSpacing(4);

@@ -284,8 +284,8 @@ TEST_F(DatabasePageTest, TheLinkOpensTheStoredAddress) {
   EXPECT_EQ(page_->Label9->palette().color(QPalette::WindowText), navy);
 
   // Anything but a web page's address stays away from the desktop.
-  for (const char* address : {"file:///etc/passwd", "/etc/passwd", "mailto:a@b.ru", "https://",
-                              "javascript:alert(1)"}) {
+  for (const char* address :
+       {"file:///etc/passwd", "/etc/passwd", "mailto:a@b.ru", "https://", "javascript:alert(1)"}) {
     ASSERT_TRUE(db_.UpdateField({.Table = "SetupTable",
                                  .Field = "P_VAL",
                                  .Value = address,

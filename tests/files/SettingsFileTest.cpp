@@ -99,9 +99,15 @@ TEST_F(SettingsFileTest, ValidationJudgesEachValue) {
   EXPECT_TRUE(Validate(Crlf({"Variant=0"})).HasInvalidValues());
   // Only blanks, tabs and line feeds are skipped; a byte Windows-1251 leaves undefined is never
   // read as "?".
-  EXPECT_EQ(judged(Crlf({"Variant=\r8", "Prefix=A\x98", "Code_format=1\x98", "Suffix=?"})),
-            "\r8!|A" + FromSingleByte("\x98") + "!|5x8b_DEC!|?|не известен!|не задан|не задан|не задан");
-  EXPECT_EQ(judged(Crlf({"Variant=\xA0" "8"})).section("|", 0, 0), "\u00A0" "8!") << "a no-break space";
+  EXPECT_EQ(
+      judged(Crlf({"Variant=\r8", "Prefix=A\x98", "Code_format=1\x98", "Suffix=?"})),
+      "\r8!|A" + FromSingleByte("\x98") + "!|5x8b_DEC!|?|не известен!|не задан|не задан|не задан");
+  EXPECT_EQ(judged(Crlf({"Variant=\xA0"
+                         "8"}))
+                .section("|", 0, 0),
+            "\u00A0"
+            "8!")
+      << "a no-break space";
 }
 
 TEST_F(SettingsFileTest, TheApplySendsWhatValidationJudged) {

@@ -171,8 +171,9 @@ TEST_F(SettingEditorTest, AHintNeverTakesTheClickMeantForTheCellBeneathIt) {
 TEST_F(SettingEditorTest, TheEndingListOffersNoEndingAndLeavesOutRowsWithoutCode) {
   auto& reader = PlugReader({.variant = 8, .ending = 13});
   Start();
-  ASSERT_TRUE(db_.SelectRows("UPDATE CodeEndingTable SET CHR_CODE=NULL WHERE CHR_CODE=9 "
-                             "RETURNING END_ORDER"));
+  ASSERT_TRUE(
+      db_.SelectRows("UPDATE CodeEndingTable SET CHR_CODE=NULL WHERE CHR_CODE=9 "
+                     "RETURNING END_ORDER"));
   OpenEditor(kGridEnding);
   FlexGrid& list = *tab_->Editor->MSFlexGrid3;
   QStringList names;
@@ -218,9 +219,9 @@ TEST_F(SettingEditorTest, AnOpenEditorHoldsTheGridTheColumnAndTheReader) {
   OpenEditor(kGridPrefix);
   Press('Z');
 
-  // A click on the settings grid keeps row 8 and sends nothing.
+  // A click on the settings grid where the pad leaves it keeps row 8 and sends nothing.
   tab_->MSFlexGrid2->setEnabled(true);
-  ClickSetting(3, 2);
+  ClickSetting(1, 2);  // row 1 lies above the pad
   EXPECT_EQ(tab_->MSFlexGrid2->Row(), 8);
   // Another cell of row 8 made current meanwhile never changes what is saved.
   tab_->MSFlexGrid2->SetCol(kGridSuffix);

@@ -1,3 +1,5 @@
+#include <QStyle>
+
 #include "ServiceLookups.h"
 #include "SettingsGridLayout.h"
 #include "SettingsTabFixture.h"
@@ -6,6 +8,33 @@ namespace kx12r {
 namespace {
 
 using SettingsGridTest = SettingsTabFixture;
+
+TEST_F(SettingsGridTest, TheMarkTheNumberAndAnUnknownEndingShowWhole) {
+  PlugReader({.variant = 8});
+  Start();
+  FlexGrid& grid = *tab_->MSFlexGrid2;
+  const auto pixels = [&](int col) { return grid.CellGeometry(1, col).width(); };
+  const QFontMetrics metrics(grid.font());
+  EXPECT_GE(pixels(kGridMark), grid.style()->pixelMetric(QStyle::PM_SmallIconSize) + 2);
+  EXPECT_GT(pixels(kGridNumber), metrics.horizontalAdvance("№"));
+  EXPECT_GT(pixels(kGridEnding), metrics.horizontalAdvance("не известен"));
+  EXPECT_LT(pixels(kGridMark), pixels(kGridPrefix)) << "no wider than they need";
+  EXPECT_LT(pixels(kGridNumber), pixels(kGridPrefix));
+  // The others keep the proportions of their captions.
+  EXPECT_GT(pixels(kGridCodeFormat), 2 * pixels(kGridPrefix));
+  EXPECT_NEAR(pixels(kGridPrefix), pixels(kGridSuffix), 1);
+
+  // A status text longer than its panel widens the panel.
+  const QString editing = "редактирование «Формат кода метки       »";
+  status_->SetStatus(StatusIcon::kEdit, editing, 1);
+  QCoreApplication::processEvents();  // the bar lays its panels out again
+  const QLabel* shown = nullptr;
+  for (const QLabel* label : bar_->findChildren<QLabel*>()) {
+    if (label->text() == editing) shown = label;
+  }
+  ASSERT_TRUE(shown);
+  EXPECT_GE(shown->width(), shown->fontMetrics().horizontalAdvance(editing));
+}
 
 TEST_F(SettingsGridTest, TheGridShowsTheFixedVariantsAndTheReadersOwn) {
   PlugReader({.variant = 3, .prefix = "", .suffix = "", .code_format = 0, .ending = 13});
