@@ -123,8 +123,10 @@ class Command {
   // The file's values, judged; nothing after telling why it cannot be read.
   std::optional<ValidatedSettings> ReadFile(const QString& path);
   std::optional<ListedReader> Chosen(const std::vector<ListedReader>& readers);
+  WaitClock& Clock() { return env_.clock ? *env_.clock : real_clock_; }
 
   Environment& env_;
+  EventLoopClock real_clock_;
   const QCommandLineParser& parser_;
   std::unique_ptr<ServiceDatabase> database_;
 };
@@ -187,7 +189,7 @@ QStringList Command::ReaderRow(const ListedReader& reader) const {
 }
 
 int Command::List() {
-  const std::vector<ListedReader> readers = ListReaders(env_.hid);
+  const std::vector<ListedReader> readers = ListReaders(env_.hid, Clock());
   for (const ListedReader& reader : readers) {
     if (reader.access_denied) {
       env_.err << NoAccessMessage(reader.record[kColProductId], reader.Serial()) << Qt::endl;
@@ -270,7 +272,7 @@ int Command::Apply(const QString& path) {
     env_.err << InvalidValuesText() << Qt::endl;
     return kRefused;
   }
-  const std::vector<ListedReader> listed = ListReaders(env_.hid);
+  const std::vector<ListedReader> listed = ListReaders(env_.hid, Clock());
   std::vector<ListedReader> chosen;
   if (parser_.isSet("all")) {
     chosen = listed;
@@ -339,7 +341,7 @@ int Command::Save(const QString& given) {
              << Qt::endl;
     return kRefused;
   }
-  const std::optional<ListedReader> reader = Chosen(ListReaders(env_.hid));
+  const std::optional<ListedReader> reader = Chosen(ListReaders(env_.hid, Clock()));
   if (!reader) return kNoReader;
   if (!reader->Configurable()) {
     env_.err << QStringLiteral("Считыватель ") << Quoted(reader->Serial())
@@ -360,7 +362,7 @@ int Command::Save(const QString& given) {
 }
 
 int Command::Identify() {
-  const std::optional<ListedReader> reader = Chosen(ListReaders(env_.hid));
+  const std::optional<ListedReader> reader = Chosen(ListReaders(env_.hid, Clock()));
   if (!reader) return kNoReader;
   if (!IsConfigurableFirmware(reader->record[kColVersion]) ||
       !SendReaderCommand(env_.hid, LeadingInteger(reader->record[kColHandle]),
@@ -383,7 +385,7 @@ int Command::Watch() {
   std::map<QString, int> endings;
   auto ending_of = [&](const QString& serial) -> int {
     if (!endings.contains(serial)) {
-      for (const ListedReader& reader : ListReaders(env_.hid)) {
+      for (const ListedReader& reader : ListReaders(env_.hid, Clock())) {
         endings[reader.Serial()] =
             reader.Configurable() ? MessageEnding(LeadingInteger(reader.record[kColCodeMethod]),
                                                   reader.record[kColEnding])

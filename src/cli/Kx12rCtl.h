@@ -7,6 +7,7 @@
 
 #include "HidLibrary.h"
 #include "KeyboardInputs.h"
+#include "WaitClock.h"
 
 namespace kx12r::cli {
 
@@ -29,6 +30,8 @@ struct Environment {
   // a card once a second while watching.
   KeyboardInputs* keyboards = nullptr;
   std::function<void()> every_second;
+  // Time for the waits on readers that answer late; the real clock unless given.
+  WaitClock* clock = nullptr;
 };
 
 // Runs one call; `arguments` are the words after the program's name.

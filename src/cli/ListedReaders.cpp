@@ -1,5 +1,7 @@
 #include "ListedReaders.h"
 
+#include <algorithm>
+
 #include "Firmware.h"
 #include "MessageBox.h"
 #include "NumericText.h"
@@ -7,14 +9,20 @@
 #include "SingleByteText.h"
 
 namespace kx12r::cli {
+namespace {
+
+constexpr std::chrono::milliseconds kLateReaderPoll{250};
+
+}  // namespace
 
 bool ListedReader::Configurable() const {
   return !access_denied && LeadingNumber(record[kColCodeMethod]) > 0;
 }
 
-std::vector<ListedReader> ListReaders(HidLibrary& hid) {
-  std::vector<ListedReader> readers;
-  if (!hid.Connect()) return readers;
+std::vector<ListedReader> ListReaders(HidLibrary& hid, WaitClock& clock) {
+  std::vector<std::pair<int, ListedReader>> found;  // by place in the enumeration
+  std::vector<std::pair<int, int>> late;            // place and handle of silent readers
+  if (!hid.Connect()) return {};
   const int count = hid.GetItemCount();
   for (int i = 0; i < count; ++i) {
     const int handle = hid.GetItem(i);
@@ -28,10 +36,26 @@ std::vector<ListedReader> ListReaders(HidLibrary& hid) {
       reader.record.cells[kColSerialNumber] = FromSingleByte(hid.GetSerialNumber(handle));
     } else {
       reader.record = ReadDevice(hid, handle);
+      if (reader.record.silent) late.emplace_back(i, handle);
       if (!reader.record.is_reader) continue;
     }
-    readers.push_back(reader);
+    found.emplace_back(i, reader);
   }
+  // A reader that has just appeared may not answer yet: it is asked again for a while.
+  const auto start = clock.Now();
+  while (!late.empty() && clock.Now() - start < kLateReaderGrace) {
+    clock.Sleep(kLateReaderPoll);
+    std::erase_if(late, [&](const std::pair<int, int>& place_and_handle) {
+      ListedReader reader;
+      reader.record = ReadDevice(hid, place_and_handle.second);
+      if (reader.record.silent) return false;
+      if (reader.record.is_reader) found.emplace_back(place_and_handle.first, reader);
+      return true;
+    });
+  }
+  std::ranges::sort(found, {}, &std::pair<int, ListedReader>::first);
+  std::vector<ListedReader> readers;
+  for (auto& [place, reader] : found) readers.push_back(std::move(reader));
   return readers;
 }
 

@@ -6,6 +6,7 @@
 
 #include "DeviceReading.h"
 #include "HidLibrary.h"
+#include "WaitClock.h"
 
 namespace kx12r::cli {
 
@@ -18,8 +19,9 @@ struct ListedReader {
   bool Configurable() const;
 };
 
-// Every reader of ours connected now, in the library's order.
-std::vector<ListedReader> ListReaders(HidLibrary& hid);
+// Every reader of ours connected now, in the library's order. A reader that gives no answer
+// at all is asked again on `clock` for kLateReaderGrace before it is left out.
+std::vector<ListedReader> ListReaders(HidLibrary& hid, WaitClock& clock);
 
 // The one reader with this serial number; nothing, after telling why on `err`, when there is
 // none, several, or one the program may not open.

@@ -42,7 +42,9 @@ DeviceRecord ReadDevice(HidLibrary& hid, int handle) {
     if (!IsConfigurableFirmware(cells[kColVersion])) {
       device.is_reader = true;  // listed, so the user learns why it cannot be configured
     } else {
-      variant = LeadingInteger(QueryReader(hid, handle, command::kQueryVariant));
+      const std::optional<QString> reply = AskReader(hid, handle, command::kQueryVariant);
+      device.silent = !reply;
+      variant = LeadingInteger(reply.value_or(QString()));
       device.is_reader = variant > 0;
     }
   }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <chrono>
 #include <cstdint>
 
 #include "DeviceColumns.h"
@@ -17,8 +18,15 @@ inline constexpr int kDeviceColumnCount = kColEnding + 1;
 struct DeviceRecord {
   std::array<QString, kDeviceColumnCount> cells;
   bool is_reader = false;
+  // A configurable reader that gave no answer at all to v: it may still be starting.
+  bool silent = false;
   const QString& operator[](int column) const { return cells[column]; }
 };
+
+// How long a reader that gives no answer at all may still be starting (readers restart after
+// some commands, and answer a while after their node appears): it is asked again meanwhile
+// before it is left hidden.
+inline constexpr std::chrono::seconds kLateReaderGrace{5};
 
 // Reads a device's identity and, for a configurable reader, its settings with the queries
 // v z a r p c s e.

@@ -1,5 +1,6 @@
 #include <QGuiApplication>
 #include <QScopeGuard>
+#include <utility>
 
 #include "DeviceReading.h"
 #include "MessageBox.h"
@@ -56,7 +57,7 @@ int ReaderLink::CountListedReaders() const {
 bool ReaderLink::DiscoverReaders(bool force) {
   discovery_busy_ = true;
   const auto idle = qScopeGuard([this] { discovery_busy_ = false; });
-  if (!force && DeviceListUnchanged()) return false;
+  if (!force && DeviceListUnchanged() && !LateReaderAnswered()) return false;
 
   // The selection follows the reader, not the row: a device plugged in above it shifts rows.
   const int remembered_handle = SelectedReaderHandle();
@@ -66,8 +67,10 @@ bool ReaderLink::DiscoverReaders(bool force) {
   if (count > 0) view_.ShowProgress(count);
   int readers = 0;
   int last_reader_row = 0;
+  // Only devices still listed keep their place among the late readers.
+  const std::map<int, std::chrono::milliseconds> late_before = std::exchange(late_readers_, {});
   for (int i = 0; i < count; ++i) {
-    FillDeviceRow(i + 1, hid_.GetItem(i), readers, last_reader_row);
+    FillDeviceRow(i + 1, hid_.GetItem(i), readers, last_reader_row, late_before);
     // A message about a reader's reply lets the window close in the middle of the list.
     if (shut_down_) return false;
     view_.SetProgress(i + 1);
@@ -96,8 +99,33 @@ bool ReaderLink::DiscoverReaders(bool force) {
   return true;
 }
 
-void ReaderLink::FillDeviceRow(int row, int handle, int& readers, int& last_reader_row) {
+bool ReaderLink::LateReaderAnswered() {
+  bool answered = false;
+  for (auto late = late_readers_.begin(); late != late_readers_.end();) {
+    const auto [handle, first_silent] = *late;
+    if (clock_.Now() - first_silent > kLateReaderGrace) {
+      late = late_readers_.erase(late);  // left hidden
+      continue;
+    }
+    const std::optional<QString> reply = AskReader(hid_, handle, command::kQueryVariant);
+    if (!reply) {
+      ++late;
+      continue;
+    }
+    // A refusal or "0" hides it for good, as at its first answer.
+    answered = answered || LeadingInteger(*reply) > 0;
+    late = late_readers_.erase(late);
+  }
+  return answered;
+}
+
+void ReaderLink::FillDeviceRow(int row, int handle, int& readers, int& last_reader_row,
+                               const std::map<int, std::chrono::milliseconds>& late_before) {
   const DeviceRecord device = ReadDevice(hid_, handle);
+  if (device.silent) {
+    const auto known = late_before.find(handle);
+    late_readers_[handle] = known != late_before.end() ? known->second : clock_.Now();
+  }
   for (int col = 0; col < kDeviceColumnCount; ++col) {
     device_table_.SetTextMatrix(row, col, device.cells[col]);
   }

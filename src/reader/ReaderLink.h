@@ -4,7 +4,9 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <chrono>
 #include <cstdint>
+#include <map>
 #include <optional>
 
 #include "DeviceColumns.h"
@@ -104,7 +106,11 @@ class ReaderLink : public QObject {
 
  private:
   void OnDeviceListSelChange();
-  void FillDeviceRow(int row, int handle, int& readers, int& last_reader_row);
+  void FillDeviceRow(int row, int handle, int& readers, int& last_reader_row,
+                     const std::map<int, std::chrono::milliseconds>& late_before);
+  // Asks each reader that gave no answer yet, within its grace, once more; true when one now
+  // answers with a variant and the list is to be built again.
+  bool LateReaderAnswered();
 
   HidLibrary& hid_;
   FlexGrid& device_table_;
@@ -116,6 +122,8 @@ class ReaderLink : public QObject {
   bool selecting_ = false;
   bool shut_down_ = false;
   bool held_ = false;
+  // Readers that gave no answer at all, by handle, with when that was first seen.
+  std::map<int, std::chrono::milliseconds> late_readers_;
 };
 
 }  // namespace kx12r

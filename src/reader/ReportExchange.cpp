@@ -67,17 +67,18 @@ bool SendTextCommand(HidLibrary& hid, int handle, std::uint8_t code, const QStri
 }
 
 QString QueryReader(HidLibrary& hid, int handle, std::uint8_t code) {
-  if (!SendReaderCommand(hid, handle, code)) return QString();
+  return AskReader(hid, handle, code).value_or(QString());
+}
+
+std::optional<QString> AskReader(HidLibrary& hid, int handle, std::uint8_t code) {
+  if (!SendReaderCommand(hid, handle, code)) return std::nullopt;
   const int input_length = hid.GetInputReportLength(handle);
   if (input_length < kShortestReport) return QString();
   std::vector<std::uint8_t> received(input_length, 0);
-  const bool read = ReadReply(hid, handle, code, received);
-  if (!read) received.assign(received.size(), 0);
+  if (!ReadReply(hid, handle, code, received)) return std::nullopt;
   std::string text;
-  if (read) {
-    for (std::size_t k = 2; k < received.size(); ++k) {
-      if (received[k] != kSpace) text.push_back(static_cast<char>(received[k]));
-    }
+  for (std::size_t k = 2; k < received.size(); ++k) {
+    if (received[k] != kSpace) text.push_back(static_cast<char>(received[k]));
   }
   if (received[1] == kRefusalMark) {
     ShowMessage(QStringLiteral("Конфигуратор ситывателя вернул ошибку. ") +

@@ -52,5 +52,8 @@ bool SendTextCommand(HidLibrary& hid, int handle, std::uint8_t code, const QStri
 // Sends a query and returns the reply text without its spaces; empty on failure. A reader that
 // does not know the code is reported to the user.
 QString QueryReader(HidLibrary& hid, int handle, std::uint8_t code);
+// QueryReader that tells a reader that gave no answer at all (the write failed or no reply came
+// within the read timeout): nothing then.
+std::optional<QString> AskReader(HidLibrary& hid, int handle, std::uint8_t code);
 
 }  // namespace kx12r

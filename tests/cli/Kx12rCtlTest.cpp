@@ -8,7 +8,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "FakeClock.h"
 #include "ListedReaders.h"
+#include "ScriptedPresenter.h"
+#include "SimulatedHidLibrary.h"
 
 namespace kx12r::cli {
 namespace {
@@ -151,6 +154,34 @@ TEST(ChooseReaderTest, TwoReadersWithOneNumberAreRefused) {
   const Choice choice = ChooseReader({reader, reader}, "00417");
   EXPECT_FALSE(choice.reader);
   EXPECT_TRUE(choice.error.contains("не является уникальным")) << choice.error.toStdString();
+}
+
+TEST(ListReadersTest, AReaderThatAnswersLateIsListedAndAMuteOneOnlyAfterItsGrace) {
+  using namespace std::chrono_literals;
+  SimulatedHidLibrary hid;
+  FakeClock clock;
+  hid.SetClock(clock);
+  auto& late = hid.Plug({.version = 0x0184, .serial_number = "00417"}, {.variant = 3});
+  auto& refusing = hid.Plug({.version = 0x0184, .serial_number = "00158"}, {.variant = 3});
+  late.SetAnswering(false);
+  refusing.RefuseCommand('v');
+  hid.on_write = [&](int) {
+    if (clock.Now() >= 1s) late.SetAnswering(true);
+  };
+  ScriptedPresenter presenter;
+  const std::vector<ListedReader> readers = ListReaders(hid, clock);
+  ASSERT_EQ(readers.size(), 1u);
+  EXPECT_EQ(readers[0].Serial(), "00417");
+  EXPECT_TRUE(readers[0].Configurable());
+  EXPECT_LT(clock.Now(), 2s) << "no longer than it took to answer";
+  EXPECT_EQ(refusing.ReceivedReports().size(), 1u) << "a refusal is asked nothing more";
+
+  late.SetAnswering(false);
+  hid.on_write = nullptr;
+  const auto start = clock.Now();
+  EXPECT_TRUE(ListReaders(hid, clock).empty());
+  EXPECT_GE(clock.Now() - start, kLateReaderGrace);
+  EXPECT_LT(clock.Now() - start, kLateReaderGrace + 1s);
 }
 
 }  // namespace

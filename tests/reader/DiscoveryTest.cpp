@@ -268,5 +268,41 @@ TEST_F(DiscoveryTest, DeviceTableHidesItsNineCacheColumns) {
   EXPECT_EQ(table_->TextMatrix(0, 4), "S/N     ");
 }
 
+TEST_F(DiscoveryTest, AReaderThatAnswersLateIsListedOnTheNextTicks) {
+  auto& late = PlugReader();
+  late.SetAnswering(false);
+  link_->DiscoverReaders(true);
+  EXPECT_TRUE(ShownRows().empty());
+  link_->Timer1Tick();
+  EXPECT_TRUE(ShownRows().empty());
+  clock_.Sleep(1s);
+  late.SetAnswering(true);
+  link_->Timer1Tick();
+  EXPECT_EQ(ShownRows(), std::vector<int>{1});
+  EXPECT_EQ(status_->Text(1), "Подключенных устройств: 1");
+  EXPECT_EQ(table_->TextMatrix(1, kColCodeMethod), "3");
+}
+
+TEST_F(DiscoveryTest, AReaderThatRefusesStaysHiddenAndAMuteOneIsAskedOnlyWithinItsGrace) {
+  auto& refusing = PlugReader();
+  refusing.RefuseCommand('v');
+  auto& zero = PlugReader();
+  zero.OverrideReply('v', "0");
+  auto& mute = PlugReader();
+  mute.SetAnswering(false);
+  link_->DiscoverReaders(true);
+  for (auto* reader : {&refusing, &zero, &mute}) reader->ClearLog();
+  link_->Timer1Tick();
+  EXPECT_TRUE(refusing.ReceivedReports().empty());
+  EXPECT_TRUE(zero.ReceivedReports().empty());
+  EXPECT_EQ(mute.ReceivedReports().size(), 1u) << "one query a tick";
+  clock_.Sleep(kLateReaderGrace);
+  mute.ClearLog();
+  link_->Timer1Tick();
+  link_->Timer1Tick();
+  EXPECT_TRUE(mute.ReceivedReports().empty()) << "left hidden after its grace";
+  EXPECT_TRUE(ShownRows().empty());
+}
+
 }  // namespace
 }  // namespace kx12r
