@@ -14,6 +14,7 @@
 #include "ScriptedPresenter.h"
 #include "SettingsGridLayout.h"
 #include "SimulatedHidLibrary.h"
+#include "WindowClicks.h"
 
 namespace kx12r {
 namespace {
@@ -50,11 +51,7 @@ class FaultScenariosTest : public ::testing::Test {
     return presenter_.shown.empty() ? QString() : presenter_.shown.back().text;
   }
   void Click(FlexGrid& grid, int row, int col) {
-    const QPoint at = grid.CellGeometry(row, col).center() - grid.viewport()->geometry().topLeft();
-    // From elsewhere first: a pointer already there would bring no move event.
-    QTest::mouseMove(grid.viewport(), at + QPoint(1, 1));
-    QTest::mouseMove(grid.viewport(), at);
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, at);
+    ClickOver(grid, grid.CellGeometry(row, col).center());
   }
   // Load mode of the files tab on a file that sets everything.
   void LoadSettingsFile(bool all) {

@@ -13,6 +13,7 @@
 #include "ScriptedPresenter.h"
 #include "ServiceLookups.h"
 #include "SimulatedHidLibrary.h"
+#include "WindowClicks.h"
 
 namespace kx12r {
 namespace {
@@ -124,9 +125,7 @@ TEST_F(Form1Test, DemoReadersAreListedAndTheOldOneIsExplained) {
   EXPECT_FALSE(form->SettingsTab->MSFlexGrid2->isEnabled());
   EXPECT_FALSE(form->Command3->isVisible());
 
-  QTest::mouseClick(
-      form->MSFlexGrid1->viewport(), Qt::LeftButton, {},
-      form->MSFlexGrid1->visualRect(form->MSFlexGrid1->model()->index(0, 2)).center());
+  ClickOver(*form->MSFlexGrid1, form->MSFlexGrid1->CellGeometry(1, 2).center());
   EXPECT_EQ(form->MSFlexGrid1->Row(), 1);
   EXPECT_TRUE(form->SettingsTab->Label1->text().startsWith("Формат кода метки       : «"))
       << "the hint of the reader's variant 8 replaces the warning";
