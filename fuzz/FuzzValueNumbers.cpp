@@ -10,15 +10,14 @@
 
 namespace {
 
-// Whether the number the value begins with, blanks, tabs and line feeds skipped, has a digit
-// other than 0 before its decimal point.
+// Whether the number the value begins with, blanks, tabs and line feeds skipped (and no other
+// space: a carriage return ends it), has a digit other than 0 before its decimal point.
 bool LeadsWithNonZeroDigit(const QString& value) {
   QString packed;
   for (QChar c : value) {
     if (c != u' ' && c != u'\t' && c != u'\n') packed.append(c);
   }
   qsizetype pos = 0;
-  while (pos < packed.size() && packed[pos].isSpace()) ++pos;
   if (pos < packed.size() && (packed[pos] == u'+' || packed[pos] == u'-')) ++pos;
   for (; pos < packed.size(); ++pos) {
     const QChar c = packed[pos];

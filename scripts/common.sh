@@ -24,7 +24,10 @@ install_missing_packages() {
   "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
 }
 
+# Builds the given targets, or everything.
 build() {
+  local targets=()
+  [ $# -gt 0 ] && targets=(--target "$@")
   cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release
-  cmake --build "$BUILD_DIR" --parallel
+  cmake --build "$BUILD_DIR" --parallel "${targets[@]}"
 }
