@@ -466,6 +466,26 @@ int Run(const QStringList& arguments, Environment& environment) {
   }
   const QStringList words = parser.positionalArguments();
   const QString verb = words.value(0);
+  // A wrong word is named, so the caller sees what to mend.
+  const auto wrong_call = [&](const QString& what) {
+    environment.err << what << Qt::endl << kUsageLine << Qt::endl;
+    return kUsage;
+  };
+  static const QStringList kVerbs = {"list", "check", "apply", "save", "identify", "watch"};
+  if (!verb.isEmpty() && !kVerbs.contains(verb)) {
+    return wrong_call(QStringLiteral("Неизвестная команда ") + Quoted(verb) + QStringLiteral("."));
+  }
+  if (words.size() > 1 && words[1].trimmed().isEmpty()) {
+    return wrong_call(QStringLiteral("Не задано имя файла."));
+  }
+  if (parser.isSet("count")) {
+    bool number = false;
+    const int count = parser.value("count").toInt(&number);
+    if (!number || count <= 0) {
+      return wrong_call(QStringLiteral("Значение --count должно быть целым числом больше нуля: ") +
+                        Quoted(parser.value("count")) + QStringLiteral("."));
+    }
+  }
   const bool has_serial = parser.isSet("serial");
   const bool with_file = verb == "check" || verb == "apply" || verb == "save";
   const bool well_formed =

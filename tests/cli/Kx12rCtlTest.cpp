@@ -143,6 +143,21 @@ TEST_F(Kx12rCtlTest, AWrongCallGetsTheUsageAndStatusTwo) {
     EXPECT_TRUE(wrong.err.contains("Использование: kx12rctl"));
     EXPECT_EQ(wrong.out, "");
   }
+  // What is wrong is named.
+  for (const auto& [call, named] : std::vector<std::pair<QStringList, QString>>{
+           {{"frobnicate"}, "Неизвестная команда «frobnicate»."},
+           {{"save", "", "--serial", "00417"}, "Не задано имя файла."},
+           {{"watch", "--count", "abc"},
+            "Значение --count должно быть целым числом больше нуля: «abc»."},
+           {{"watch", "--count", "0"},
+            "Значение --count должно быть целым числом больше нуля: «0»."},
+           {{"watch", "--count", "-3"},
+            "Значение --count должно быть целым числом больше нуля: «-3»."}}) {
+    const Call wrong = Kx12rCtl(call);
+    EXPECT_EQ(wrong.status, 2) << call.join(' ').toStdString();
+    EXPECT_TRUE(wrong.err.startsWith(named + "\n")) << wrong.err.toStdString();
+  }
+  EXPECT_FALSE(QFile::exists(".kxr"));
   const Call help = Kx12rCtl({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(help.out.contains("Коды завершения:"));
