@@ -1,7 +1,9 @@
 #include "Startup.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "Form1.h"
 #include "QtMessagePresenter.h"
@@ -17,7 +19,34 @@ constexpr bool kCompiledRun = true;
 constexpr bool kCompiledRun = false;
 #endif
 
+bool IsSet(const char* variable) {
+  const char* value = std::getenv(variable);
+  return value != nullptr && *value != '\0';
+}
+
 }  // namespace
+
+std::optional<int> AnswerWithoutWindow(const char* program, const char* purpose, int argc,
+                                       char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("%s %s\n", program, KX12R_VERSION);
+      return EXIT_SUCCESS;
+    }
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::printf("Использование: %s [--help] [--version]\n\n%s\n", program, purpose);
+      return EXIT_SUCCESS;
+    }
+  }
+  if (!IsSet("QT_QPA_PLATFORM") && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) {
+    std::fprintf(stderr,
+                 "%s: для работы программы нужен графический сеанс (не заданы DISPLAY и "
+                 "WAYLAND_DISPLAY).\n",
+                 program);
+    return EXIT_FAILURE;
+  }
+  return std::nullopt;
+}
 
 int RunConfigurator(HidLibrary& hid, const QString& database_path) {
   InstallRussianTranslation();

@@ -1,10 +1,17 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "HidLibrary.h"
 
 namespace kx12r {
+
+// What a window program answers before any window: `--version` and `--help` are printed, and
+// without a graphical session it says so instead of Qt's abort. The exit code then; nothing when
+// the window is to open. `purpose` is the program's line in the help.
+std::optional<int> AnswerWithoutWindow(const char* program, const char* purpose, int argc,
+                                       char** argv);
 
 // Starts the configurator over the given readers and runs it until its window closes; the
 // program's exit code. Without `database_path` it works on the service database beside it.

@@ -7,6 +7,13 @@
 #include "Startup.h"
 
 int main(int argc, char** argv) {
+  if (const auto answered = kx12r::AnswerWithoutWindow(
+          "kx12r-config-demo",
+          "Конфигуратор считывателей KX12R над демонстрационными считывателями, для знакомства "
+          "с программой без оборудования.",
+          argc, argv)) {
+    return *answered;
+  }
   QApplication app(argc, argv);
   kx12r::SimulatedHidLibrary hid;
   kx12r::PlugDemoReaders(hid);

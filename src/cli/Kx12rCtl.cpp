@@ -49,6 +49,7 @@ const QString kHelp = kUsageLine + QStringLiteral(R"(
 Параметры:
   --json                list и check: один документ JSON; watch: объект JSON на посылку
   --demo                демонстрационные считыватели вместо подключенных
+  --version             версия программы
   -h, --help            эта справка
 
 Результаты выводятся в стандартный вывод, сообщения - в стандартный поток ошибок.
@@ -454,10 +455,15 @@ int Run(const QStringList& arguments, Environment& environment) {
                      {"force", ""},
                      {"serial", "", "S"},
                      {"count", "", "N"},
+                     {"version", ""},
                      {{"h", "help"}, ""}});
   if (!parser.parse(QStringList{"kx12rctl"} + arguments)) {
     environment.err << parser.errorText() << Qt::endl << kUsageLine << Qt::endl;
     return kUsage;
+  }
+  if (parser.isSet("version")) {
+    environment.out << QStringLiteral("kx12rctl " KX12R_VERSION) << Qt::endl;
+    return kDone;
   }
   if (parser.isSet("help")) {
     environment.out << kHelp;

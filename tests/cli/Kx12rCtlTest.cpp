@@ -158,6 +158,7 @@ TEST_F(Kx12rCtlTest, AWrongCallGetsTheUsageAndStatusTwo) {
     EXPECT_TRUE(wrong.err.startsWith(named + "\n")) << wrong.err.toStdString();
   }
   EXPECT_FALSE(QFile::exists(".kxr"));
+  EXPECT_EQ(Kx12rCtl({"--version"}).out, "kx12rctl 1.0.3\n");
   const Call help = Kx12rCtl({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(help.out.contains("Коды завершения:"));
