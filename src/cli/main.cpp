@@ -43,7 +43,13 @@ int main(int argc, char** argv) {
       err,
       keyboards.get(),
       every_second};
-  const int status = kx12r::cli::Run(arguments, environment);
+  int status = kx12r::cli::Run(arguments, environment);
   hid->Disconnect();
+  // Results that never reached their reader (a full disk, a closed pipe) are no success.
+  out.flush();
+  if (out.status() != QTextStream::Ok || std::fflush(stdout) != 0) {
+    err << QStringLiteral("Не удалось записать результаты в стандартный вывод.") << Qt::endl;
+    status = kx12r::cli::kRefused;
+  }
   return status;
 }

@@ -164,6 +164,16 @@ TEST_F(Kx12rCtlTest, AWrongCallGetsTheUsageAndStatusTwo) {
   EXPECT_TRUE(help.out.contains("Коды завершения:"));
 }
 
+TEST(Kx12rCtlOutputTest, AStandardOutputThatCannotBeWrittenIsAnError) {
+  QProcess process;
+  process.setStandardOutputFile("/dev/full");
+  process.start(KX12RCTL, {"--demo", "list"});
+  process.waitForFinished(30000);
+  EXPECT_EQ(process.exitCode(), 1);
+  EXPECT_TRUE(QString::fromUtf8(process.readAllStandardError())
+                  .contains("Не удалось записать результаты в стандартный вывод."));
+}
+
 TEST(ChooseReaderTest, TwoReadersWithOneNumberAreRefused) {
   ListedReader reader;
   reader.record.cells[kColSerialNumber] = "00417";
