@@ -67,7 +67,6 @@ void ChangeSerialNumber(ReaderLink& link, EditorBox& editor) {
   link.HoldDiscovery(true);
   const auto resume = qScopeGuard([&link] { link.HoldDiscovery(false); });
   const int handle = link.SelectedReaderHandle();
-  const QString handle_text = table.TextMatrix(table.Row(), kColHandle);
   const QString old = link.SelectedReaderField(kColSerialNumber);
   QStringList others;
   for (int other = 1; other < table.Rows(); ++other) {
@@ -76,7 +75,7 @@ void ChangeSerialNumber(ReaderLink& link, EditorBox& editor) {
     }
   }
   // The edited reader's row, wherever it stands now; -1 when it is gone.
-  const auto reader_row = [&] { return FindRowByText(table, handle_text, kColHandle); };
+  const auto reader_row = [&] { return FindRowByText(table, QString::number(handle), kColHandle); };
   const auto show_number = [&](const QString& number) {
     if (const int row = reader_row(); row > 0) table.SetTextMatrix(row, kColSerialNumber, number);
   };
