@@ -29,6 +29,21 @@ constexpr int kHighestVariant = 8;
 // A settings file is about 110 bytes; anything past this is no settings file.
 constexpr qsizetype kLargestSettingsFile = 64 * 1024;
 
+// Writes all of `bytes` to `fd`, gives the file `mode`, puts it on the disk and closes it; the
+// system's error number, or 0.
+int WriteWholeAndClose(int fd, const QByteArray& bytes, mode_t mode) {
+  int error = 0;
+  for (qsizetype done = 0; done < bytes.size() && error == 0;) {
+    const ssize_t n = write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
+    if (n > 0) done += n;
+    if (n < 0 && errno != EINTR) error = errno;
+    if (n == 0) error = ENOSPC;
+  }
+  if (error == 0 && (fchmod(fd, mode) != 0 || fsync(fd) != 0)) error = errno;
+  if (close(fd) != 0 && error == 0) error = errno;
+  return error;
+}
+
 // A cached flag "-1" is written "1".
 QString FlagText(const QString& cached) {
   return QString::number(std::abs(LeadingInteger(cached)));
@@ -121,32 +136,14 @@ std::optional<QString> WriteFileWhole(const QString& path, const QByteArray& byt
   QByteArray temporary = native + ".XXXXXX";
   const int fd = mkstemp(temporary.data());
   if (fd < 0) return qt_error_string(errno);
-  const auto fail = [&](int error) {
-    close(fd);
-    unlink(temporary.constData());
-    return qt_error_string(error);
-  };
-  for (qsizetype done = 0; done < bytes.size();) {
-    const ssize_t n = write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return fail(n < 0 ? errno : ENOSPC);
-    done += n;
-  }
   const mode_t process_mask = umask(0);
   umask(process_mask);
   const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~process_mask);
-  if (fchmod(fd, mode) != 0 || fsync(fd) != 0) return fail(errno);
-  if (close(fd) != 0) {
-    const int error = errno;
-    unlink(temporary.constData());
-    return qt_error_string(error);
-  }
-  if (rename(temporary.constData(), native.constData()) != 0) {
-    const int error = errno;
-    unlink(temporary.constData());
-    return qt_error_string(error);
-  }
-  return std::nullopt;
+  int error = WriteWholeAndClose(fd, bytes, mode);
+  if (error == 0 && rename(temporary.constData(), native.constData()) == 0) return std::nullopt;
+  if (error == 0) error = errno;
+  unlink(temporary.constData());
+  return qt_error_string(error);
 }
 
 QStringList SettingsFileLines(const QByteArray& bytes) {

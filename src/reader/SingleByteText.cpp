@@ -68,12 +68,7 @@ std::string ToSingleByte(std::wstring_view text) {
   return bytes;
 }
 
-std::string ToSingleByte(const QString& text) {
-  std::string bytes;
-  bytes.reserve(text.size());
-  for (const char32_t c : text.toUcs4()) bytes.push_back(ByteOf(c));
-  return bytes;
-}
+std::string ToSingleByte(const QString& text) { return ToSingleByte(text.toStdWString()); }
 
 QString FromSingleByte(std::string_view bytes) {
   const CodePage& page = Windows1251();
