@@ -23,7 +23,13 @@ std::vector<ListedReader> ListReaders(HidLibrary& hid, WaitClock& clock) {
   std::vector<std::pair<int, ListedReader>> found;  // by place in the enumeration
   std::vector<std::pair<int, int>> late;            // place and handle of silent readers
   if (!hid.Connect()) return {};
-  const int count = hid.GetItemCount();
+  // A reader plugged in a moment ago may still be in udev's hands: it is waited for, bounded.
+  int count = hid.GetItemCount();
+  for (const auto start = clock.Now();
+       hid.GetPendingReaderCount() > 0 && clock.Now() - start < kLateReaderGrace;) {
+    clock.Sleep(kLateReaderPoll);
+    count = hid.GetItemCount();
+  }
   for (int i = 0; i < count; ++i) {
     const int handle = hid.GetItem(i);
     if (!IsReaderIdentity(hid.GetVendorID(handle), hid.GetProductID(handle))) continue;

@@ -19,8 +19,9 @@ struct ListedReader {
   bool Configurable() const;
 };
 
-// Every reader of ours connected now, in the library's order. A reader that gives no answer
-// at all is asked again on `clock` for kLateReaderGrace before it is left out.
+// Every reader of ours connected now, in the library's order. A reader whose node the system
+// is still setting up is waited for, and one that gives no answer at all is asked again, each
+// on `clock` for at most kLateReaderGrace before it is left out.
 std::vector<ListedReader> ListReaders(HidLibrary& hid, WaitClock& clock);
 
 // The one reader with this serial number; nothing, after telling why on `err`, when there is

@@ -28,6 +28,9 @@ class HidLibrary {
   // Enumerates the devices present now; GetItem then indexes that enumeration.
   virtual int GetItemCount() = 0;
   virtual int GetItem(int index) = 0;
+  // Readers the last enumeration left out because the system is still setting up their node
+  // (udev has not finished with it): they are listed once it is ready.
+  virtual int GetPendingReaderCount() { return 0; }
 
   virtual std::uint16_t GetVendorID(int handle) = 0;
   virtual std::uint16_t GetProductID(int handle) = 0;

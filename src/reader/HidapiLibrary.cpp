@@ -91,6 +91,7 @@ int HidapiLibrary::GetItemCount() {
   std::vector<int> items;
   std::set<std::string> paths;
   std::set<std::string> present;
+  int pending = 0;
   hid_device_info* list = hid_enumerate(0, 0);
   for (const hid_device_info* info = list; info; info = info->next) {
     // A device with several top-level collections is listed once per collection.
@@ -102,7 +103,10 @@ int HidapiLibrary::GetItemCount() {
     }
     const NodeState node = probe_(info->path);
     // A node udev is still setting up is judged on a later enumeration.
-    if (!node.initialized) continue;
+    if (!node.initialized) {
+      if (IsReaderIdentity(info->vendor_id, info->product_id)) ++pending;
+      continue;
+    }
     const std::string key =
         std::string(info->path) + '\n' + node.connection + '\n' + (node.accessible ? "1" : "0");
     present.insert(key);
@@ -134,6 +138,7 @@ int HidapiLibrary::GetItemCount() {
     it = handle_by_key_.erase(it);
   }
   items_ = std::move(items);
+  pending_readers_ = pending;
   return static_cast<int>(items_.size());
 }
 

@@ -45,6 +45,7 @@ class HidapiLibrary : public HidLibrary {
   void Disconnect() override;
   int GetItemCount() override;
   int GetItem(int index) override;
+  int GetPendingReaderCount() override { return pending_readers_; }
   std::uint16_t GetVendorID(int handle) override;
   std::uint16_t GetProductID(int handle) override;
   std::uint16_t GetVersion(int handle) override;
@@ -83,6 +84,7 @@ class HidapiLibrary : public HidLibrary {
   // Handles by node, connection and access.
   std::map<std::string, int> handle_by_key_;
   std::vector<int> items_;
+  int pending_readers_ = 0;
   int next_handle_ = 1;
 };
 

@@ -92,9 +92,23 @@ int SimulatedHidLibrary::GetItemCount() {
     order_.erase(order_.begin() + at);
     Attach(slot, static_cast<std::size_t>(at));
   }
-  listed_ = order_;
+  listed_.clear();
+  pending_readers_ = 0;
+  for (int handle : order_) {
+    Slot* slot = Find(handle);
+    if (slot->setting_up_for > 0) {
+      --slot->setting_up_for;
+      if (slot->device->SpeaksReaderProtocol()) ++pending_readers_;
+    } else {
+      listed_.push_back(handle);
+    }
+  }
   enumerated_ = true;
   return static_cast<int>(listed_.size());
+}
+
+void SimulatedHidLibrary::SetUpSlowly(SimulatedReader& device, int enumerations) {
+  SlotOf(device).setting_up_for = enumerations;
 }
 
 int SimulatedHidLibrary::GetItem(int index) {

@@ -44,6 +44,9 @@ class SimulatedHidLibrary : public HidLibrary {
   // had already been told was gone.
   int WritesToGoneDevices() const { return writes_to_gone_devices_; }
 
+  // The system is still setting up the device's node for the next `enumerations`
+  // enumerations: left out of them and counted as pending.
+  void SetUpSlowly(SimulatedReader& device, int enumerations);
   // Fault injection: the device goes away once it has taken `reports` more reports (writes and
   // reads both count).
   void UnplugAfterReports(SimulatedReader& device, int reports);
@@ -54,6 +57,7 @@ class SimulatedHidLibrary : public HidLibrary {
   void Disconnect() override { connected_ = false; }
   int GetItemCount() override;
   int GetItem(int index) override;
+  int GetPendingReaderCount() override { return pending_readers_; }
   std::uint16_t GetVendorID(int handle) override;
   std::uint16_t GetProductID(int handle) override;
   std::uint16_t GetVersion(int handle) override;
@@ -73,6 +77,7 @@ class SimulatedHidLibrary : public HidLibrary {
     int absent_for = 0;  // enumerations left before a restarting device is back
     bool denied_when_listed = false;
     int reports_left = -1;  // reports before it goes away; -1: it stays
+    int setting_up_for = 0;  // enumerations that still leave it out
   };
 
   Slot* Find(int handle);
@@ -86,6 +91,7 @@ class SimulatedHidLibrary : public HidLibrary {
   std::vector<Slot> slots_;
   std::vector<int> order_;   // handles of plugged devices in enumeration order
   std::vector<int> listed_;  // the enumeration taken by the last GetItemCount
+  int pending_readers_ = 0;
   WaitClock* clock_;
   std::chrono::microseconds report_latency_{0};
   std::chrono::steady_clock::time_point bus_epoch_ = std::chrono::steady_clock::now();

@@ -182,6 +182,19 @@ TEST(ChooseReaderTest, TwoReadersWithOneNumberAreRefused) {
   EXPECT_TRUE(choice.error.contains("не является уникальным")) << choice.error.toStdString();
 }
 
+TEST(ListReadersTest, AReaderWhoseNodeUdevIsStillSettingUpIsWaitedFor) {
+  using namespace std::chrono_literals;
+  SimulatedHidLibrary hid;
+  FakeClock clock;
+  hid.SetClock(clock);
+  hid.SetUpSlowly(hid.Plug({.version = 0x0184, .serial_number = "00417"}), 3);
+  ScriptedPresenter presenter;
+  const std::vector<ListedReader> readers = ListReaders(hid, clock);
+  ASSERT_EQ(readers.size(), 1u);
+  EXPECT_EQ(readers[0].Serial(), "00417");
+  EXPECT_LT(clock.Now(), 2s) << "only as long as udev took";
+}
+
 TEST(ListReadersTest, AReaderThatAnswersLateIsListedAndAMuteOneOnlyAfterItsGrace) {
   using namespace std::chrono_literals;
   SimulatedHidLibrary hid;

@@ -169,10 +169,12 @@ TEST_F(HidapiLibraryTest, AccessGrantedByUdevAfterThePlugIsANewDevice) {
   auto& device = AddDevice("hidraw0", &kPlainDescriptor);
   device.initialized = false;  // udev has not finished: not judged yet
   EXPECT_EQ(library_.GetItemCount(), 0);
+  EXPECT_EQ(library_.GetPendingReaderCount(), 1) << "so a listing can wait for it";
 
   device.initialized = true;
   device.permission_denied = true;  // still root's for a moment
   ASSERT_EQ(library_.GetItemCount(), 1);
+  EXPECT_EQ(library_.GetPendingReaderCount(), 0);
   const int denied = library_.GetItem(0);
   EXPECT_TRUE(library_.IsAccessDenied(denied));
   ASSERT_EQ(library_.GetItemCount(), 1);
