@@ -1,7 +1,7 @@
-// A device that answers every read with the fuzzer's bytes, with report lengths of its choice:
-// the queries, the commands and the reading of a whole reader never read or write past a
-// report, a command fails only where the reader put its refusal mark, and a query's text never
-// keeps a space.
+// A device that answers every read with the fuzzer's bytes, with report lengths of its choice
+// (two bytes each, little-endian): the queries, the commands and the reading of a whole reader
+// never read or write past a report, a command fails only where the reader put its refusal
+// mark, and a query's text never keeps a space.
 #include <algorithm>
 #include <cstring>
 
@@ -16,8 +16,9 @@ using namespace kx12r;
 class FuzzedDevice : public HidLibrary {
  public:
   FuzzedDevice(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {
-    input_length_ = Take() % 80;
-    output_length_ = Take() % 80;
+    // Up to a high-speed device's 1024 data bytes and the report number.
+    input_length_ = TakeLength();
+    output_length_ = TakeLength();
   }
 
   bool Connect() override { return true; }
@@ -51,6 +52,10 @@ class FuzzedDevice : public HidLibrary {
 
  private:
   std::uint8_t Take() { return position_ < size_ ? data_[position_++] : 0; }
+  int TakeLength() {
+    const int low = Take();
+    return (low | Take() << 8) % 1026;
+  }
 
   const std::uint8_t* data_;
   std::size_t size_;

@@ -11,11 +11,11 @@ install_missing_packages
 limit=(-max_total_time="${1:-60}")
 [ "${1:-}" = "--smoke" ] && limit=(-runs=100000)
 FUZZ_DIR="$ROOT/build-fuzz"
-TARGETS=(report_descriptor settings_file reader_replies value_numbers)
 
 cmake -S "$ROOT" -B "$FUZZ_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DKX12R_BUILD_FUZZERS=ON -DKX12R_BUILD_TESTS=OFF -DKX12R_BUILD_BENCH=OFF
+IFS=';' read -r -a TARGETS < "$FUZZ_DIR/fuzz-targets.txt" || true  # the list ends without a newline
 cmake --build "$FUZZ_DIR" --parallel --target "${TARGETS[@]/#/fuzz_}"
 
 export ASAN_OPTIONS=detect_leaks=1

@@ -136,7 +136,7 @@ int hid_read_timeout(hid_device* dev, unsigned char* data, size_t length, int mi
   const auto report = device->input.front();
   device->input.pop_front();
   const size_t n = std::min(length, report.size());
-  std::memcpy(data, report.data(), n);
+  if (n > 0) std::memcpy(data, report.data(), n);
   return static_cast<int>(n);
 }
 
