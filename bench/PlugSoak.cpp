@@ -1,11 +1,15 @@
-// Ten thousand discovery ticks while readers are plugged and unplugged: resident memory and open
-// file descriptors at the start, on the way and at the end, which should stay flat.
-// Run: QT_QPA_PLATFORM=offscreen build/bench/plug_soak
+// Ten thousand discovery ticks while readers are plugged and unplugged in a random order: after
+// every tick the device list shows exactly the readers plugged, and no report goes to a reader
+// already gone (exit 1 on the first wrong list or such a write). Resident memory and open file
+// descriptors at the start, on the way and at the end are printed; they should stay flat.
+// Run: QT_QPA_PLATFORM=offscreen build/bench/plug_soak [SEED]
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QStatusBar>
 #include <cstdio>
+#include <random>
+#include <set>
 
 #include "BenchSupport.h"
 #include "SimulatedHidLibrary.h"
@@ -15,6 +19,7 @@ namespace {
 using namespace kx12r;
 constexpr int kTicks = 10000;
 constexpr int kReport = 2000;
+constexpr int kReaders = 8;
 
 // Time that passes at once, so the waits cost nothing.
 class InstantClock : public WaitClock {
@@ -40,6 +45,15 @@ long OpenDescriptors() {
   return QDir("/proc/self/fd").entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size();
 }
 
+// The serial numbers of the rows the device list shows.
+std::set<std::string> ShownSerials(FlexGrid& table) {
+  std::set<std::string> shown;
+  for (int row = 1; row < table.Rows(); ++row) {
+    if (table.RowHeight(row) > 0) shown.insert(table.TextMatrix(row, kColSerialNumber).toStdString());
+  }
+  return shown;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -55,22 +69,37 @@ int main(int argc, char** argv) {
   NoDiscoveryView view;
   ReaderLink link(hid, table, status, view, clock);
   link.InitDeviceTable();
-  hid.Plug({.serial_number = "00000"}, {.variant = 8});
-  std::vector<SimulatedReader*> coming_and_going;
-  for (int i = 1; i <= 4; ++i)
-    coming_and_going.push_back(
-        &hid.Plug({.serial_number = "0000" + std::to_string(i)}, {.variant = 3}));
+  std::vector<SimulatedReader*> readers;
+  for (int i = 0; i < kReaders; ++i) {
+    readers.push_back(&hid.Plug({.serial_number = "0000" + std::to_string(i)}, {.variant = 3}));
+  }
+  const unsigned seed = argc > 1 ? std::stoul(argv[1]) : std::random_device{}();
+  std::printf("seed %u\n", seed);
+  std::mt19937 random(seed);
 
   long first_rss = 0;
   long first_fds = 0;
   for (int tick = 0; tick <= kTicks; ++tick) {
-    SimulatedReader& reader = *coming_and_going[tick % coming_and_going.size()];
+    SimulatedReader& reader = *readers[random() % readers.size()];
     if (hid.HandleOf(reader) != 0) {
       hid.Unplug(reader);
     } else {
       hid.PlugBack(reader);
     }
     link.Timer1Tick();
+    std::set<std::string> plugged;
+    for (const SimulatedReader* each : readers) {
+      if (hid.HandleOf(*each) != 0) plugged.insert(each->Identity().serial_number);
+    }
+    if (ShownSerials(table) != plugged) {
+      std::printf("tick %d: the device list shows %zu readers, %zu are plugged\n", tick,
+                  ShownSerials(table).size(), plugged.size());
+      return 1;
+    }
+    if (hid.WritesToGoneDevices() > 0) {
+      std::printf("tick %d: a report went to a reader already gone\n", tick);
+      return 1;
+    }
     if (tick % kReport == 0) {
       const long rss = ResidentKiB();
       const long fds = OpenDescriptors();
