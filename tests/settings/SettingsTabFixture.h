@@ -76,7 +76,7 @@ class SettingsTabFixture : public ::testing::Test, public DiscoveryView {
   void ClickSetting(int row, int col) { Click(*tab_->MSFlexGrid2, row, col); }
   void OpenEditor(int col) {
     ClickSetting(8, col);
-    tab_->CmdEdit->click();
+    ClickOver(*tab_->CmdEdit, tab_->CmdEdit->rect().center());
   }
   // The pad cell of a printable character.
   void Press(char c) {
