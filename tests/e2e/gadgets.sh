@@ -1,0 +1,115 @@
+# Readers on the guest's own USB bus: each is a configfs gadget on a dummy_hcd controller with
+# the configuration interface (vendor-defined, 64-byte reports) and, where asked, the keyboard
+# interface (boot keyboard, 8-byte reports), as a KX12R has. The kernel's f_hid gives at most
+# four HID functions in all. Sourced by scenarios.sh.
+
+GADGETS=/sys/kernel/config/usb_gadget
+
+# Usage page FF00, one collection, 64 input and 64 output bytes without report ids.
+CONFIG_DESCRIPTOR='\x06\x00\xff\x09\x01\xa1\x01\x15\x00\x26\xff\x00\x75\x08\x95\x40\x09\x01\x81\x02\x95\x40\x09\x01\x91\x02\xc0'
+# The boot keyboard of the HID specification's appendix B.
+KEYBOARD_DESCRIPTOR='\x05\x01\x09\x06\xa1\x01\x05\x07\x19\xe0\x29\xe7\x15\x00\x25\x01\x75\x01\x95\x08\x81\x02\x95\x01\x75\x08\x81\x03\x95\x05\x75\x01\x05\x08\x19\x01\x29\x05\x91\x02\x95\x01\x75\x03\x91\x03\x95\x06\x75\x08\x15\x00\x25\x65\x05\x07\x19\x00\x29\x65\x81\x00\xc0'
+
+# make_gadget NAME VENDOR PRODUCT RELEASE SERIAL CONTROLLER [keyboard]
+make_gadget() {
+  local g="$GADGETS/$1"
+  mkdir "$g"
+  echo "0x$2" > "$g/idVendor"
+  echo "0x$3" > "$g/idProduct"
+  echo "0x$4" > "$g/bcdDevice"
+  echo 0x0200 > "$g/bcdUSB"
+  mkdir "$g/strings/0x409"
+  echo "$5" > "$g/strings/0x409/serialnumber"
+  echo "KX12R USB Proximity Reader" > "$g/strings/0x409/product"
+  echo "Test Bench" > "$g/strings/0x409/manufacturer"
+  mkdir -p "$g/configs/c.1"
+  echo 100 > "$g/configs/c.1/MaxPower"
+  add_function "$g" config 0 0 64 "$CONFIG_DESCRIPTOR"
+  [ "${7:-}" = keyboard ] && add_function "$g" keyboard 1 1 8 "$KEYBOARD_DESCRIPTOR"
+  echo "$6" > "$LOGS/$1.controller"
+}
+
+# add_function GADGET NAME PROTOCOL SUBCLASS LENGTH DESCRIPTOR
+add_function() {
+  local f="$1/functions/hid.$2"
+  mkdir "$f"
+  echo "$3" > "$f/protocol"
+  echo "$4" > "$f/subclass"
+  echo "$5" > "$f/report_length"
+  printf "$6" > "$f/report_desc"
+  ln -s "$f" "$1/configs/c.1/"
+}
+
+# The controller each gadget is plugged into is kept in the logs folder.
+plug() { cat "$LOGS/$1.controller" > "$GADGETS/$1/UDC"; }
+unplug() { echo "" > "$GADGETS/$1/UDC"; }
+
+# The gadget side's node of a function: /dev/hidgN.
+function_node() {
+  local dev
+  dev="$(cat "$GADGETS/$1/functions/hid.$2/dev")"
+  echo "/dev/$(sed -n 's/^DEVNAME=//p' "/sys/dev/char/$dev/uevent")"
+}
+
+# The host side's node of a gadget's function, once the kernel has made it: /dev/hidrawN.
+# FUNCTION is config or keyboard, told apart by the report descriptor.
+host_node() {
+  local serial="$1" want="$2" node descriptor
+  for node in /sys/class/hidraw/hidraw*; do
+    [ -e "$node" ] || continue
+    grep -qx "HID_UNIQ=$serial" "$node/device/uevent" 2> /dev/null || continue
+    descriptor="$(od -An -tx1 -N4 "$node/device/report_descriptor" | tr -d ' \n')"
+    if [ "$want" = keyboard ] && [ "$descriptor" = 05010906 ]; then echo "/dev/${node##*/}"; fi
+    if [ "$want" = config ] && [ "$descriptor" != 05010906 ]; then echo "/dev/${node##*/}"; fi
+  done
+}
+
+# udev's record of a device node: there once udev has finished with it.
+udev_record() {
+  local numbers
+  numbers="$(stat -c '%t %T' "$1")" || return 1
+  echo "/run/udev/data/c$((16#${numbers% *})):$((16#${numbers#* }))"
+}
+
+# Waits until udev has recorded the host node of every given serial's configuration interface.
+wait_for_readers() {
+  local serial node waited=0
+  for serial; do
+    until node="$(host_node "$serial" config)" && [ -n "$node" ] && [ -e "$(udev_record "$node")" ]; do
+      sleep 0.2
+      waited=$((waited + 1))
+      [ "$waited" -lt 300 ] || { echo "no udev record for the reader $serial" >&2; return 1; }
+    done
+  done
+}
+
+# wait_gone SERIAL: the host no longer has the reader's node, and udev has dropped its record
+# (a reader plugged again soon may get the same node).
+wait_gone() {
+  local waited=0 node record=/nonexistent
+  node="$(host_node "$1" config)"
+  [ -n "$node" ] && record="$(udev_record "$node")"
+  while [ -n "$(host_node "$1" config)" ] || [ -e "$record" ]; do
+    sleep 0.2
+    waited=$((waited + 1))
+    [ "$waited" -lt 150 ] || return 1
+  done
+}
+
+# start_model NAME PRODUCT RELEASE [options of kx12r-reader-gadget]: the model answers on the
+# gadget's configuration function; its log is $LOGS/NAME.log.
+start_model() {
+  local name="$1" product="$2" release="$3"
+  shift 3
+  "$GADGET_MODEL" "$(function_node "$name" config)" "$LOGS/$name.log" \
+    --product "$product" --version "$release" "$@" >> "$LOGS/$name.out" 2>&1 &
+  echo $! > "$LOGS/$name.pid"
+}
+
+stop_model() {
+  [ -f "$LOGS/$1.pid" ] && kill "$(cat "$LOGS/$1.pid")" 2> /dev/null
+  rm -f "$LOGS/$1.pid"
+}
+
+# The reports a model has received so far, as lines of hex.
+received() { grep '^<' "$LOGS/$1.log" 2> /dev/null | cut -c3-; }

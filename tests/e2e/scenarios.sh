@@ -1,0 +1,207 @@
+#!/bin/bash
+# The end-to-end scenarios, run inside the guest (tests/e2e/init.sh) as root, on this machine's
+# root seen read-only: $1 is the project folder, $2 a folder the host reads back afterwards.
+# Prints "E2E-PASS name" or "E2E-FAIL name: why" per scenario, then "E2E-RESULT passed=N failed=M".
+set -u
+ROOT="$1"
+OUT="$2"
+LOGS="$OUT/logs"
+WORK="$OUT/work"
+CTL="$ROOT/build/bin/kx12rctl"
+WINDOW_PROGRAM="$ROOT/build/bin/kx12r-config"
+GADGET_MODEL="$ROOT/build/tests/e2e/kx12r-reader-gadget"
+mkdir -p "$LOGS" "$WORK"
+export LANG=C.UTF-8 HOME=/root XDG_RUNTIME_DIR=/run/user/0
+mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
+source "$ROOT/tests/e2e/gadgets.sh"
+
+passed=0
+failed=0
+# scenario NAME FUNCTION: the function prints why it failed and returns non-zero.
+scenario() {
+  local started=$SECONDS why
+  if why="$("$2" 2>&1)"; then
+    echo "E2E-PASS $1 ($((SECONDS - started)) s)"
+    passed=$((passed + 1))
+  else
+    echo "E2E-FAIL $1: $(echo "$why" | tail -n 5 | tr '\n' ' ')"
+    echo "$why" > "$LOGS/failed-$1.txt"
+    failed=$((failed + 1))
+  fi
+}
+# Each scenario runs in a subshell of its own: a failure ends that scenario only.
+fail() { echo "$*"; exit 1; }
+
+# ---- the bus: three controllers with a reader each; QEMU's USB tablet is a HID device of
+# another kind beside them
+modprobe configfs && mount -t configfs configfs /sys/kernel/config 2> /dev/null
+modprobe dummy_hcd num=3 && modprobe libcomposite && modprobe usb_f_hid && modprobe usbhid ||
+  { echo "E2E-RESULT passed=0 failed=1 (the kernel's USB gadget modules did not load)"; exit 1; }
+/lib/systemd/systemd-udevd --daemon > /dev/null 2>&1
+udevadm trigger --action=add > /dev/null 2>&1
+mkdir -p /run/udev/rules.d
+
+make_gadget r1 04d8 0002 0184 E2E01 dummy_udc.0 keyboard
+make_gadget r2 04d8 00df 0170 E2E02 dummy_udc.1
+make_gadget r3 04d8 f6f1 0153 E2E03 dummy_udc.2
+for name in r1 r2 r3; do plug "$name"; done
+start_model r1 0002 0184
+start_model r2 00DF 0170
+start_model r3 F6F1 0153
+wait_for_readers E2E01 E2E02 E2E03 || echo "the readers did not come up"
+
+PROFILE="$WORK/profile.kxr"
+printf 'Variant=8\r\nPrefix=#K\r\nCode_format=3\r\nSuffix=!\r\nEnding=9\r\nbuZzer_off=1\r\nstandAlone=0\r\nRepeat_message=1\r\n\r\n' > "$PROFILE"
+is_set_command() { grep -qE '^(56|50|43|53|45|5A|41|52|4E) '; }
+
+list_shows_readers() {
+  "$CTL" list --json > "$WORK/list.json" || fail "list ended with $?"
+  local got
+  got="$(jq -c '[.readers[] | [.product_id, .firmware, .serial, .configurable]]' "$WORK/list.json")"
+  [ "$got" = '[["0002","1.84","E2E01",true],["00DF","1.70","E2E02",true],["F6F1","1.53","E2E03",false]]' ] ||
+    fail "readers listed: $got"
+}
+
+apply_save_identify() {
+  "$CTL" apply "$PROFILE" --all > "$WORK/apply.out" 2> "$WORK/apply.err" ||
+    fail "apply --all ended with $?: $(cat "$WORK/apply.err")"
+  grep -qE '^E2E03 +не может быть настроен' "$WORK/apply.out" ||
+    fail "apply printed $(cat "$WORK/apply.out")"
+  "$CTL" list --json > "$WORK/list-after.json" || fail "list ended with $?"
+  local held
+  held="$(jq -c '[.readers[] | select(.configurable) | [.variant, .prefix, .code_format.number, .suffix, .ending.code, .buzzer_off, .stand_alone, .repeat]] | unique' "$WORK/list-after.json")"
+  [ "$held" = '[[8,"#K",3,"!",9,true,false,true]]' ] || fail "the readers hold $held"
+  received r3 | is_set_command && fail "the old reader was sent a set command"
+  rm -f "$WORK/saved.kxr"
+  "$CTL" save "$WORK/saved.kxr" --serial E2E02 > /dev/null 2>&1 || fail "save ended with $?"
+  cmp "$PROFILE" "$WORK/saved.kxr" || fail "the saved file differs from the applied one"
+  "$CTL" identify --serial E2E01 > /dev/null 2>&1 || fail "identify ended with $?"
+  [ "$(received r1 | tail -n 1 | cut -c1-2)" = 48 ] || fail "the last report to E2E01 was not H"
+}
+
+# ";123?" then Enter, typed as boot-keyboard reports on the reader's keyboard interface.
+type_card_message() {
+  local node="$1" key
+  for key in '\x00\x00\x33' '\x00\x00\x1e' '\x00\x00\x1f' '\x00\x00\x20' '\x02\x00\x38' '\x00\x00\x28'; do
+    printf "$key\x00\x00\x00\x00\x00" > "$node"
+    printf '\x00\x00\x00\x00\x00\x00\x00\x00' > "$node"
+  done
+}
+
+watch_types_the_message() {
+  local keyboard
+  keyboard="$(function_node r1 keyboard)"
+  # Variant 3: ";", the code, "?" and Enter.
+  sed 's/^Variant=8/Variant=3/' "$PROFILE" > "$WORK/variant-3.kxr"
+  "$CTL" apply "$WORK/variant-3.kxr" --serial E2E01 > /dev/null 2>&1 || fail "apply ended with $?"
+  timeout 30 "$CTL" watch --serial E2E01 --count 1 --json > "$WORK/watch.json" 2> "$WORK/watch.err" &
+  local watcher=$!
+  # Typing before watch has the node open is lost, as it would be on a real reader.
+  while kill -0 "$watcher" 2> /dev/null; do
+    type_card_message "$keyboard"
+    sleep 1
+  done
+  wait "$watcher" || fail "watch ended with $?: $(cat "$WORK/watch.err")"
+  grep -q '";123?' "$WORK/watch.json" || fail "watch printed $(cat "$WORK/watch.json")"
+  grep -q 'ж123,' "$WORK/watch.json" || fail "no Russian-layout text in $(cat "$WORK/watch.json")"
+}
+
+unplugged_in_the_middle_of_apply() {
+  stop_model r1
+  : > "$LOGS/r1.log"
+  start_model r1 0002 0184 --unplug-after 3 "$GADGETS/r1/UDC"
+  sleep 0.5
+  local started=$SECONDS status
+  timeout 60 "$CTL" apply "$PROFILE" --serial E2E01 > "$WORK/unplug.out" 2> "$WORK/unplug.err"
+  status=$?
+  [ "$status" != 124 ] || fail "apply did not end within 60 s"
+  [ $((SECONDS - started)) -le 15 ] || fail "apply took $((SECONDS - started)) s"
+  [ "$status" = 1 ] || fail "apply ended with $status: $(cat "$WORK/unplug.err")"
+  grep -q 'прерван' "$WORK/unplug.out" || fail "apply printed $(cat "$WORK/unplug.out")"
+  [ "$(received r1 | wc -l)" = 3 ] || fail "E2E01 received $(received r1 | wc -l) reports"
+  wait_gone E2E01 || fail "the unplugged reader's node stayed"
+  "$CTL" list --json > "$WORK/list-unplugged.json"
+  [ "$(jq -c '[.readers[].serial]' "$WORK/list-unplugged.json")" = '["E2E02","E2E03"]' ] ||
+    fail "listed after unplugging: $(jq -c '[.readers[].serial]' "$WORK/list-unplugged.json")"
+  start_model r1 0002 0184
+  plug r1
+  wait_for_readers E2E01 || fail "the reader plugged back has no node"
+  "$CTL" list --json > "$WORK/list-back.json"
+  [ "$(jq -c '[.readers[].serial] | sort' "$WORK/list-back.json")" = '["E2E01","E2E02","E2E03"]' ] ||
+    fail "listed after plugging back: $(jq -c '[.readers[].serial]' "$WORK/list-back.json")"
+}
+
+# A reader listed while udev still holds its node (its event queue stopped for a second) is
+# waited for, not reported missing.
+listed_while_udev_is_busy() {
+  unplug r2
+  wait_gone E2E02 || fail "the unplugged reader's node stayed"
+  udevadm control --stop-exec-queue
+  plug r2
+  local waited=0
+  until [ -n "$(host_node E2E02 config)" ]; do
+    sleep 0.05
+    waited=$((waited + 1))
+    [ "$waited" -lt 400 ] || { udevadm control --start-exec-queue; fail "no node for the plugged reader"; }
+  done
+  [ ! -e "$(udev_record "$(host_node E2E02 config)")" ] || fail "udev was done before the listing"
+  "$CTL" list --json > "$WORK/list-busy.json" &
+  local lister=$!
+  sleep 1
+  udevadm control --start-exec-queue
+  wait "$lister" || fail "list ended with $?"
+  jq -e '[.readers[].serial] | index("E2E02")' "$WORK/list-busy.json" > /dev/null ||
+    fail "listed while udev was busy: $(jq -c '[.readers[].serial]' "$WORK/list-busy.json")"
+}
+
+# A reader whose firmware answers only two seconds after it appears is still listed.
+late_reader_is_listed() {
+  stop_model r2
+  unplug r2
+  wait_gone E2E02 || fail "the unplugged reader's node stayed"
+  plug r2
+  start_model r2 00DF 0170 --silent-ms 2000
+  wait_for_readers E2E02 || fail "no node for the plugged reader"
+  "$CTL" list --json > "$WORK/list-late.json"
+  jq -e '.readers[] | select(.serial == "E2E02" and .configurable)' "$WORK/list-late.json" > /dev/null ||
+    fail "the late reader was not listed as configurable: $(cat "$WORK/list-late.json")"
+}
+
+access_needs_the_rule() {
+  setpriv --reuid=65534 --regid=65534 --clear-groups "$CTL" identify --serial E2E01 > /dev/null 2> "$WORK/denied.err"
+  local status=$?
+  [ "$status" = 3 ] || fail "identify as a user ended with $status"
+  grep -q 'не разрешает программе доступ' "$WORK/denied.err" || fail "the user was told: $(cat "$WORK/denied.err")"
+  grep -q '70-kx12r.rules' "$WORK/denied.err" || fail "the message names no rule: $(cat "$WORK/denied.err")"
+  cp "$ROOT/data/70-kx12r.rules" /run/udev/rules.d/
+  udevadm control --reload
+  udevadm trigger --action=change --subsystem-match=hidraw
+  sleep 3
+  local serial node tags others=0
+  for serial in E2E01 E2E02 E2E03; do
+    node="$(host_node "$serial" config)"
+    tags="$(udevadm info -q property "$node" | sed -n 's/^TAGS=//p')"
+    [[ "$tags" == *:uaccess:* ]] || fail "$serial's configuration node is not tagged: $tags"
+  done
+  for node in /dev/hidraw*; do
+    case "$node" in "$(host_node E2E01 config)" | "$(host_node E2E02 config)" | "$(host_node E2E03 config)") continue ;; esac
+    others=$((others + 1))
+    tags="$(udevadm info -q property "$node" | sed -n 's/^TAGS=//p')"
+    [[ "$tags" != *:uaccess:* ]] || fail "$node (not a configuration interface) is tagged uaccess"
+  done
+  [ "$others" -ge 2 ] || fail "the keyboard interface and the tablet have no nodes"
+  rm -f /run/udev/rules.d/70-kx12r.rules
+  udevadm control --reload
+}
+
+scenario list_shows_readers list_shows_readers
+scenario apply_save_identify apply_save_identify
+scenario watch_types_the_message watch_types_the_message
+scenario unplugged_in_the_middle_of_apply unplugged_in_the_middle_of_apply
+scenario listed_while_udev_is_busy listed_while_udev_is_busy
+scenario late_reader_is_listed late_reader_is_listed
+scenario access_needs_the_rule access_needs_the_rule
+source "$ROOT/tests/e2e/window.sh"
+scenario window_over_real_readers window_over_real_readers
+
+echo "E2E-RESULT passed=$passed failed=$failed"
