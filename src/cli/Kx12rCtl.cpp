@@ -27,7 +27,7 @@ namespace {
 
 const QString kUsageLine = QStringLiteral(
     "Использование: kx12rctl [--demo] (list [--json] | check ФАЙЛ [--json] | "
-    "apply ФАЙЛ (--serial S | --all) | save ФАЙЛ --serial S [--force] | identify --serial S | "
+    "apply ФАЙЛ (--serial S | --all) [--no-verify] | save ФАЙЛ --serial S [--force] | identify --serial S | "
     "watch [--serial S] [--json] [--count N])");
 
 const QString kHelp = kUsageLine + QStringLiteral(R"(
@@ -37,7 +37,9 @@ const QString kHelp = kUsageLine + QStringLiteral(R"(
 Команды:
   list                  считыватели: Product ID, версия ПО, серийный номер и настройки
   check ФАЙЛ            проверить файл настроек (.kxr), как его проверяет вкладка файлов
-  apply ФАЙЛ            записать файл настроек в считыватель (--serial S) или во все (--all)
+  apply ФАЙЛ            записать файл настроек в считыватель (--serial S) или во все (--all),
+                        затем считать настройки обратно и сравнить с файлом (--no-verify: не
+                        сравнивать); Ctrl+C дописывает текущий считыватель и завершает
   save ФАЙЛ             сохранить настройки считывателя --serial S в файл (--force заменяет
                         существующий файл)
   identify              светозвуковая индикация считывателя --serial S
@@ -63,6 +65,9 @@ const QString kHelp = kUsageLine + QStringLiteral(R"(
 )");
 
 const QString kNoDevices = QStringLiteral("Нет подключенных устройств");
+
+// Set by SIGINT (and SIGTERM during apply): the command ends at its next safe point.
+std::atomic<bool> interrupted{false};
 const QString kUnknownName = QStringLiteral("не известен");
 
 // Messages of the shared reader code go where kx12rctl's messages go.
@@ -216,6 +221,11 @@ int Command::List() {
 
 std::optional<ValidatedSettings> Command::ReadFile(const QString& path) {
   const QString name = QFileInfo(path).fileName();
+  if (!QFileInfo(path).exists()) {
+    env_.err << QStringLiteral("Файл ") << Quoted(path) << QStringLiteral(" не существует.")
+             << Qt::endl;
+    return std::nullopt;
+  }
   const std::optional<QStringList> lines =
       HasSettingsExtension(name) ? ReadSettingsLines(path) : std::nullopt;
   if (!lines) {
@@ -291,19 +301,35 @@ int Command::Apply(const QString& path) {
   for (const ListedReader& reader : chosen) {
     targets.push_back({LeadingInteger(reader.record[kColHandle]), reader.Configurable()});
   }
+  const std::vector<AppliedParameter> parameters = ParametersToApply(*settings);
+  const bool verify = !parser_.isSet("no-verify");
+  int unconfirmed = 0;
   QStringList results(static_cast<int>(chosen.size()));
   for (int i = 0; i < results.size(); ++i) {
     results[i] = chosen[i].access_denied    ? QStringLiteral("нет доступа")
                  : chosen[i].Configurable() ? QStringLiteral("не затронут")
                                             : QStringLiteral("не может быть настроен");
   }
+  // Ctrl+C or SIGTERM lets the reader in hand get all its parameters, then touches no other.
+  interrupted = false;
+  const auto previous_int = std::signal(SIGINT, [](int) { interrupted = true; });
+  const auto previous_term = std::signal(SIGTERM, [](int) { interrupted = true; });
   const ApplyReport report = ApplyToReaders(
-      env_.hid, targets, ParametersToApply(*settings), [](int, const AppliedParameter&) {},
+      env_.hid, targets, parameters, [](int, const AppliedParameter&) {},
       [&](int target) {
-        results[target] = QStringLiteral("записан");
+        // A reader may echo a command and still not keep the value: read all of them back.
+        const std::optional<QString> differing =
+            verify ? FirstUnconfirmed(ReadDevice(env_.hid, targets[target].handle), parameters)
+                   : std::nullopt;
+        results[target] = differing ? QStringLiteral("не подтверждено: ") + Quoted(*differing)
+                                    : QStringLiteral("записан");
+        if (differing) ++unconfirmed;
         env_.err << QStringLiteral("Считыватель ") << Quoted(chosen[target].Serial())
-                 << QStringLiteral(": записан.") << Qt::endl;
-      });
+                 << QStringLiteral(": ") << results[target] << QStringLiteral(".") << Qt::endl;
+      },
+      [] { return interrupted.load(); });
+  std::signal(SIGINT, previous_int);
+  std::signal(SIGTERM, previous_term);
   if (report.refused_caption) {
     results[report.refused_target] =
         QStringLiteral("прерван на параметре ") + Quoted(*report.refused_caption);
@@ -322,9 +348,21 @@ int Command::Apply(const QString& path) {
     env_.err << ApplyRefusedText(*report.refused_caption) << Qt::endl;
     return kRefused;
   }
+  if (report.interrupted) {
+    env_.err << QStringLiteral("Загрузка из файла прервана по сигналу: считыватели, которые ещё "
+                               "не затронуты, не записаны.")
+             << Qt::endl;
+    return kRefused;
+  }
   if (report.configured == 0) {
     env_.err << NothingAppliedText() << Qt::endl;
     return denied ? kNoReader : kRefused;
+  }
+  if (unconfirmed > 0) {
+    env_.err << QStringLiteral("Настройки, считанные после записи, отличаются от файла: запись "
+                               "не подтверждена.")
+             << Qt::endl;
+    return kRefused;
   }
   env_.err << ApplyDoneText(report.missing) << Qt::endl;
   return denied ? kRefused : kDone;
@@ -376,8 +414,6 @@ int Command::Identify() {
   env_.out << reader->Serial() << Qt::endl;
   return kDone;
 }
-
-std::atomic<bool> interrupted{false};
 
 int Command::Watch() {
   if (!env_.keyboards) {
@@ -454,6 +490,7 @@ int Run(const QStringList& arguments, Environment& environment) {
                      {"demo", ""},
                      {"all", ""},
                      {"force", ""},
+                     {"no-verify", ""},
                      {"serial", "", "S"},
                      {"count", "", "N"},
                      {"version", ""},

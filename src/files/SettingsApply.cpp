@@ -1,6 +1,7 @@
 #include "SettingsApply.h"
 
 #include "MessageBox.h"
+#include "NumericText.h"
 #include "ReportExchange.h"
 
 namespace kx12r {
@@ -34,6 +35,31 @@ QString NothingAppliedText() {
       "быть настроен.");
 }
 
+std::optional<QString> FirstUnconfirmed(const DeviceRecord& read_back,
+                                        const std::vector<AppliedParameter>& parameters) {
+  for (const AppliedParameter& parameter : parameters) {
+    if (parameter.missing) continue;
+    const QString& held = read_back[parameter.device_column];
+    bool same = false;
+    switch (parameter.key) {
+      case SettingsKey::kPrefix:
+      case SettingsKey::kSuffix:
+        same = held == (parameter.cached == kNoValue ? QString() : parameter.cached);
+        break;
+      case SettingsKey::kVariant:
+      case SettingsKey::kCodeFormat:
+      case SettingsKey::kEnding:
+        same = !held.isEmpty() && LeadingInteger(held) == LeadingInteger(parameter.cached);
+        break;
+      default:
+        same = (LeadingNumber(held) != 0) == (LeadingNumber(parameter.cached) != 0);
+        break;
+    }
+    if (!same) return parameter.caption;
+  }
+  return std::nullopt;
+}
+
 ReaderApply ApplyToReader(HidLibrary& hid, int handle,
                           const std::vector<AppliedParameter>& parameters,
                           const std::function<void(const AppliedParameter&)>& accepted) {
@@ -55,10 +81,15 @@ ReaderApply ApplyToReader(HidLibrary& hid, int handle,
 ApplyReport ApplyToReaders(HidLibrary& hid, const std::vector<ApplyTarget>& targets,
                            const std::vector<AppliedParameter>& parameters,
                            const std::function<void(int target, const AppliedParameter&)>& accepted,
-                           const std::function<void(int target)>& passed) {
+                           const std::function<void(int target)>& passed,
+                           const std::function<bool()>& stop) {
   ApplyReport report;
   for (int target = 0; target < static_cast<int>(targets.size()); ++target) {
     if (!targets[target].configurable) continue;
+    if (stop && stop()) {
+      report.interrupted = true;
+      return report;
+    }
     ++report.configured;
     const ReaderApply outcome =
         ApplyToReader(hid, targets[target].handle, parameters,

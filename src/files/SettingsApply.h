@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "DeviceReading.h"
 #include "HidLibrary.h"
 #include "SettingsFile.h"
 
@@ -29,6 +30,12 @@ ReaderApply ApplyToReader(HidLibrary& hid, int handle,
                           const std::vector<AppliedParameter>& parameters,
                           const std::function<void(const AppliedParameter&)>& accepted);
 
+// The caption of the first parameter that `read_back` (a reader's settings as the queries read
+// them after an apply) does not hold as `parameters` set it: a cleared prefix or suffix reads
+// back empty, a flag by its letter, the ending by its code. Nothing when all are held.
+std::optional<QString> FirstUnconfirmed(const DeviceRecord& read_back,
+                                        const std::vector<AppliedParameter>& parameters);
+
 // One reader an apply may write to.
 struct ApplyTarget {
   int handle = 0;
@@ -41,14 +48,17 @@ struct ApplyReport {
   int missing = 0;     // parameters the file does not set, counted per reader
   std::optional<QString> refused_caption;
   int refused_target = -1;  // the index of the reader that refused
+  bool interrupted = false;  // `stop` said so before a reader: it and those after were left
 };
 
 // Writes the parameters to the targets in order, as the files tab does: readers that cannot be
 // configured are passed over, and the first refusal stops the whole apply. `accepted` hears of
-// each parameter a target took, `passed` of each target done with.
+// each parameter a target took, `passed` of each target done with; `stop`, asked before each
+// reader, ends the apply there.
 ApplyReport ApplyToReaders(HidLibrary& hid, const std::vector<ApplyTarget>& targets,
                            const std::vector<AppliedParameter>& parameters,
                            const std::function<void(int target, const AppliedParameter&)>& accepted,
-                           const std::function<void(int target)>& passed = nullptr);
+                           const std::function<void(int target)>& passed = nullptr,
+                           const std::function<bool()>& stop = nullptr);
 
 }  // namespace kx12r

@@ -6,9 +6,15 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <cctype>
+#include <csignal>
+
 #include "FakeClock.h"
+#include "Kx12rCtl.h"
 #include "ListedReaders.h"
 #include "ScriptedPresenter.h"
 #include "SimulatedHidLibrary.h"
@@ -76,6 +82,11 @@ TEST_F(Kx12rCtlTest, ChecksAFileAsTheFilesTabDoes) {
   const QJsonObject report = QJsonDocument::fromJson(good.out.toUtf8()).object();
   EXPECT_TRUE(report["applicable"].toBool());
   EXPECT_EQ(report["values"][2]["shown"].toString(), "40b_HEX");
+
+  const Call absent = Kx12rCtl({"check", QDir(folder_.path()).filePath("absent.kxr")});
+  EXPECT_EQ(absent.status, 1);
+  EXPECT_TRUE(absent.err.startsWith("Файл «" + folder_.path())) << absent.err.toStdString();
+  EXPECT_TRUE(absent.err.contains("absent.kxr» не существует.")) << absent.err.toStdString();
 
   const Call bad = Kx12rCtl({"check", File("bad.kxr", "Variant=9\r\nPrefix=ABCDEF\r\n")});
   EXPECT_EQ(bad.status, 1);
@@ -180,6 +191,68 @@ TEST(ChooseReaderTest, TwoReadersWithOneNumberAreRefused) {
   const Choice choice = ChooseReader({reader, reader}, "00417");
   EXPECT_FALSE(choice.reader);
   EXPECT_TRUE(choice.error.contains("не является уникальным")) << choice.error.toStdString();
+}
+
+// kx12rctl in this process, over simulated readers of the test's own.
+class ApplyOverSimulatedReadersTest : public Kx12rCtlTest {
+ protected:
+  ApplyOverSimulatedReadersTest() { hid_.SetClock(clock_); }
+  int Run(const QStringList& arguments) {
+    out_text_.clear();
+    err_text_.clear();
+    Environment environment{.hid = hid_, .out = out_, .err = err_, .clock = &clock_};
+    const int status = cli::Run(arguments, environment);
+    out_.flush();
+    err_.flush();
+    return status;
+  }
+  SimulatedHidLibrary hid_;
+  FakeClock clock_;
+  QString out_text_;
+  QString err_text_;
+  QTextStream out_{&out_text_};
+  QTextStream err_{&err_text_};
+};
+
+TEST_F(ApplyOverSimulatedReadersTest, AValueTheReaderDoesNotKeepIsNotConfirmed) {
+  auto& forgetful = hid_.Plug({.version = 0x0184, .serial_number = "00417"});
+  forgetful.OverrideReply('p', "");  // echoes P, keeps no prefix
+  hid_.Plug({.version = 0x0184, .serial_number = "00158"});
+  const QString file = File("one.kxr", kFile);
+  EXPECT_EQ(Run({"apply", file, "--all"}), 1);
+  EXPECT_TRUE(out_text_.contains(QRegularExpression("00417 +не подтверждено: «Префикс»\n")))
+      << out_text_.toStdString();
+  EXPECT_TRUE(out_text_.contains(QRegularExpression("00158 +записан\n"))) << "the other is";
+
+  forgetful.ClearLog();
+  EXPECT_EQ(Run({"apply", file, "--serial", "00417", "--no-verify"}), 0);
+  EXPECT_TRUE(out_text_.contains("записан"));
+  EXPECT_EQ(std::ranges::count_if(forgetful.ReceivedReports(),
+                                  [](const auto& report) { return report[1] == 'p'; }),
+            1)
+      << "asked only by the listing, not read back";
+}
+
+TEST_F(ApplyOverSimulatedReadersTest, ASignalFinishesTheReaderInHandAndTouchesNoOther) {
+  auto& first = hid_.Plug({.version = 0x0184, .serial_number = "00417"});
+  auto& second = hid_.Plug({.version = 0x0184, .serial_number = "00158"});
+  const QString file = File("one.kxr", kFile);
+  bool raised = false;
+  hid_.on_write = [&](int handle) {
+    if (handle == hid_.HandleOf(first) && first.Settings().variant == 8 && !raised) {
+      raised = true;
+      std::raise(SIGTERM);  // in the middle of the first reader
+    }
+  };
+  EXPECT_EQ(Run({"apply", file, "--all"}), 1);
+  EXPECT_EQ(first.Settings().prefix, "AB") << "the reader in hand got the rest";
+  EXPECT_TRUE(first.Settings().repeat);
+  EXPECT_TRUE(std::ranges::none_of(second.ReceivedReports(),
+                                   [](const auto& report) { return std::isupper(report[1]); }))
+      << "the listing's queries only";
+  EXPECT_TRUE(out_text_.contains(QRegularExpression("00417 +записан\n")));
+  EXPECT_TRUE(out_text_.contains(QRegularExpression("00158 +не затронут\n")));
+  EXPECT_TRUE(err_text_.contains("прервана по сигналу")) << err_text_.toStdString();
 }
 
 TEST(ListReadersTest, AReaderWhoseNodeUdevIsStillSettingUpIsWaitedFor) {
