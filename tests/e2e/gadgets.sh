@@ -71,29 +71,32 @@ udev_record() {
   echo "/run/udev/data/c$((16#${numbers% *})):$((16#${numbers#* }))"
 }
 
+# Waits up to `tenths` tenths of a second for a command to succeed.
+within() {
+  local tenths="$1"
+  shift
+  for _ in $(seq "$tenths"); do "$@" && return 0; sleep 0.1; done
+  "$@"
+}
+
+has_node() { [ -n "$(host_node "$1" config)" ]; }
+recorded_by_udev() { has_node "$1" && [ -e "$(udev_record "$(host_node "$1" config)")" ]; }
+
 # Waits until udev has recorded the host node of every given serial's configuration interface.
 wait_for_readers() {
-  local serial node waited=0
+  local serial
   for serial; do
-    until node="$(host_node "$serial" config)" && [ -n "$node" ] && [ -e "$(udev_record "$node")" ]; do
-      sleep 0.2
-      waited=$((waited + 1))
-      [ "$waited" -lt 300 ] || { echo "no udev record for the reader $serial" >&2; return 1; }
-    done
+    within 600 recorded_by_udev "$serial" || { echo "no udev record for the reader $serial" >&2; return 1; }
   done
 }
 
 # wait_gone SERIAL: the host no longer has the reader's node, and udev has dropped its record
 # (a reader plugged again soon may get the same node).
 wait_gone() {
-  local waited=0 node record=/nonexistent
-  node="$(host_node "$1" config)"
-  [ -n "$node" ] && record="$(udev_record "$node")"
-  while [ -n "$(host_node "$1" config)" ] || [ -e "$record" ]; do
-    sleep 0.2
-    waited=$((waited + 1))
-    [ "$waited" -lt 150 ] || return 1
-  done
+  local record=/nonexistent
+  has_node "$1" && record="$(udev_record "$(host_node "$1" config)")"
+  gone() { ! has_node "$1" && [ ! -e "$2" ]; }
+  within 300 gone "$1" "$record"
 }
 
 # start_model NAME PRODUCT RELEASE [options of kx12r-reader-gadget]: the model answers on the

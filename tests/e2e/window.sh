@@ -6,14 +6,6 @@
 received_since() { tail -n "+$(($2 + 1))" "$LOGS/$1.log" 2> /dev/null | grep -q "^< $3"; }
 log_lines() { wc -l < "$LOGS/$1.log"; }
 
-# Waits up to `tenths` tenths of a second for a command to succeed.
-within() {
-  local tenths="$1"
-  shift
-  for _ in $(seq "$tenths"); do "$@" && return 0; sleep 0.1; done
-  "$@"
-}
-
 window_over_real_readers() {
   export DISPLAY=:7 QT_QPA_PLATFORM=xcb
   Xvfb "$DISPLAY" -screen 0 1280x1024x24 > "$LOGS/xvfb.out" 2>&1 &
@@ -35,7 +27,6 @@ window_over_real_readers() {
   wait_gone E2E02 || fail "E2E02's node stayed"
   r2_from="$(log_lines r2)"
   plug r2
-  has_node() { [ -n "$(host_node "$1" config)" ]; }
   within 100 has_node E2E02 || fail "no node for E2E02 plugged back"
   within 20 received_since r2 "$r2_from" 76 || fail "E2E02 plugged back was not asked within 2 s"
   sleep 1
