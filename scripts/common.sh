@@ -7,7 +7,7 @@ PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-translations-l10n libqt6sql6-sqlite libqt6svg6 sqlite3 libsqlite3-dev
   fonts-dejavu-core fonts-wine
-  libhidapi-dev libgtest-dev libgmock-dev
+  libhidapi-dev libudev-dev libgtest-dev libgmock-dev
 )
 
 install_missing_packages() {

@@ -7,6 +7,8 @@
 
 #include "HidLibrary.h"
 #include "KeyboardInputs.h"
+#include "NodeWatch.h"
+#include "ServiceDatabase.h"
 #include "WaitClock.h"
 
 namespace kx12r::cli {
@@ -17,6 +19,7 @@ enum ExitStatus {
   kRefused = 1,   // refused, partly done, or the file cannot be used
   kUsage = 2,     // the call's words are wrong
   kNoReader = 3,  // no such reader, several of that number, or no permission
+  kDatabase = 4,  // the service database is there but cannot be read
 };
 
 // Where kx12rctl works: the readers, the service database (it may be missing: code formats and
@@ -32,6 +35,10 @@ struct Environment {
   std::function<void()> every_second;
   // Time for the waits on readers that answer late; the real clock unless given.
   WaitClock* clock = nullptr;
+  // News of readers plugged in, for the station mode of apply.
+  NodeWatch* nodes = nullptr;
+  // How long a lookup waits for another program's lock on the database.
+  std::chrono::milliseconds database_busy_timeout = kDatabaseBusyTimeout;
 };
 
 // Runs one call; `arguments` are the words after the program's name.

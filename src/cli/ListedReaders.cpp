@@ -19,6 +19,22 @@ bool ListedReader::Configurable() const {
   return !access_denied && LeadingNumber(record[kColCodeMethod]) > 0;
 }
 
+int ListedReader::Handle() const { return LeadingInteger(record[kColHandle]); }
+
+ListedReader ReadReader(HidLibrary& hid, int handle) {
+  ListedReader reader;
+  reader.access_denied = hid.IsAccessDenied(handle);
+  if (!reader.access_denied) {
+    reader.record = ReadDevice(hid, handle);
+    return reader;
+  }
+  reader.record.cells[kColHandle] = QString::number(handle);
+  reader.record.cells[kColProductId] = HexWord(hid.GetProductID(handle));
+  reader.record.cells[kColVersion] = VersionText(hid.GetVersion(handle));
+  reader.record.cells[kColSerialNumber] = FromSingleByte(hid.GetSerialNumber(handle));
+  return reader;
+}
+
 std::vector<ListedReader> ListReaders(HidLibrary& hid, WaitClock& clock) {
   std::vector<std::pair<int, ListedReader>> found;  // by place in the enumeration
   std::vector<std::pair<int, int>> late;            // place and handle of silent readers
@@ -33,19 +49,9 @@ std::vector<ListedReader> ListReaders(HidLibrary& hid, WaitClock& clock) {
   for (int i = 0; i < count; ++i) {
     const int handle = hid.GetItem(i);
     if (!IsReaderIdentity(hid.GetVendorID(handle), hid.GetProductID(handle))) continue;
-    ListedReader reader;
-    reader.access_denied = hid.IsAccessDenied(handle);
-    if (reader.access_denied) {
-      reader.record.cells[kColHandle] = QString::number(handle);
-      reader.record.cells[kColProductId] = HexWord(hid.GetProductID(handle));
-      reader.record.cells[kColVersion] = VersionText(hid.GetVersion(handle));
-      reader.record.cells[kColSerialNumber] = FromSingleByte(hid.GetSerialNumber(handle));
-    } else {
-      reader.record = ReadDevice(hid, handle);
-      if (reader.record.silent) late.emplace_back(i, handle);
-      if (!reader.record.is_reader) continue;
-    }
-    found.emplace_back(i, reader);
+    ListedReader reader = ReadReader(hid, handle);
+    if (reader.record.silent) late.emplace_back(i, handle);
+    if (reader.access_denied || reader.record.is_reader) found.emplace_back(i, reader);
   }
   // A reader that has just appeared may not answer yet: it is asked again for a while.
   const auto start = clock.Now();

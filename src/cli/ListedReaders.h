@@ -16,8 +16,13 @@ struct ListedReader {
   DeviceRecord record;
   bool access_denied = false;
   QString Serial() const { return record[kColSerialNumber]; }
+  int Handle() const;
   bool Configurable() const;
 };
+
+// What one device of ours tells: its identity only when the system refuses access to it, its
+// whole row otherwise (record.is_reader false for a device that is not a reader after all).
+ListedReader ReadReader(HidLibrary& hid, int handle);
 
 // Every reader of ours connected now, in the library's order. A reader whose node the system
 // is still setting up is waited for, and one that gives no answer at all is asked again, each

@@ -10,6 +10,7 @@
 #include "Kx12rCtl.h"
 #include "ServiceDatabase.h"
 #include "SimulatedKeyboardInputs.h"
+#include "UdevNodeWatch.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
@@ -34,6 +35,8 @@ int main(int argc, char** argv) {
     hid = std::make_unique<kx12r::HidapiLibrary>();
     keyboards = std::make_unique<kx12r::HidrawKeyboardInputs>();
   }
+  // Listening before the first look at the devices, so no reader plugged meanwhile is missed.
+  kx12r::UdevNodeWatch nodes;
   QTextStream out(stdout);
   QTextStream err(stderr);
   kx12r::cli::Environment environment{
@@ -42,7 +45,9 @@ int main(int argc, char** argv) {
       out,
       err,
       keyboards.get(),
-      every_second};
+      every_second,
+      nullptr,
+      &nodes};
   int status = kx12r::cli::Run(arguments, environment);
   hid->Disconnect();
   // Results that never reached their reader (a full disk, a closed pipe) are no success.

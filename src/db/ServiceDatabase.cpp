@@ -110,12 +110,12 @@ bool ServiceDatabase::EnsureConnection() {
     return false;
   }
   if (open_) return true;
-  const std::optional<QString> failure = Open();
+  const std::optional<OpenFailure> failure = Open();
   if (!failure) {
     reported_open_failure_.clear();
     return true;
   }
-  TellBroken(*failure);
+  TellBroken(failure->reason);
   return false;
 }
 
@@ -139,8 +139,14 @@ void ServiceDatabase::TellFailure(const QString& description) {
   Tell(OperationFailureText(description), kStopStyle, kEngineErrorTitle);
 }
 
-std::optional<QString> ServiceDatabase::Open() {
+std::optional<ServiceDatabase::OpenFailure> ServiceDatabase::TryOpen() {
+  if (open_) return std::nullopt;
+  return Open();
+}
+
+std::optional<ServiceDatabase::OpenFailure> ServiceDatabase::Open() {
   QString failure;
+  bool locked = false;
   {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection_name_);
     // Through a link (an installed program's folder points into /var/lib) the real file is
@@ -152,6 +158,7 @@ std::optional<QString> ServiceDatabase::Open() {
     db.setConnectOptions(options.join(QLatin1Char(';')));
     if (!db.open()) {
       failure = Reason(db.lastError());
+      locked = kLockedCodes.contains(db.lastError().nativeErrorCode());
     } else if (!RegisterRussianCollation(db)) {
       failure = QStringLiteral("collation ") + QString::fromLatin1(kRussianCollation);
     } else {
@@ -160,6 +167,7 @@ std::optional<QString> ServiceDatabase::Open() {
         QSqlQuery probe(db);
         if (!probe.exec(QStringLiteral("SELECT COUNT(*) FROM ") + table)) {
           failure = Reason(probe.lastError());
+          locked = kLockedCodes.contains(probe.lastError().nativeErrorCode());
           break;
         }
       }
@@ -171,7 +179,7 @@ std::optional<QString> ServiceDatabase::Open() {
     db.close();
   }
   QSqlDatabase::removeDatabase(connection_name_);
-  return failure.isEmpty() ? QStringLiteral("?") : failure;
+  return OpenFailure{failure.isEmpty() ? QStringLiteral("?") : failure, locked};
 }
 
 bool ServiceDatabase::Ready(std::initializer_list<QString> names) {

@@ -55,6 +55,16 @@ class ServiceDatabase {
 
   const QString& Path() const { return path_; }
   bool IsOpen() const { return open_; }
+
+  // Why the file cannot be used: the engine's reason, and whether another program holds a lock
+  // on it (the busy timeout passed).
+  struct OpenFailure {
+    QString reason;
+    bool locked = false;
+  };
+  // Opens the file now, without telling the user anything: a program that reports faults its
+  // own way asks this first.
+  std::optional<OpenFailure> TryOpen();
   void Close();
 
   // At most 100000 rows; nothing when no row matched or the statement failed.
@@ -78,8 +88,8 @@ class ServiceDatabase {
   enum class KeyForms { kNullNumericText, kNumericText };
 
   bool EnsureConnection();
-  // Opens the file and checks that it holds the four tables; the engine's reason otherwise.
-  std::optional<QString> Open();
+  // Opens the file and checks that it holds the four tables.
+  std::optional<OpenFailure> Open();
   // The connection is open and the names are plain table and column names.
   bool Ready(std::initializer_list<QString> names);
   QSqlQuery NewQuery() const;

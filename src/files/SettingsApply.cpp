@@ -35,8 +35,9 @@ QString NothingAppliedText() {
       "быть настроен.");
 }
 
-std::optional<QString> FirstUnconfirmed(const DeviceRecord& read_back,
-                                        const std::vector<AppliedParameter>& parameters) {
+QStringList DifferingParameters(const DeviceRecord& read_back,
+                                const std::vector<AppliedParameter>& parameters) {
+  QStringList differing;
   for (const AppliedParameter& parameter : parameters) {
     if (parameter.missing) continue;
     const QString& held = read_back[parameter.device_column];
@@ -55,9 +56,9 @@ std::optional<QString> FirstUnconfirmed(const DeviceRecord& read_back,
         same = (LeadingNumber(held) != 0) == (LeadingNumber(parameter.cached) != 0);
         break;
     }
-    if (!same) return parameter.caption;
+    if (!same) differing << parameter.caption;
   }
-  return std::nullopt;
+  return differing;
 }
 
 ReaderApply ApplyToReader(HidLibrary& hid, int handle,

@@ -30,11 +30,11 @@ ReaderApply ApplyToReader(HidLibrary& hid, int handle,
                           const std::vector<AppliedParameter>& parameters,
                           const std::function<void(const AppliedParameter&)>& accepted);
 
-// The caption of the first parameter that `read_back` (a reader's settings as the queries read
-// them after an apply) does not hold as `parameters` set it: a cleared prefix or suffix reads
-// back empty, a flag by its letter, the ending by its code. Nothing when all are held.
-std::optional<QString> FirstUnconfirmed(const DeviceRecord& read_back,
-                                        const std::vector<AppliedParameter>& parameters);
+// The captions of the parameters that `read_back` (a reader's settings as the queries read
+// them) does not hold as `parameters` set them, in their order: a cleared prefix or suffix
+// reads back empty, a flag by its letter, the ending by its code. Empty when all are held.
+QStringList DifferingParameters(const DeviceRecord& read_back,
+                                const std::vector<AppliedParameter>& parameters);
 
 // One reader an apply may write to.
 struct ApplyTarget {

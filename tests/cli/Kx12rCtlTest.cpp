@@ -16,6 +16,7 @@
 #include "FakeClock.h"
 #include "Kx12rCtl.h"
 #include "ListedReaders.h"
+#include "OtherProgramsLock.h"
 #include "ScriptedPresenter.h"
 #include "SimulatedHidLibrary.h"
 
@@ -127,6 +128,41 @@ TEST_F(Kx12rCtlTest, AppliesToOneOrAllAndStopsWhereAReaderRefuses) {
   EXPECT_EQ(invalid.out, "");
 }
 
+TEST_F(Kx12rCtlTest, EveryVerbOnReadersGivesOneJsonDocument) {
+  QByteArray twelve = kFile;
+  twelve.replace("Code_format=5", "Code_format=12");
+  const Call apply = Kx12rCtl({"apply", File("all.kxr", twelve), "--all", "--json"});
+  EXPECT_EQ(apply.status, 1);
+  const QJsonArray applied = QJsonDocument::fromJson(apply.out.toUtf8())["readers"].toArray();
+  ASSERT_EQ(applied.size(), 3) << apply.out.toStdString();
+  EXPECT_EQ(applied[0]["result"].toString(), "written");
+  EXPECT_TRUE(applied[0]["parameter"].isNull());
+  EXPECT_EQ(applied[1]["result"].toString(), "refused");
+  EXPECT_EQ(applied[1]["parameter"].toString(), "Код формата метки");
+  EXPECT_EQ(applied[1]["message"].toString(), "прерван на параметре «Код формата метки»");
+  EXPECT_EQ(applied[2]["result"].toString(), "not_configurable");
+  EXPECT_EQ(applied[2]["firmware"].toString(), "1.53");
+
+  const QString path = QDir(folder_.path()).filePath("saved.kxr");
+  const Call save = Kx12rCtl({"save", path, "--serial", "00417", "--json"});
+  EXPECT_EQ(save.status, 0);
+  const QJsonObject saved = QJsonDocument::fromJson(save.out.toUtf8()).object();
+  EXPECT_EQ(saved["file"].toString(), path);
+  EXPECT_EQ(saved["readers"][0]["result"].toString(), "saved");
+
+  const Call compare = Kx12rCtl({"compare", path, "--all", "--json"});
+  EXPECT_EQ(compare.status, 1) << "the other readers differ";
+  const QJsonArray compared = QJsonDocument::fromJson(compare.out.toUtf8())["readers"].toArray();
+  EXPECT_EQ(compared[0]["result"].toString(), "equal");
+  EXPECT_EQ(compared[0]["differing"].toArray(), QJsonArray());
+  EXPECT_EQ(compared[1]["result"].toString(), "different");
+
+  const Call identify = Kx12rCtl({"identify", "--serial", "00032", "--json"});
+  EXPECT_EQ(identify.status, 1);
+  EXPECT_EQ(QJsonDocument::fromJson(identify.out.toUtf8())["readers"][0]["result"].toString(),
+            "not_identified");
+}
+
 TEST_F(Kx12rCtlTest, SavesReplacesOnlyWithForceAndIdentifies) {
   const QString path = QDir(folder_.path()).filePath("saved.kxr");
   const Call saved = Kx12rCtl({"save", path, "--serial", "00417"});
@@ -163,7 +199,14 @@ TEST_F(Kx12rCtlTest, AWrongCallGetsTheUsageAndStatusTwo) {
            {{"watch", "--count", "0"},
             "Значение --count должно быть целым числом больше нуля: «0»."},
            {{"watch", "--count", "-3"},
-            "Значение --count должно быть целым числом больше нуля: «-3»."}}) {
+            "Значение --count должно быть целым числом больше нуля: «-3»."},
+           {{"list", "--bogus"}, "Неизвестный параметр «--bogus»."},
+           {{"apply", "f.kxr", "--serial"}, "Не задано значение параметра «--serial»."},
+           {{"list", "--json=yes"}, "Параметр «--json» не принимает значения."},
+           {{"apply", "f.kxr", "--all", "--count", "2"},
+            "Параметр --count задается только для apply --each и watch."},
+           {{"compare", "f.kxr", "--each"},
+            "Команде compare нужен ровно один из параметров --serial, --all."}}) {
     const Call wrong = Kx12rCtl(call);
     EXPECT_EQ(wrong.status, 2) << call.join(' ').toStdString();
     EXPECT_TRUE(wrong.err.startsWith(named + "\n")) << wrong.err.toStdString();
@@ -200,14 +243,41 @@ class ApplyOverSimulatedReadersTest : public Kx12rCtlTest {
   int Run(const QStringList& arguments) {
     out_text_.clear();
     err_text_.clear();
-    Environment environment{.hid = hid_, .out = out_, .err = err_, .clock = &clock_};
+    Environment environment{.hid = hid_,
+                            .database_path = database_path_,
+                            .out = out_,
+                            .err = err_,
+                            .clock = &clock_,
+                            .nodes = &nodes_,
+                            .database_busy_timeout = std::chrono::milliseconds(0)};
     const int status = cli::Run(arguments, environment);
     out_.flush();
     err_.flush();
     return status;
   }
+  // Each wait for a node passes its time on the clock and plugs in the next scripted reader.
+  struct ScriptedNodes : NodeWatch {
+    explicit ScriptedNodes(FakeClock& clock) : clock(clock) {}
+    void WaitForChange(std::chrono::milliseconds limit) override {
+      ++waits;
+      clock.Sleep(limit);
+      if (!plugs.empty()) {
+        plugs.front()();
+        plugs.erase(plugs.begin());
+      }
+    }
+    FakeClock& clock;
+    std::vector<std::function<void()>> plugs;
+    int waits = 0;
+  };
+  static long Count(const SimulatedReader& reader, char code) {
+    return std::ranges::count_if(reader.ReceivedReports(),
+                                 [&](const auto& report) { return report[1] == code; });
+  }
   SimulatedHidLibrary hid_;
   FakeClock clock_;
+  ScriptedNodes nodes_{clock_};
+  QString database_path_;
   QString out_text_;
   QString err_text_;
   QTextStream out_{&out_text_};
@@ -227,10 +297,7 @@ TEST_F(ApplyOverSimulatedReadersTest, AValueTheReaderDoesNotKeepIsNotConfirmed) 
   forgetful.ClearLog();
   EXPECT_EQ(Run({"apply", file, "--serial", "00417", "--no-verify"}), 0);
   EXPECT_TRUE(out_text_.contains("записан"));
-  EXPECT_EQ(std::ranges::count_if(forgetful.ReceivedReports(),
-                                  [](const auto& report) { return report[1] == 'p'; }),
-            1)
-      << "asked only by the listing, not read back";
+  EXPECT_EQ(Count(forgetful, 'p'), 1) << "asked only by the listing, not read back";
 }
 
 TEST_F(ApplyOverSimulatedReadersTest, ASignalFinishesTheReaderInHandAndTouchesNoOther) {
@@ -253,6 +320,103 @@ TEST_F(ApplyOverSimulatedReadersTest, ASignalFinishesTheReaderInHandAndTouchesNo
   EXPECT_TRUE(out_text_.contains(QRegularExpression("00417 +записан\n")));
   EXPECT_TRUE(out_text_.contains(QRegularExpression("00158 +не затронут\n")));
   EXPECT_TRUE(err_text_.contains("прервана по сигналу")) << err_text_.toStdString();
+}
+
+TEST_F(ApplyOverSimulatedReadersTest, AStationConfiguresEachReaderOncePerConnection) {
+  auto& present = hid_.Plug({.version = 0x0184, .serial_number = "00417"});
+  SimulatedReader* second = nullptr;
+  SimulatedReader* old = nullptr;
+  nodes_.plugs = {
+      [&] { second = &hid_.Plug({.version = 0x0172, .serial_number = "00158"}); },
+      [] {},  // nothing new: nobody is written twice
+      [&] { old = &hid_.Plug({.version = 0x0153, .serial_number = "00032"}); },
+      [&] { hid_.Unplug(present); },
+      [&] { hid_.PlugBack(present); },
+  };
+  EXPECT_EQ(Run({"apply", File("one.kxr", kFile), "--each", "--count", "4"}), 1)
+      << "the old reader could not be configured";
+  const QStringList lines = out_text_.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 4) << out_text_.toStdString();
+  EXPECT_TRUE(lines[0].contains(QRegularExpression("^\\d\\d:\\d\\d:\\d\\d  00417  1.84  записан$")))
+      << lines[0].toStdString();
+  EXPECT_TRUE(lines[1].endsWith("00158  1.72  записан"));
+  EXPECT_TRUE(lines[2].endsWith("00032  1.53  не может быть настроен"));
+  EXPECT_TRUE(lines[3].endsWith("00417  1.84  записан")) << "plugged again, done again";
+  EXPECT_EQ(Count(present, 'P'), 2);
+  EXPECT_EQ(Count(present, 'H'), 2);
+  EXPECT_EQ(Count(*second, 'P'), 1);
+  EXPECT_EQ(Count(*second, 'H'), 1);
+  EXPECT_EQ(Count(*old, 'H'), 0);
+  EXPECT_EQ(nodes_.waits, 5) << "it ended with the fourth reader";
+}
+
+TEST_F(ApplyOverSimulatedReadersTest, AStationSignalsOnlyAReaderThatHoldsTheFile) {
+  auto& forgetful = hid_.Plug({.version = 0x0184, .serial_number = "00417"});
+  forgetful.OverrideReply('p', "");
+  auto& silent = hid_.Plug({.version = 0x0184, .serial_number = "00158"});
+  silent.SetAnswering(false);
+  EXPECT_EQ(Run({"apply", File("one.kxr", kFile), "--each", "--count", "2", "--json"}), 1);
+  const QStringList lines = out_text_.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 2) << out_text_.toStdString();
+  const QJsonObject unconfirmed = QJsonDocument::fromJson(lines[0].toUtf8()).object();
+  EXPECT_EQ(unconfirmed["result"].toString(), "unconfirmed");
+  EXPECT_EQ(unconfirmed["parameter"].toString(), "Префикс");
+  EXPECT_EQ(unconfirmed["serial"].toString(), "00417");
+  EXPECT_FALSE(unconfirmed["time"].toString().isEmpty());
+  EXPECT_EQ(Count(forgetful, 'H'), 0);
+  const QJsonObject mute = QJsonDocument::fromJson(lines[1].toUtf8()).object();
+  EXPECT_EQ(mute["result"].toString(), "silent") << "after its grace";
+  EXPECT_GE(clock_.Now(), kLateReaderGrace);
+}
+
+TEST_F(ApplyOverSimulatedReadersTest, ASignalEndsTheStationOnceTheReaderInHandIsDone) {
+  auto& first = hid_.Plug({.version = 0x0184, .serial_number = "00417"});
+  hid_.on_write = [&](int handle) {
+    if (handle == hid_.HandleOf(first) && Count(first, 'V') == 1) std::raise(SIGINT);
+  };
+  nodes_.plugs = {[&] { hid_.Plug({.version = 0x0184, .serial_number = "00158"}); }};
+  EXPECT_EQ(Run({"apply", File("one.kxr", kFile), "--each"}), 0);
+  EXPECT_TRUE(out_text_.endsWith("00417  1.84  записан\n")) << out_text_.toStdString();
+  EXPECT_EQ(Count(first, 'H'), 1);
+  EXPECT_EQ(nodes_.waits, 0) << "no further reader waited for";
+}
+
+TEST_F(ApplyOverSimulatedReadersTest, CompareNamesWhatDiffersAndWritesNothing) {
+  auto& reader = hid_.Plug({.version = 0x0184, .serial_number = "00417"},
+                           {.variant = 8, .prefix = "AB", .code_format = 5, .ending = 13,
+                            .buzzer_off = true, .repeat = false});
+  EXPECT_EQ(Run({"compare", File("one.kxr", kFile), "--all", "--json"}), 1);
+  const QJsonObject result =
+      QJsonDocument::fromJson(out_text_.toUtf8())["readers"][0].toObject();
+  EXPECT_EQ(result["result"].toString(), "different");
+  EXPECT_EQ(result["differing"].toArray(), QJsonArray{"Разрешить повтор посылки"});
+  EXPECT_TRUE(std::ranges::none_of(reader.ReceivedReports(),
+                                   [](const auto& report) { return std::isupper(report[1]); }));
+  reader.Settings().repeat = true;
+  EXPECT_EQ(Run({"compare", File("one.kxr", kFile), "--serial", "00417"}), 0);
+  EXPECT_EQ(out_text_, "00417  совпадает с файлом\n");
+}
+
+TEST_F(ApplyOverSimulatedReadersTest, ADatabaseThatCannotBeReadHasItsOwnStatus) {
+  hid_.Plug({.version = 0x0184, .serial_number = "00417"});
+  database_path_ = folder_.path();
+  EXPECT_EQ(Run({"list"}), kDatabase);
+  EXPECT_EQ(err_text_, "Служебная база данных «" + folder_.path() + "» не является файлом.\n");
+
+  database_path_ = File("broken.db", "not a database at all, just text");
+  EXPECT_EQ(Run({"check", File("one.kxr", kFile)}), kDatabase);
+  EXPECT_TRUE(err_text_.contains("» не может быть открыта: «")) << err_text_.toStdString();
+
+  database_path_ = QDir(folder_.path()).filePath("locked.db");
+  ASSERT_TRUE(QFile::copy(KX12R_BUILT_DATABASE, database_path_));
+  {
+    const OtherProgramsLock lock(database_path_);
+    ASSERT_TRUE(lock.Held());
+    EXPECT_EQ(Run({"compare", File("one.kxr", kFile), "--all"}), kDatabase);
+    EXPECT_EQ(err_text_,
+              "Служебная база данных «" + database_path_ + "» заблокирована другой программой.\n");
+  }
+  EXPECT_EQ(Run({"compare", File("one.kxr", kFile), "--all"}), 1) << "readable again";
 }
 
 TEST(ListReadersTest, AReaderWhoseNodeUdevIsStillSettingUpIsWaitedFor) {

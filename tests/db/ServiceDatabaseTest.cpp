@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QSqlQuery>
 
+#include "OtherProgramsLock.h"
 #include "ServiceDatabaseFixture.h"
 
 namespace kx12r {
@@ -317,11 +318,8 @@ TEST(ServiceDatabaseFaultTest, ALockByAnotherProgramFailsAfterTheBusyTimeoutAndI
   QTemporaryDir folder;
   const QString path = GetDatabasePath(folder.path());
   ASSERT_TRUE(QFile::copy(KX12R_BUILT_DATABASE, path));
-  QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other-program");
-  other.setDatabaseName(path);
-  ASSERT_TRUE(other.open());
-  QSqlQuery lock(other);
-  ASSERT_TRUE(lock.exec("BEGIN EXCLUSIVE"));
+  const OtherProgramsLock lock(path);
+  ASSERT_TRUE(lock.Held());
 
   ScriptedPresenter presenter;
   ServiceDatabase db(path, false, std::chrono::milliseconds(10));
@@ -333,11 +331,6 @@ TEST(ServiceDatabaseFaultTest, ALockByAnotherProgramFailsAfterTheBusyTimeoutAndI
   ASSERT_EQ(presenter.shown.size(), 1u);
   EXPECT_TRUE(presenter.shown[0].text.contains("database is locked"))
       << presenter.shown[0].text.toStdString();
-  lock.exec("ROLLBACK");
-  lock = QSqlQuery();
-  other.close();
-  other = QSqlDatabase();
-  QSqlDatabase::removeDatabase("other-program");
 }
 
 }  // namespace

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "Kx12rCtl.h"
+#include "ListedReaders.h"
+#include "ReaderResults.h"
+#include "ServiceDatabase.h"
+#include "SettingsFile.h"
+
+namespace kx12r::cli {
+
+// The options of one call, as the command line gave them.
+struct CallOptions {
+  bool json = false;
+  bool all = false;
+  bool each = false;
+  bool force = false;
+  bool verify = true;
+  QString serial;
+  int count = 0;  // 0: not given
+};
+
+// Each verb of kx12rctl; each returns its exit status.
+class Commands {
+ public:
+  // `database`, when there is one, has been opened already.
+  Commands(Environment& environment, CallOptions options,
+           std::unique_ptr<ServiceDatabase> database);
+
+  int List();
+  int Check(const QString& path);
+  int Apply(const QString& path);
+  int Compare(const QString& path);
+  int Save(const QString& path);
+  int Identify();
+  int Watch();
+
+ private:
+  ReferenceNames Names() const { return ReferenceNames(database_.get()); }
+  QString CodeFormatName(const QString& number) const;
+  QString EndingName(const QString& code) const;
+  QJsonObject ReaderJson(const ListedReader& reader) const;
+  QStringList ReaderRow(const ListedReader& reader) const;
+  // The file's values, judged; nothing after telling why it cannot be read.
+  std::optional<ValidatedSettings> ReadFile(const QString& path);
+  // The file's parameters when every value is valid; nothing after telling why not.
+  std::optional<std::vector<AppliedParameter>> FileParameters(const QString& path);
+  // The one reader of --serial, or every reader with --all; nothing after telling why not.
+  std::optional<std::vector<ListedReader>> ChosenReaders();
+  std::optional<ListedReader> Chosen();
+  int ApplyEach(const std::vector<AppliedParameter>& parameters);
+  // Ends a per-reader command: the results on standard output, the status from them.
+  void Print(const std::vector<ReaderResult>& results, QJsonObject document = {});
+  WaitClock& Clock() { return env_.clock ? *env_.clock : real_clock_; }
+
+  Environment& env_;
+  CallOptions options_;
+  EventLoopClock real_clock_;
+  std::unique_ptr<ServiceDatabase> database_;
+};
+
+}  // namespace kx12r::cli

@@ -1,0 +1,236 @@
+// The verbs on readers: list, save, identify and watch.
+#include <QDateTime>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <chrono>
+#include <map>
+#include <thread>
+
+#include "Commands.h"
+#include "Firmware.h"
+#include "FirmwareGate.h"
+#include "MessageBox.h"
+#include "NumericText.h"
+#include "ReportExchange.h"
+#include "ServiceLookups.h"
+#include "StopOnSignals.h"
+#include "Watch.h"
+
+namespace kx12r::cli {
+namespace {
+
+const QString kNoDevices = QStringLiteral("Нет подключенных устройств");
+const QString kUnknownName = QStringLiteral("не известен");
+
+QString YesNo(bool value) { return value ? QStringLiteral("Да") : QStringLiteral("Нет"); }
+
+}  // namespace
+
+Commands::Commands(Environment& environment, CallOptions options,
+                   std::unique_ptr<ServiceDatabase> database)
+    : env_(environment), options_(std::move(options)), database_(std::move(database)) {}
+
+QString Commands::CodeFormatName(const QString& number) const {
+  return database_ ? GetCodeVariantName(*database_, LeadingInteger(number)) : QString();
+}
+
+QString Commands::EndingName(const QString& code) const {
+  return database_ ? GetEndingKeyName(*database_, LeadingInteger(code)) : QString();
+}
+
+QJsonObject Commands::ReaderJson(const ListedReader& reader) const {
+  const DeviceRecord& r = reader.record;
+  QJsonObject object{{"serial", reader.Serial()},
+                     {"product_id", r[kColProductId]},
+                     {"firmware", r[kColVersion]},
+                     {"access", !reader.access_denied},
+                     {"configurable", reader.Configurable()}};
+  const QJsonValue unknown;  // null: a reader that cannot be configured is not asked
+  auto or_null = [](const QString& name) {
+    return name.isEmpty() ? QJsonValue() : QJsonValue(name);
+  };
+  const bool settings = reader.Configurable();
+  object["variant"] = settings ? QJsonValue(LeadingInteger(r[kColCodeMethod])) : unknown;
+  object["prefix"] = settings ? QJsonValue(r[kColPrefix]) : unknown;
+  object["code_format"] =
+      settings ? QJsonValue(QJsonObject{{"number", LeadingInteger(r[kColEncoding])},
+                                        {"name", or_null(CodeFormatName(r[kColEncoding]))}})
+               : unknown;
+  object["suffix"] = settings ? QJsonValue(r[kColSuffix]) : unknown;
+  object["ending"] = settings
+                         ? QJsonValue(QJsonObject{{"code", LeadingInteger(r[kColEnding])},
+                                                  {"name", or_null(EndingName(r[kColEnding]))}})
+                         : unknown;
+  const std::pair<const char*, int> flags[] = {{"buzzer_off", kColBunBuzzer},
+                                               {"stand_alone", kColStandAlone},
+                                               {"repeat", kColRepeatResolution}};
+  for (const auto& [key, column] : flags) {
+    object[key] = settings ? QJsonValue(LeadingNumber(r[column]) != 0) : unknown;
+  }
+  return object;
+}
+
+QStringList Commands::ReaderRow(const ListedReader& reader) const {
+  const DeviceRecord& r = reader.record;
+  QStringList row{reader.Serial(), r[kColProductId], r[kColVersion]};
+  if (reader.access_denied) return row << QStringLiteral("нет доступа");
+  if (!reader.Configurable()) return row << YesNo(false);
+  auto named = [this](const QString& number, const QString& name) {
+    return number + QStringLiteral(" ") + (name.isEmpty() && database_ ? kUnknownName : name);
+  };
+  auto none = [](const QString& text) { return text.isEmpty() ? QStringLiteral("нет") : text; };
+  return row << YesNo(true) << r[kColCodeMethod] << none(r[kColPrefix])
+             << named(r[kColEncoding], CodeFormatName(r[kColEncoding])) << none(r[kColSuffix])
+             << named(r[kColEnding], EndingName(r[kColEnding]))
+             << YesNo(LeadingNumber(r[kColBunBuzzer]) != 0)
+             << YesNo(LeadingNumber(r[kColStandAlone]) != 0)
+             << YesNo(LeadingNumber(r[kColRepeatResolution]) != 0);
+}
+
+int Commands::List() {
+  const std::vector<ListedReader> readers = ListReaders(env_.hid, Clock());
+  for (const ListedReader& reader : readers) {
+    if (reader.access_denied) {
+      env_.err << NoAccessMessage(reader.record[kColProductId], reader.Serial()) << Qt::endl;
+    }
+  }
+  if (options_.json) {
+    QJsonArray list;
+    for (const ListedReader& reader : readers) list.append(ReaderJson(reader));
+    env_.out << QJsonDocument(QJsonObject{{"readers", list}}).toJson(QJsonDocument::Compact)
+             << Qt::endl;
+  } else if (!readers.empty()) {
+    std::vector<QStringList> rows{{"S/N", "Product ID", "Версия ПО", "Настраивается", "Вариант",
+                                   "Префикс", "Формат кода метки", "Суффикс", "Окончание",
+                                   "Отключить Буззер", "Автономная работа", "Повтор посылки"}};
+    for (const ListedReader& reader : readers) rows.push_back(ReaderRow(reader));
+    PrintTable(env_.out, rows);
+  }
+  if (!readers.empty()) return kDone;
+  env_.err << kNoDevices << Qt::endl;
+  return kNoReader;
+}
+
+int Commands::Save(const QString& given) {
+  const QString path =
+      HasSettingsExtension(given) ? given : given + QLatin1String(kSettingsFileExtension);
+  if (const auto refusal = NotARegularFileText(path)) {
+    env_.err << *refusal << Qt::endl;
+    return kRefused;
+  }
+  if (PathEntryExists(path) && !options_.force) {
+    env_.err << QStringLiteral("Файл конфигурации ") << Quoted(path)
+             << QStringLiteral(" уже существует. Чтобы заменить его, добавьте --force.")
+             << Qt::endl;
+    return kRefused;
+  }
+  const std::optional<ListedReader> reader = Chosen();
+  if (!reader) return kNoReader;
+  const QJsonObject document{{"file", path}};
+  if (!reader->Configurable()) {
+    env_.err << QStringLiteral("Считыватель ") << Quoted(reader->Serial())
+             << QStringLiteral(" не может быть настроен. ")
+             << FirmwareWarningText(reader->record[kColVersion]) << Qt::endl;
+    if (options_.json) Print({ResultFor(*reader, Outcome::kNotConfigurable)}, document);
+    return kRefused;
+  }
+  const CachedSettings cached =
+      CachedSettingsFrom([&](int column) { return reader->record[column]; });
+  if (const auto error = WriteFileWhole(path, SettingsFileBytes(cached))) {
+    env_.err << QStringLiteral("Ошибка при сохранении файла конфигурации: ") << Quoted(*error)
+             << Qt::endl;
+    if (options_.json) Print({ResultFor(*reader, Outcome::kNotSaved)}, document);
+    return kRefused;
+  }
+  if (options_.json) {
+    Print({ResultFor(*reader, Outcome::kSaved)}, document);
+  } else {
+    env_.out << path << Qt::endl;
+  }
+  env_.err << QStringLiteral("Файл конфигурации сохранен успешно.") << Qt::endl;
+  return kDone;
+}
+
+int Commands::Identify() {
+  const std::optional<ListedReader> reader = Chosen();
+  if (!reader) return kNoReader;
+  const bool indicated = IsConfigurableFirmware(reader->record[kColVersion]) &&
+                         SendReaderCommand(env_.hid, reader->Handle(), command::kIndicate);
+  if (options_.json) {
+    Print({ResultFor(*reader, indicated ? Outcome::kIdentified : Outcome::kNotIdentified)});
+  } else if (indicated) {
+    env_.out << reader->Serial() << Qt::endl;
+  }
+  if (indicated) return kDone;
+  env_.err << QStringLiteral("Ошибка при вызове светозвуковой индикации считывателя.")
+           << Qt::endl;
+  return kRefused;
+}
+
+int Commands::Watch() {
+  if (!env_.keyboards) {
+    env_.err << QStringLiteral("Клавиатурный интерфейс считывателей недоступен.") << Qt::endl;
+    return kRefused;
+  }
+  std::map<QString, int> endings;
+  auto ending_of = [&](const QString& serial) -> int {
+    if (!endings.contains(serial)) {
+      for (const ListedReader& reader : ListReaders(env_.hid, Clock())) {
+        endings[reader.Serial()] =
+            reader.Configurable() ? MessageEnding(LeadingInteger(reader.record[kColCodeMethod]),
+                                                  reader.record[kColEnding])
+                                  : 0;
+      }
+    }
+    const auto known = endings.find(serial);
+    return known == endings.end() ? 0 : known->second;
+  };
+  const bool json = options_.json;
+  const int limit = options_.count;
+  int shown = 0;
+  WatchSession::Events events;
+  events.message = [&](const TypedMessage& message) {
+    ++shown;
+    const QString time = QDateTime::currentDateTime().toString(Qt::ISODateWithMs);
+    if (json) {
+      env_.out << QJsonDocument(
+                      QJsonObject{{"time", time},
+                                  {"serial", message.serial_number},
+                                  {"typed", message.typed},
+                                  {"ending", message.ending.isEmpty() ? QJsonValue()
+                                                                      : QJsonValue(message.ending)},
+                                  {"russian", message.russian}})
+                      .toJson(QJsonDocument::Compact)
+               << Qt::endl;
+      return;
+    }
+    env_.out << time.mid(11) << QStringLiteral("  ") << message.serial_number
+             << QStringLiteral("  ") << message.typed;
+    if (message.russian != message.typed) {
+      env_.out << QStringLiteral("  (в русской раскладке: ") << message.russian
+               << QStringLiteral(")");
+    }
+    env_.out << Qt::endl;
+  };
+  events.note = [&](const QString& text) { env_.err << text << Qt::endl; };
+  WatchSession session(*env_.keyboards, options_.serial, ending_of, events);
+
+  const StopOnSignals stopping;
+  const auto start = std::chrono::steady_clock::now();
+  std::chrono::milliseconds next_second{0};
+  while (!StopOnSignals::Requested() && (limit <= 0 || shown < limit)) {
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    if (env_.every_second && now >= next_second) {
+      env_.every_second();
+      next_second += std::chrono::seconds(1);
+    }
+    session.Step(now);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return kDone;
+}
+
+}  // namespace kx12r::cli

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <vector>
+
+#include "ListedReaders.h"
+
+namespace kx12r::cli {
+
+// What a command came to on one reader.
+enum class Outcome {
+  kWritten,
+  kUnconfirmed,  // written, but what was read back differs
+  kRefused,      // the reader refused a parameter
+  kUntouched,    // an apply stopped before this reader
+  kNotConfigurable,
+  kNoAccess,
+  kSilent,  // it never answered within its grace
+  kEqual,
+  kDifferent,
+  kSaved,
+  kNotSaved,
+  kIdentified,
+  kNotIdentified,
+};
+
+// One reader's result, for a person (the message) and for a script (the fixed word).
+struct ReaderResult {
+  QString serial;
+  QString firmware;
+  QString product_id;  // for the message on access, not printed
+  Outcome outcome = Outcome::kUntouched;
+  // The parameter that failed; for a comparison, every parameter that differs.
+  QStringList parameters;
+
+  QString Word() const;
+  QString Message() const;
+  // {"serial", "firmware", "result", "parameter", "message"}; a comparison adds "differing".
+  QJsonObject Json() const;
+};
+
+ReaderResult ResultFor(const ListedReader& reader, Outcome outcome, QStringList parameters = {});
+
+// Aligned columns for people.
+void PrintTable(QTextStream& out, const std::vector<QStringList>& rows);
+
+// The results as a table of serial numbers and messages, or with `json` as one document
+// {"readers": [...]} with the keys of `document` beside it.
+void PrintResults(QTextStream& out, const std::vector<ReaderResult>& results, bool json,
+                  QJsonObject document = {});
+
+}  // namespace kx12r::cli
