@@ -22,6 +22,7 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y "$deb"
 
 for path in /usr/bin/kx12r-config /usr/bin/kx12r-config-demo /usr/bin/kx12rctl \
     /usr/lib/udev/rules.d/70-kx12r.rules /usr/share/applications/kx12r-config.desktop \
+    /usr/share/bash-completion/completions/kx12rctl \
     /usr/share/icons/hicolor/scalable/apps/kx12r-config.svg \
     /usr/share/doc/kx12r-config/copyright /usr/share/kx12r-config/kx12rConfig.db \
     "$STATE/kx12rConfig.db"; do
