@@ -162,6 +162,32 @@ late_reader_is_listed() {
     fail "the late reader was not listed as configurable: $(cat "$WORK/list-late.json")"
 }
 
+# Station mode: the readers present are done at once, one plugged in meanwhile as soon as udev
+# announces it, each once, and only the ones that hold the file get the signal (H).
+station_configures_each_plugged_reader() {
+  stop_model r2
+  unplug r2
+  wait_gone E2E02 || fail "the unplugged reader's node stayed"
+  local sets_before
+  sets_before="$(received r1 | grep -c '^50 ')"
+  timeout 120 "$CTL" apply "$PROFILE" --each --count 3 --json > "$WORK/station.json" 2> "$WORK/station.err" &
+  local station=$!
+  within 300 grep -q E2E03 "$WORK/station.json" || fail "the readers present were not done: $(cat "$WORK/station.err")"
+  start_model r2 00DF 0170
+  plug r2
+  local plugged=$SECONDS status=0
+  wait "$station" || status=$?
+  [ "$status" = 1 ] || fail "the station ended with $status (the old reader makes it 1): $(cat "$WORK/station.err")"
+  [ $((SECONDS - plugged)) -le 20 ] || fail "the plugged reader took $((SECONDS - plugged)) s"
+  [ "$(jq -sc '[.[] | [.serial, .result]]' "$WORK/station.json")" = \
+    '[["E2E01","written"],["E2E03","not_configurable"],["E2E02","written"]]' ] ||
+    fail "the station printed $(cat "$WORK/station.json")"
+  [ "$(received r1 | grep -c '^50 ')" = $((sets_before + 1)) ] || fail "E2E01 was written more than once"
+  [ "$(received r2 | tail -n 1 | cut -c1-2)" = 48 ] || fail "the last report to E2E02 was not H"
+  received r3 | grep -q '^48 ' && fail "the old reader got the signal"
+  return 0
+}
+
 access_needs_the_rule() {
   setpriv --reuid=65534 --regid=65534 --clear-groups "$CTL" identify --serial E2E01 > /dev/null 2> "$WORK/denied.err"
   local status=$?
@@ -195,6 +221,7 @@ scenario watch_types_the_message watch_types_the_message
 scenario unplugged_in_the_middle_of_apply unplugged_in_the_middle_of_apply
 scenario listed_while_udev_is_busy listed_while_udev_is_busy
 scenario late_reader_is_listed late_reader_is_listed
+scenario station_configures_each_plugged_reader station_configures_each_plugged_reader
 scenario access_needs_the_rule access_needs_the_rule
 source "$ROOT/tests/e2e/window.sh"
 scenario window_over_real_readers window_over_real_readers
