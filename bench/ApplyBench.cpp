@@ -11,8 +11,8 @@
 #include <cstdio>
 
 #include "BenchSupport.h"
-#include "SettingsFilesTab.h"
-#include "SimulatedHidLibrary.h"
+#include "files/SettingsFilesTab.h"
+#include "reader/SimulatedHidLibrary.h"
 
 namespace {
 

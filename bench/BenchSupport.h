@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MessageBox.h"
-#include "ReaderLink.h"
+#include "base/MessageBox.h"
+#include "link/ReaderLink.h"
 
 namespace kx12r {
 

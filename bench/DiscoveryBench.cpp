@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "ReaderLink.h"
-#include "SimulatedHidLibrary.h"
+#include "link/ReaderLink.h"
+#include "reader/SimulatedHidLibrary.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include <cstdio>
 #include <functional>
 
-#include "GridToolkit.h"
-#include "ReaderSettingsTab.h"
-#include "SimulatedHidLibrary.h"
+#include "reader/SimulatedHidLibrary.h"
+#include "settings/ReaderSettingsTab.h"
+#include "ui/GridToolkit.h"
 
 namespace {
 

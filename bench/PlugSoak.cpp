@@ -12,7 +12,7 @@
 #include <set>
 
 #include "BenchSupport.h"
-#include "SimulatedHidLibrary.h"
+#include "reader/SimulatedHidLibrary.h"
 
 namespace {
 

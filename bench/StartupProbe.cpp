@@ -4,8 +4,8 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "DemoReaders.h"
-#include "Startup.h"
+#include "app/Startup.h"
+#include "reader/DemoReaders.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -11,8 +11,8 @@
 #include <random>
 #include <thread>
 
-#include "Provisioning.h"
-#include "SimulatedHidLibrary.h"
+#include "cli/Provisioning.h"
+#include "reader/SimulatedHidLibrary.h"
 
 namespace {
 

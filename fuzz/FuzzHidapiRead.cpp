@@ -13,7 +13,7 @@
 
 #include "FakeHidapi.h"
 #include "FuzzTarget.h"
-#include "HidapiLibrary.h"
+#include "reader/HidapiLibrary.h"
 
 namespace {
 

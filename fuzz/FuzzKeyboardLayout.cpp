@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "FuzzTarget.h"
-#include "KeyboardText.h"
-#include "ReportDescriptor.h"
+#include "reader/KeyboardText.h"
+#include "reader/ReportDescriptor.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "FuzzTarget.h"
-#include "KeyboardText.h"
-#include "Watch.h"
+#include "cli/Watch.h"
+#include "reader/KeyboardText.h"
 
 namespace {
 

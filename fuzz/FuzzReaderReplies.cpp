@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "DeviceReading.h"
 #include "FuzzTarget.h"
-#include "ReportExchange.h"
+#include "reader/DeviceReading.h"
+#include "reader/ReportExchange.h"
 
 namespace {
 

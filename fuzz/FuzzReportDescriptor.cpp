@@ -2,7 +2,7 @@
 // has lengths a report can have (the report-number byte alone when items carry no bits), and
 // the same bytes always give the same layout.
 #include "FuzzTarget.h"
-#include "ReportDescriptor.h"
+#include "reader/ReportDescriptor.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> bytes(data, size);

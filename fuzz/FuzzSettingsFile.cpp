@@ -4,7 +4,7 @@
 //   allowed;
 // - what such a file applies, saved and read back, validates the same and applies the same.
 #include "FuzzTarget.h"
-#include "SettingsFile.h"
+#include "files/SettingsFile.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "FuzzTarget.h"
-#include "NumericText.h"
+#include "base/NumericText.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The demo program's own copy of the service database.
-#include "DemoDatabase.h"
+#include "app/DemoDatabase.h"
 
 #include <QFile>
 
-#include "ServiceDatabase.h"
+#include "db/ServiceDatabase.h"
 
 namespace kx12r {
 

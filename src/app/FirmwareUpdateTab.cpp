@@ -1,6 +1,6 @@
-#include "FirmwareUpdateTab.h"
+#include "app/FirmwareUpdateTab.h"
 
-#include "Twips.h"
+#include "ui/Twips.h"
 
 namespace kx12r {
 

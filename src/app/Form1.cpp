@@ -1,15 +1,15 @@
-#include "Form1.h"
+#include "app/Form1.h"
 
 #include <QFileInfo>
 #include <stdexcept>
 
-#include "FirmwareGate.h"
-#include "GridToolkit.h"
-#include "LayoutFont.h"
-#include "MessageBox.h"
-#include "ReaderIdentity.h"
-#include "SerialNumber.h"
-#include "Twips.h"
+#include "base/MessageBox.h"
+#include "link/FirmwareGate.h"
+#include "reader/ReaderIdentity.h"
+#include "settings/SerialNumber.h"
+#include "ui/GridToolkit.h"
+#include "ui/LayoutFont.h"
+#include "ui/Twips.h"
 
 namespace kx12r {
 namespace {

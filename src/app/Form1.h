@@ -12,17 +12,17 @@
 #include <functional>
 #include <memory>
 
-#include "DatabasePageTab.h"
-#include "EditorBox.h"
-#include "FirmwareUpdateTab.h"
-#include "FlexGrid.h"
-#include "HidLibrary.h"
-#include "ReaderLink.h"
-#include "ReaderSettingsTab.h"
-#include "ServiceDatabase.h"
-#include "SettingsFilesTab.h"
-#include "StatusPanels.h"
-#include "WaitClock.h"
+#include "app/FirmwareUpdateTab.h"
+#include "base/WaitClock.h"
+#include "db/DatabasePageTab.h"
+#include "db/ServiceDatabase.h"
+#include "files/SettingsFilesTab.h"
+#include "link/ReaderLink.h"
+#include "reader/HidLibrary.h"
+#include "settings/ReaderSettingsTab.h"
+#include "ui/EditorBox.h"
+#include "ui/FlexGrid.h"
+#include "ui/StatusPanels.h"
 
 namespace kx12r {
 

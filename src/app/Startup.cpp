@@ -1,14 +1,14 @@
-#include "Startup.h"
+#include "app/Startup.h"
 
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "Form1.h"
-#include "QtMessagePresenter.h"
-#include "RussianTranslation.h"
-#include "UserRights.h"
+#include "app/Form1.h"
+#include "app/UserRights.h"
+#include "ui/QtMessagePresenter.h"
+#include "ui/RussianTranslation.h"
 
 namespace kx12r {
 namespace {

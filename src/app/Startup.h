@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-#include "HidLibrary.h"
+#include "reader/HidLibrary.h"
 
 namespace kx12r {
 

@@ -1,4 +1,4 @@
-#include "UserRights.h"
+#include "app/UserRights.h"
 
 #include <grp.h>
 #include <unistd.h>

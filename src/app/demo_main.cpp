@@ -2,9 +2,9 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-#include "DemoDatabase.h"
-#include "DemoReaders.h"
-#include "Startup.h"
+#include "app/DemoDatabase.h"
+#include "app/Startup.h"
+#include "reader/DemoReaders.h"
 
 int main(int argc, char** argv) {
   if (const auto answered = kx12r::AnswerWithoutWindow(

@@ -1,8 +1,8 @@
 // The configurator over the readers plugged in.
 #include <QApplication>
 
-#include "HidapiLibrary.h"
-#include "Startup.h"
+#include "app/Startup.h"
+#include "reader/HidapiLibrary.h"
 
 int main(int argc, char** argv) {
   if (const auto answered = kx12r::AnswerWithoutWindow(

@@ -1,4 +1,4 @@
-#include "KeyState.h"
+#include "base/KeyState.h"
 
 namespace kx12r {
 namespace {

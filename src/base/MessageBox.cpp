@@ -1,4 +1,4 @@
-#include "MessageBox.h"
+#include "base/MessageBox.h"
 
 namespace kx12r {
 namespace {

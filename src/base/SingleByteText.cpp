@@ -1,5 +1,5 @@
 // Windows-1251 text: one table from the code page's bytes to characters, and its reverse.
-#include "SingleByteText.h"
+#include "base/SingleByteText.h"
 
 #include <iconv.h>
 

@@ -1,4 +1,4 @@
-#include "WaitClock.h"
+#include "base/WaitClock.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -4,11 +4,11 @@
 #include <memory>
 #include <optional>
 
-#include "Kx12rCtl.h"
-#include "ListedReaders.h"
-#include "ReaderResults.h"
-#include "ServiceDatabase.h"
-#include "SettingsFile.h"
+#include "cli/Kx12rCtl.h"
+#include "cli/ListedReaders.h"
+#include "cli/ReaderResults.h"
+#include "db/ServiceDatabase.h"
+#include "files/SettingsFile.h"
 
 namespace kx12r::cli {
 

@@ -5,11 +5,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "Commands.h"
-#include "MessageBox.h"
-#include "Provisioning.h"
-#include "SettingsApply.h"
-#include "StopOnSignals.h"
+#include "base/MessageBox.h"
+#include "cli/Commands.h"
+#include "cli/Provisioning.h"
+#include "cli/StopOnSignals.h"
+#include "files/SettingsApply.h"
 
 namespace kx12r::cli {
 

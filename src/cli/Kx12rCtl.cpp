@@ -1,12 +1,12 @@
 // kx12rctl's command line: its words checked, its help, and the verb it calls.
-#include "Kx12rCtl.h"
+#include "cli/Kx12rCtl.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include "Commands.h"
-#include "MessageBox.h"
+#include "base/MessageBox.h"
+#include "cli/Commands.h"
 
 namespace kx12r::cli {
 namespace {

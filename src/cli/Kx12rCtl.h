@@ -5,11 +5,11 @@
 #include <QTextStream>
 #include <functional>
 
-#include "HidLibrary.h"
-#include "KeyboardInputs.h"
-#include "NodeWatch.h"
-#include "ServiceDatabase.h"
-#include "WaitClock.h"
+#include "base/WaitClock.h"
+#include "db/ServiceDatabase.h"
+#include "reader/HidLibrary.h"
+#include "reader/KeyboardInputs.h"
+#include "reader/NodeWatch.h"
 
 namespace kx12r::cli {
 

@@ -1,12 +1,12 @@
-#include "ListedReaders.h"
+#include "cli/ListedReaders.h"
 
 #include <algorithm>
 
-#include "Firmware.h"
-#include "MessageBox.h"
-#include "NumericText.h"
-#include "ReaderIdentity.h"
-#include "SingleByteText.h"
+#include "base/MessageBox.h"
+#include "base/NumericText.h"
+#include "base/SingleByteText.h"
+#include "reader/Firmware.h"
+#include "reader/ReaderIdentity.h"
 
 namespace kx12r::cli {
 namespace {

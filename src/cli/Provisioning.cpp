@@ -1,12 +1,12 @@
 // Writing a file to readers as they are plugged in, and confirming what they hold.
-#include "Provisioning.h"
+#include "cli/Provisioning.h"
 
 #include <map>
 #include <set>
 
-#include "ReaderIdentity.h"
-#include "ReportExchange.h"
-#include "SettingsApply.h"
+#include "files/SettingsApply.h"
+#include "reader/ReaderIdentity.h"
+#include "reader/ReportExchange.h"
 
 namespace kx12r::cli {
 namespace {

@@ -3,12 +3,12 @@
 #include <functional>
 #include <vector>
 
-#include "HidLibrary.h"
-#include "ListedReaders.h"
-#include "NodeWatch.h"
-#include "ReaderResults.h"
-#include "SettingsFile.h"
-#include "WaitClock.h"
+#include "base/WaitClock.h"
+#include "cli/ListedReaders.h"
+#include "cli/ReaderResults.h"
+#include "files/SettingsFile.h"
+#include "reader/HidLibrary.h"
+#include "reader/NodeWatch.h"
 
 namespace kx12r::cli {
 

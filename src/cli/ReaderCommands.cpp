@@ -8,15 +8,15 @@
 #include <map>
 #include <thread>
 
-#include "Commands.h"
-#include "Firmware.h"
-#include "FirmwareGate.h"
-#include "MessageBox.h"
-#include "NumericText.h"
-#include "ReportExchange.h"
-#include "ServiceLookups.h"
-#include "StopOnSignals.h"
-#include "Watch.h"
+#include "base/MessageBox.h"
+#include "base/NumericText.h"
+#include "cli/Commands.h"
+#include "cli/StopOnSignals.h"
+#include "cli/Watch.h"
+#include "db/ServiceLookups.h"
+#include "reader/Firmware.h"
+#include "reader/Firmware.h"
+#include "reader/ReportExchange.h"
 
 namespace kx12r::cli {
 namespace {

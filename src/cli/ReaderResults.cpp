@@ -1,10 +1,10 @@
 // The words and messages of a command's results on readers, and how they are printed.
-#include "ReaderResults.h"
+#include "cli/ReaderResults.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 
-#include "MessageBox.h"
+#include "base/MessageBox.h"
 
 namespace kx12r::cli {
 namespace {

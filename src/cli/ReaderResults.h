@@ -6,7 +6,7 @@
 #include <QTextStream>
 #include <vector>
 
-#include "ListedReaders.h"
+#include "cli/ListedReaders.h"
 
 namespace kx12r::cli {
 

@@ -1,5 +1,5 @@
 // The signals that end a long command at a safe point.
-#include "StopOnSignals.h"
+#include "cli/StopOnSignals.h"
 
 #include <atomic>
 #include <csignal>

@@ -1,7 +1,7 @@
-#include "Watch.h"
+#include "cli/Watch.h"
 
-#include "MessageBox.h"
-#include "NumericText.h"
+#include "base/MessageBox.h"
+#include "base/NumericText.h"
 
 namespace kx12r::cli {
 

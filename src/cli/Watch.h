@@ -7,9 +7,9 @@
 #include <optional>
 #include <set>
 
-#include "HidLibrary.h"
-#include "KeyboardInputs.h"
-#include "KeyboardText.h"
+#include "reader/HidLibrary.h"
+#include "reader/KeyboardInputs.h"
+#include "reader/KeyboardText.h"
 
 namespace kx12r::cli {
 

@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <memory>
 
-#include "DemoReaders.h"
-#include "HidapiLibrary.h"
-#include "HidrawKeyboardInputs.h"
-#include "Kx12rCtl.h"
-#include "ServiceDatabase.h"
-#include "SimulatedKeyboardInputs.h"
-#include "UdevNodeWatch.h"
+#include "cli/Kx12rCtl.h"
+#include "db/ServiceDatabase.h"
+#include "reader/DemoReaders.h"
+#include "reader/HidapiLibrary.h"
+#include "reader/HidrawKeyboardInputs.h"
+#include "reader/SimulatedKeyboardInputs.h"
+#include "reader/UdevNodeWatch.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);

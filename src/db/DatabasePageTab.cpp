@@ -1,13 +1,13 @@
-#include "DatabasePageTab.h"
+#include "db/DatabasePageTab.h"
 
 #include <QDesktopServices>
 #include <QKeyEvent>
 
-#include "ImageList.h"
-#include "LayoutFont.h"
-#include "MessageBox.h"
-#include "ServiceLookups.h"
-#include "Twips.h"
+#include "base/MessageBox.h"
+#include "db/ServiceLookups.h"
+#include "ui/ImageList.h"
+#include "ui/LayoutFont.h"
+#include "ui/Twips.h"
 
 namespace kx12r {
 namespace {

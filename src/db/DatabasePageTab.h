@@ -7,9 +7,9 @@
 #include <QWidget>
 #include <functional>
 
-#include "EditorBox.h"
-#include "ServiceDatabase.h"
-#include "TableEditors.h"
+#include "db/ServiceDatabase.h"
+#include "db/TableEditors.h"
+#include "ui/EditorBox.h"
 
 namespace kx12r {
 

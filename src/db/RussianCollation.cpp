@@ -1,4 +1,4 @@
-#include "RussianCollation.h"
+#include "db/RussianCollation.h"
 
 #include <sqlite3.h>
 
@@ -7,7 +7,7 @@
 #include <QSqlDriver>
 #include <QVariant>
 
-#include "ServiceDatabase.h"
+#include "db/ServiceDatabase.h"
 
 namespace kx12r {
 namespace {

@@ -1,4 +1,4 @@
-#include "ServiceDatabase.h"
+#include "db/ServiceDatabase.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,8 +8,8 @@
 #include <QSqlRecord>
 #include <QTimer>
 
-#include "MessageBox.h"
-#include "RussianCollation.h"
+#include "base/MessageBox.h"
+#include "db/RussianCollation.h"
 
 namespace kx12r {
 namespace {

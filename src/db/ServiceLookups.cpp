@@ -1,4 +1,4 @@
-#include "ServiceLookups.h"
+#include "db/ServiceLookups.h"
 
 #include <QRegularExpression>
 #include <limits>

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "ServiceDatabase.h"
+#include "db/ServiceDatabase.h"
 
 namespace kx12r {
 

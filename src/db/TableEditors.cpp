@@ -1,15 +1,15 @@
-#include "TableEditors.h"
+#include "db/TableEditors.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScrollBar>
 
-#include "GridToolkit.h"
-#include "KeyState.h"
-#include "MessageBox.h"
-#include "NumericText.h"
-#include "ServiceLookups.h"
-#include "Twips.h"
+#include "base/KeyState.h"
+#include "base/MessageBox.h"
+#include "base/NumericText.h"
+#include "db/ServiceLookups.h"
+#include "ui/GridToolkit.h"
+#include "ui/Twips.h"
 
 namespace kx12r {
 

@@ -5,9 +5,9 @@
 #include <QObject>
 #include <QWidget>
 
-#include "EditorBox.h"
-#include "FlexGrid.h"
-#include "ServiceDatabase.h"
+#include "db/ServiceDatabase.h"
+#include "ui/EditorBox.h"
+#include "ui/FlexGrid.h"
 
 namespace kx12r {
 

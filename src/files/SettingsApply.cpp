@@ -1,8 +1,8 @@
-#include "SettingsApply.h"
+#include "files/SettingsApply.h"
 
-#include "MessageBox.h"
-#include "NumericText.h"
-#include "ReportExchange.h"
+#include "base/MessageBox.h"
+#include "base/NumericText.h"
+#include "reader/ReportExchange.h"
 
 namespace kx12r {
 

@@ -4,9 +4,9 @@
 #include <optional>
 #include <vector>
 
-#include "DeviceReading.h"
-#include "HidLibrary.h"
-#include "SettingsFile.h"
+#include "files/SettingsFile.h"
+#include "reader/DeviceReading.h"
+#include "reader/HidLibrary.h"
 
 namespace kx12r {
 

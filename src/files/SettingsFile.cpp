@@ -1,4 +1,4 @@
-#include "SettingsFile.h"
+#include "files/SettingsFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,12 +9,12 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "DeviceColumns.h"
-#include "MessageBox.h"
-#include "NumericText.h"
-#include "ReportExchange.h"
-#include "ServiceLookups.h"
-#include "SingleByteText.h"
+#include "base/MessageBox.h"
+#include "base/NumericText.h"
+#include "base/SingleByteText.h"
+#include "db/ServiceLookups.h"
+#include "reader/DeviceColumns.h"
+#include "reader/ReportExchange.h"
 
 namespace kx12r {
 namespace {

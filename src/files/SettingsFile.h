@@ -8,7 +8,7 @@
 #include <functional>
 #include <optional>
 
-#include "ServiceDatabase.h"
+#include "db/ServiceDatabase.h"
 
 namespace kx12r {
 

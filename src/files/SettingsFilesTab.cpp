@@ -1,4 +1,4 @@
-#include "SettingsFilesTab.h"
+#include "files/SettingsFilesTab.h"
 
 #include <unistd.h>
 
@@ -7,13 +7,13 @@
 #include <QFileInfo>
 #include <QHeaderView>
 
-#include "FirmwareGate.h"
-#include "GridToolkit.h"
-#include "MessageBox.h"
-#include "NumericText.h"
-#include "ServiceLookups.h"
-#include "SettingsApply.h"
-#include "Twips.h"
+#include "base/MessageBox.h"
+#include "base/NumericText.h"
+#include "db/ServiceLookups.h"
+#include "files/SettingsApply.h"
+#include "link/FirmwareGate.h"
+#include "ui/GridToolkit.h"
+#include "ui/Twips.h"
 
 namespace kx12r {
 namespace {

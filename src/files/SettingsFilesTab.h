@@ -10,11 +10,11 @@
 #include <QWidget>
 #include <optional>
 
-#include "FileBrowser.h"
-#include "FlexGrid.h"
-#include "ReaderLink.h"
-#include "ServiceDatabase.h"
-#include "SettingsFile.h"
+#include "db/ServiceDatabase.h"
+#include "files/SettingsFile.h"
+#include "link/ReaderLink.h"
+#include "ui/FileBrowser.h"
+#include "ui/FlexGrid.h"
 
 namespace kx12r {
 

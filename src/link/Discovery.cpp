@@ -2,10 +2,10 @@
 #include <QScopeGuard>
 #include <utility>
 
-#include "DeviceReading.h"
-#include "MessageBox.h"
-#include "NumericText.h"
-#include "ReaderLink.h"
+#include "base/MessageBox.h"
+#include "base/NumericText.h"
+#include "link/ReaderLink.h"
+#include "reader/DeviceReading.h"
 
 namespace kx12r {
 namespace {

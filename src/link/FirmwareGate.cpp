@@ -1,57 +1,15 @@
-#include "FirmwareGate.h"
+// The firmware warning of the selected reader on the window.
+#include "link/FirmwareGate.h"
 
-#include <vector>
-
-#include "Firmware.h"
-#include "MessageBox.h"
-#include "ReaderIdentity.h"
+#include "reader/Firmware.h"
+#include "reader/ReaderIdentity.h"
 
 namespace kx12r {
 namespace {
 
 const QColor kWarningColour(255, 0, 0);
 
-struct WarningRange {
-  double lowest;
-  double highest;
-  QString text;
-};
-
-// What each old firmware offers and what its owner can do; the first range that holds wins.
-const std::vector<WarningRange>& WarningRanges() {
-  static const std::vector<WarningRange> ranges = [] {
-    const QString unsupported = QStringLiteral(
-        "ВНИМАНИЕ! Данная версия ПО не поддерживается Конфигуратором. Имеет только ");
-    const QString manual = Quoted(QStringLiteral("вручную")) + QStringLiteral(". ");
-    const QString send_to_maker =
-        QStringLiteral("Для обновления ПО необходима отправка изготовителю.");
-    const QString update_it = QStringLiteral("Для доступа к конфигурированию обновите ПО.");
-    const QString five = QStringLiteral("пять вариантов посылки, переключаемых ");
-    return std::vector<WarningRange>{
-        {0.96, 1.29, unsupported + QStringLiteral("один вариант посылки. ") + send_to_maker},
-        {1.3, 1.39,
-         unsupported + QStringLiteral("три варианта посылки, переключаемые ") + manual +
-             send_to_maker},
-        {1.4, 1.49, unsupported + five + manual + send_to_maker},
-        {1.5, 1.52, unsupported + five + manual + update_it},
-        {1.53, 1.69,
-         unsupported + QStringLiteral("семь вариантов посылки, переключаемых ") + manual +
-             update_it},
-    };
-  }();
-  return ranges;
-}
-
 }  // namespace
-
-QString FirmwareWarningText(const QString& version) {
-  const double x = FirmwareNumber(version);
-  for (const WarningRange& range : WarningRanges()) {
-    if (x >= range.lowest && x <= range.highest) return range.text;
-  }
-  return QStringLiteral(
-      "ВНИМАНИЕ! Неизвестная версия ПО. Для обновления ПО необходима отправка изготовителю.");
-}
 
 bool FirmwareAtLeast170(const ReaderLink& link) {
   return IsConfigurableFirmware(link.SelectedReaderField(kColVersion));

@@ -3,12 +3,10 @@
 #include <QLabel>
 #include <QString>
 
-#include "ReaderLink.h"
+#include "link/ReaderLink.h"
+#include "reader/Firmware.h"
 
 namespace kx12r {
-
-// The warning for a reader whose firmware cannot be configured, by its version text.
-QString FirmwareWarningText(const QString& version);
 
 // Whether the selected reader's firmware is 1.70 or later; false without a selected reader.
 bool FirmwareAtLeast170(const ReaderLink& link);

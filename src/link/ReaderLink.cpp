@@ -1,10 +1,10 @@
-#include "ReaderLink.h"
+#include "link/ReaderLink.h"
 
 #include <QScopeGuard>
 
-#include "GridToolkit.h"
-#include "KeyState.h"
-#include "NumericText.h"
+#include "base/KeyState.h"
+#include "base/NumericText.h"
+#include "ui/GridToolkit.h"
 
 namespace kx12r {
 namespace {

@@ -9,13 +9,13 @@
 #include <map>
 #include <optional>
 
-#include "DeviceColumns.h"
-#include "DeviceReading.h"
-#include "FlexGrid.h"
-#include "HidLibrary.h"
-#include "ReportExchange.h"
-#include "StatusPanels.h"
-#include "WaitClock.h"
+#include "base/WaitClock.h"
+#include "reader/DeviceColumns.h"
+#include "reader/DeviceReading.h"
+#include "reader/HidLibrary.h"
+#include "reader/ReportExchange.h"
+#include "ui/FlexGrid.h"
+#include "ui/StatusPanels.h"
 
 namespace kx12r {
 

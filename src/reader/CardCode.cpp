@@ -1,4 +1,4 @@
-#include "CardCode.h"
+#include "reader/CardCode.h"
 
 namespace kx12r {
 namespace {

@@ -1,4 +1,4 @@
-#include "DemoReaders.h"
+#include "reader/DemoReaders.h"
 
 namespace kx12r {
 namespace {

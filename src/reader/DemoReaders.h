@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SimulatedHidLibrary.h"
+#include "reader/SimulatedHidLibrary.h"
 
 namespace kx12r {
 

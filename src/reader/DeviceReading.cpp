@@ -1,13 +1,13 @@
-#include "DeviceReading.h"
+#include "reader/DeviceReading.h"
 
 #include <QFileInfo>
 
-#include "Firmware.h"
-#include "MessageBox.h"
-#include "NumericText.h"
-#include "ReaderIdentity.h"
-#include "ReportExchange.h"
-#include "SingleByteText.h"
+#include "base/MessageBox.h"
+#include "base/NumericText.h"
+#include "base/SingleByteText.h"
+#include "reader/Firmware.h"
+#include "reader/ReaderIdentity.h"
+#include "reader/ReportExchange.h"
 
 namespace kx12r {
 namespace {

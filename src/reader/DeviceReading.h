@@ -6,8 +6,8 @@
 #include <chrono>
 #include <cstdint>
 
-#include "DeviceColumns.h"
-#include "HidLibrary.h"
+#include "reader/DeviceColumns.h"
+#include "reader/HidLibrary.h"
 
 namespace kx12r {
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "NumericText.h"
+#include "base/NumericText.h"
 
 namespace kx12r {
 
@@ -15,5 +15,8 @@ inline double FirmwareNumber(const QString& version) { return LeadingNumber(vers
 inline bool IsConfigurableFirmware(const QString& version) {
   return FirmwareNumber(version) >= kFirstConfigurableFirmware;
 }
+
+// The warning for a reader whose firmware cannot be configured, by its version text.
+QString FirmwareWarningText(const QString& version);
 
 }  // namespace kx12r

@@ -1,4 +1,4 @@
-#include "HidapiLibrary.h"
+#include "reader/HidapiLibrary.h"
 
 #include <hidapi.h>
 #include <sys/stat.h>
@@ -11,8 +11,8 @@
 #include <iterator>
 #include <set>
 
-#include "ReaderIdentity.h"
-#include "SingleByteText.h"
+#include "base/SingleByteText.h"
+#include "reader/ReaderIdentity.h"
 
 namespace kx12r {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "HidLibrary.h"
-#include "ReportDescriptor.h"
+#include "reader/HidLibrary.h"
+#include "reader/ReportDescriptor.h"
 
 struct hid_device_;
 

@@ -1,4 +1,4 @@
-#include "HidrawKeyboardInputs.h"
+#include "reader/HidrawKeyboardInputs.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,8 +9,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "ReaderIdentity.h"
-#include "ReportDescriptor.h"
+#include "reader/ReaderIdentity.h"
+#include "reader/ReportDescriptor.h"
 
 namespace kx12r {
 namespace {

@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "KeyboardInputs.h"
+#include "reader/KeyboardInputs.h"
 
 namespace kx12r {
 

@@ -1,4 +1,4 @@
-#include "KeyboardText.h"
+#include "reader/KeyboardText.h"
 
 #include <array>
 

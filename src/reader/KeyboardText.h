@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "ReportDescriptor.h"
+#include "reader/ReportDescriptor.h"
 
 namespace kx12r {
 

@@ -1,4 +1,4 @@
-#include "ReportDescriptor.h"
+#include "reader/ReportDescriptor.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "ReportExchange.h"
+#include "reader/ReportExchange.h"
 
-#include "MessageBox.h"
-#include "SingleByteText.h"
+#include "base/MessageBox.h"
+#include "base/SingleByteText.h"
 
 namespace kx12r {
 namespace {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "HidLibrary.h"
+#include "reader/HidLibrary.h"
 
 namespace kx12r {
 

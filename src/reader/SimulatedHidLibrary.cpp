@@ -1,4 +1,4 @@
-#include "SimulatedHidLibrary.h"
+#include "reader/SimulatedHidLibrary.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
-#include "HidLibrary.h"
-#include "SimulatedReader.h"
-#include "WaitClock.h"
+#include "base/WaitClock.h"
+#include "reader/HidLibrary.h"
+#include "reader/SimulatedReader.h"
 
 namespace kx12r {
 

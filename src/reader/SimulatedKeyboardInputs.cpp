@@ -1,4 +1,4 @@
-#include "SimulatedKeyboardInputs.h"
+#include "reader/SimulatedKeyboardInputs.h"
 
 namespace kx12r {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "KeyboardInputs.h"
-#include "SimulatedHidLibrary.h"
+#include "reader/KeyboardInputs.h"
+#include "reader/SimulatedHidLibrary.h"
 
 namespace kx12r {
 

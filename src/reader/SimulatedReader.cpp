@@ -1,11 +1,11 @@
-#include "SimulatedReader.h"
+#include "reader/SimulatedReader.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "CardCode.h"
-#include "KeyboardText.h"
-#include "ReaderIdentity.h"
+#include "reader/CardCode.h"
+#include "reader/KeyboardText.h"
+#include "reader/ReaderIdentity.h"
 
 namespace kx12r {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "HidLibrary.h"
+#include "reader/HidLibrary.h"
 
 namespace kx12r {
 

@@ -1,5 +1,5 @@
 // Waiting for hidraw nodes through a udev monitor.
-#include "UdevNodeWatch.h"
+#include "reader/UdevNodeWatch.h"
 
 #include <libudev.h>
 #include <poll.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NodeWatch.h"
+#include "reader/NodeWatch.h"
 
 struct udev;
 struct udev_monitor;

@@ -1,9 +1,9 @@
-#include "ReaderFlags.h"
+#include "settings/ReaderFlags.h"
 
 #include <QSignalBlocker>
 
-#include "MessageBox.h"
-#include "NumericText.h"
+#include "base/MessageBox.h"
+#include "base/NumericText.h"
 
 namespace kx12r {
 

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <array>
 
-#include "ReaderLink.h"
+#include "link/ReaderLink.h"
 
 namespace kx12r {
 

@@ -1,15 +1,15 @@
-#include "ReaderSettingsTab.h"
+#include "settings/ReaderSettingsTab.h"
 
 #include <QScopeGuard>
 
-#include "FirmwareGate.h"
-#include "GridToolkit.h"
-#include "KeyState.h"
-#include "MessageBox.h"
-#include "NumericText.h"
-#include "ServiceLookups.h"
-#include "SettingsGridLayout.h"
-#include "Twips.h"
+#include "base/KeyState.h"
+#include "base/MessageBox.h"
+#include "base/NumericText.h"
+#include "db/ServiceLookups.h"
+#include "link/FirmwareGate.h"
+#include "settings/SettingsGridLayout.h"
+#include "ui/GridToolkit.h"
+#include "ui/Twips.h"
 
 namespace kx12r {
 namespace {

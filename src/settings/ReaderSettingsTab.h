@@ -5,11 +5,11 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "FlexGrid.h"
-#include "ReaderFlags.h"
-#include "ReaderLink.h"
-#include "ServiceDatabase.h"
-#include "SettingEditor.h"
+#include "db/ServiceDatabase.h"
+#include "link/ReaderLink.h"
+#include "settings/ReaderFlags.h"
+#include "settings/SettingEditor.h"
+#include "ui/FlexGrid.h"
 
 namespace kx12r {
 

@@ -1,9 +1,9 @@
-#include "SerialNumber.h"
+#include "settings/SerialNumber.h"
 
 #include <QScopeGuard>
 
-#include "GridToolkit.h"
-#include "MessageBox.h"
+#include "base/MessageBox.h"
+#include "ui/GridToolkit.h"
 
 namespace kx12r {
 namespace {

@@ -4,8 +4,8 @@
 #include <QStringList>
 #include <optional>
 
-#include "EditorBox.h"
-#include "ReaderLink.h"
+#include "link/ReaderLink.h"
+#include "ui/EditorBox.h"
 
 namespace kx12r {
 

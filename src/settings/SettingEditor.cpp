@@ -1,16 +1,16 @@
-#include "SettingEditor.h"
+#include "settings/SettingEditor.h"
 
 #include <QStyle>
 
-#include "Firmware.h"
-#include "GridToolkit.h"
-#include "KeyState.h"
-#include "MessageBox.h"
-#include "NumericText.h"
-#include "ServiceLookups.h"
-#include "SettingsGridLayout.h"
-#include "SingleByteText.h"
-#include "Twips.h"
+#include "base/KeyState.h"
+#include "base/MessageBox.h"
+#include "base/NumericText.h"
+#include "base/SingleByteText.h"
+#include "db/ServiceLookups.h"
+#include "reader/Firmware.h"
+#include "settings/SettingsGridLayout.h"
+#include "ui/GridToolkit.h"
+#include "ui/Twips.h"
 
 namespace kx12r {
 namespace {

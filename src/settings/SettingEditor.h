@@ -5,9 +5,9 @@
 #include <QPoint>
 #include <QPushButton>
 
-#include "FlexGrid.h"
-#include "ReaderLink.h"
-#include "ServiceDatabase.h"
+#include "db/ServiceDatabase.h"
+#include "link/ReaderLink.h"
+#include "ui/FlexGrid.h"
 
 namespace kx12r {
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <array>
 
-#include "ReaderLink.h"
+#include "link/ReaderLink.h"
 
 namespace kx12r {
 

@@ -1,4 +1,4 @@
-#include "EditorBox.h"
+#include "ui/EditorBox.h"
 
 #include <QKeyEvent>
 

@@ -1,4 +1,4 @@
-#include "FileBrowser.h"
+#include "ui/FileBrowser.h"
 
 #include <QDir>
 #include <QStorageInfo>

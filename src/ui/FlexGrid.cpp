@@ -1,4 +1,4 @@
-#include "FlexGrid.h"
+#include "ui/FlexGrid.h"
 
 #include <QAbstractButton>
 #include <QHeaderView>
@@ -8,9 +8,9 @@
 #include <QScrollBar>
 #include <QStyleOptionHeader>
 
-#include "ImageList.h"
-#include "KeyState.h"
-#include "Twips.h"
+#include "base/KeyState.h"
+#include "ui/ImageList.h"
+#include "ui/Twips.h"
 
 namespace kx12r {
 namespace {

@@ -1,4 +1,4 @@
-#include "GridToolkit.h"
+#include "ui/GridToolkit.h"
 
 #include <QEventLoop>
 #include <QFontMetrics>
@@ -8,8 +8,8 @@
 #include <cmath>
 #include <numeric>
 
-#include "MessageBox.h"
-#include "Twips.h"
+#include "base/MessageBox.h"
+#include "ui/Twips.h"
 
 namespace kx12r {
 namespace {

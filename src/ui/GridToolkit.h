@@ -6,8 +6,8 @@
 #include <QStringList>
 #include <map>
 
-#include "EditorBox.h"
-#include "FlexGrid.h"
+#include "ui/EditorBox.h"
+#include "ui/FlexGrid.h"
 
 namespace kx12r {
 

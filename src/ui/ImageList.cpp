@@ -1,4 +1,4 @@
-#include "ImageList.h"
+#include "ui/ImageList.h"
 
 #include <QFile>
 

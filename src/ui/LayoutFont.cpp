@@ -1,5 +1,5 @@
 // Tahoma for the window's text, from the system or from Wine's fonts.
-#include "LayoutFont.h"
+#include "ui/LayoutFont.h"
 
 #include <QFontDatabase>
 #include <QStringList>

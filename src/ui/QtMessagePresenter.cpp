@@ -1,4 +1,4 @@
-#include "QtMessagePresenter.h"
+#include "ui/QtMessagePresenter.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "MessageBox.h"
+#include "base/MessageBox.h"
 
 namespace kx12r {
 

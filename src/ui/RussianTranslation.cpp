@@ -1,4 +1,4 @@
-#include "RussianTranslation.h"
+#include "ui/RussianTranslation.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,9 +1,9 @@
-#include "StatusPanels.h"
+#include "ui/StatusPanels.h"
 
 #include <QHBoxLayout>
 
-#include "ImageList.h"
-#include "Twips.h"
+#include "ui/ImageList.h"
+#include "ui/Twips.h"
 
 namespace kx12r {
 namespace {

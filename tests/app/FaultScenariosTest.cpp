@@ -10,11 +10,11 @@
 #include <csignal>
 
 #include "FakeClock.h"
-#include "Form1.h"
 #include "ScriptedPresenter.h"
-#include "SettingsGridLayout.h"
-#include "SimulatedHidLibrary.h"
 #include "WindowClicks.h"
+#include "app/Form1.h"
+#include "reader/SimulatedHidLibrary.h"
+#include "settings/SettingsGridLayout.h"
 
 namespace kx12r {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "Firmware.h"
-#include "FirmwareGate.h"
+#include "link/FirmwareGate.h"
+#include "reader/Firmware.h"
 
 namespace kx12r {
 namespace {

@@ -5,15 +5,15 @@
 #include <QTest>
 #include <QTimer>
 
-#include "DemoDatabase.h"
-#include "DemoReaders.h"
 #include "FakeClock.h"
-#include "Form1.h"
-#include "GridToolkit.h"
 #include "ScriptedPresenter.h"
-#include "ServiceLookups.h"
-#include "SimulatedHidLibrary.h"
 #include "WindowClicks.h"
+#include "app/DemoDatabase.h"
+#include "app/Form1.h"
+#include "db/ServiceLookups.h"
+#include "reader/DemoReaders.h"
+#include "reader/SimulatedHidLibrary.h"
+#include "ui/GridToolkit.h"
 
 namespace kx12r {
 namespace {

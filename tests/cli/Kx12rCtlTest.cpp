@@ -14,11 +14,11 @@
 #include <csignal>
 
 #include "FakeClock.h"
-#include "Kx12rCtl.h"
-#include "ListedReaders.h"
 #include "OtherProgramsLock.h"
 #include "ScriptedPresenter.h"
-#include "SimulatedHidLibrary.h"
+#include "cli/Kx12rCtl.h"
+#include "cli/ListedReaders.h"
+#include "reader/SimulatedHidLibrary.h"
 
 namespace kx12r::cli {
 namespace {

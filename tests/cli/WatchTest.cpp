@@ -5,9 +5,9 @@
 #include <QProcess>
 #include <deque>
 
-#include "DemoReaders.h"
-#include "SimulatedKeyboardInputs.h"
-#include "Watch.h"
+#include "cli/Watch.h"
+#include "reader/DemoReaders.h"
+#include "reader/SimulatedKeyboardInputs.h"
 
 namespace kx12r::cli {
 namespace {

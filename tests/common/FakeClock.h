@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <functional>
 
-#include "WaitClock.h"
+#include "base/WaitClock.h"
 
 namespace kx12r {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "MessageBox.h"
+#include "base/MessageBox.h"
 
 namespace kx12r {
 

@@ -7,9 +7,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "DatabasePageTab.h"
 #include "ScriptedPresenter.h"
-#include "ServiceLookups.h"
+#include "db/DatabasePageTab.h"
+#include "db/ServiceLookups.h"
 
 namespace kx12r {
 namespace {

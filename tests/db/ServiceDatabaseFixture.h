@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 
 #include "ScriptedPresenter.h"
-#include "ServiceDatabase.h"
+#include "db/ServiceDatabase.h"
 
 namespace kx12r {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ServiceDatabaseFixture.h"
-#include "ServiceLookups.h"
+#include "db/ServiceLookups.h"
 
 namespace kx12r {
 namespace {

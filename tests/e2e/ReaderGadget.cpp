@@ -22,8 +22,8 @@
 #include <thread>
 #include <vector>
 
-#include "ReportExchange.h"
-#include "SimulatedHidLibrary.h"
+#include "reader/ReportExchange.h"
+#include "reader/SimulatedHidLibrary.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include <QTemporaryDir>
 #include <csignal>
 
-#include "DeviceColumns.h"
 #include "ReaderReports.h"
 #include "ScriptedPresenter.h"
-#include "SettingsApply.h"
-#include "SettingsFile.h"
-#include "SimulatedHidLibrary.h"
-#include "SingleByteText.h"
+#include "base/SingleByteText.h"
+#include "files/SettingsApply.h"
+#include "files/SettingsFile.h"
+#include "reader/DeviceColumns.h"
+#include "reader/SimulatedHidLibrary.h"
 
 namespace kx12r {
 namespace {

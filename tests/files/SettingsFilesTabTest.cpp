@@ -8,11 +8,11 @@
 #include <QTest>
 
 #include "FakeClock.h"
-#include "ReaderLink.h"
 #include "ReaderReports.h"
 #include "ScriptedPresenter.h"
-#include "SettingsFilesTab.h"
-#include "SimulatedHidLibrary.h"
+#include "files/SettingsFilesTab.h"
+#include "link/ReaderLink.h"
+#include "reader/SimulatedHidLibrary.h"
 
 namespace kx12r {
 namespace {

@@ -6,9 +6,9 @@
 #include <QWidget>
 
 #include "FakeClock.h"
-#include "ReaderLink.h"
 #include "ScriptedPresenter.h"
-#include "SimulatedHidLibrary.h"
+#include "link/ReaderLink.h"
+#include "reader/SimulatedHidLibrary.h"
 
 namespace kx12r {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "HidapiLibrary.h"
+#include "reader/HidapiLibrary.h"
 
 // A stand-in for the hidapi C functions, so HidapiLibrary runs without hardware.
 namespace fake_hidapi {

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 
 #include "FakeHidapi.h"
-#include "HidapiLibrary.h"
+#include "reader/HidapiLibrary.h"
 
 namespace kx12r {
 namespace {

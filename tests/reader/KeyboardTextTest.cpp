@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "CardCode.h"
-#include "KeyboardText.h"
-#include "ReportDescriptor.h"
-#include "SimulatedKeyboardInputs.h"
+#include "reader/CardCode.h"
+#include "reader/KeyboardText.h"
+#include "reader/ReportDescriptor.h"
+#include "reader/SimulatedKeyboardInputs.h"
 
 namespace kx12r {
 namespace {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "DemoReaders.h"
 #include "FakeClock.h"
 #include "ReaderReports.h"
-#include "SimulatedHidLibrary.h"
+#include "reader/DemoReaders.h"
+#include "reader/SimulatedHidLibrary.h"
 
 namespace kx12r {
 namespace {

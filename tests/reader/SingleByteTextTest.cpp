@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "SingleByteText.h"
+#include "base/SingleByteText.h"
 
 namespace kx12r {
 namespace {

@@ -1,8 +1,8 @@
 #include <QTimer>
 
-#include "GridToolkit.h"
-#include "SerialNumber.h"
 #include "SettingsTabFixture.h"
+#include "settings/SerialNumber.h"
+#include "ui/GridToolkit.h"
 
 namespace kx12r {
 namespace {

@@ -1,6 +1,6 @@
-#include "ServiceLookups.h"
-#include "SettingsGridLayout.h"
 #include "SettingsTabFixture.h"
+#include "db/ServiceLookups.h"
+#include "settings/SettingsGridLayout.h"
 
 namespace kx12r {
 namespace {

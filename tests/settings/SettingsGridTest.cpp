@@ -1,8 +1,8 @@
 #include <QStyle>
 
-#include "ServiceLookups.h"
-#include "SettingsGridLayout.h"
 #include "SettingsTabFixture.h"
+#include "db/ServiceLookups.h"
+#include "settings/SettingsGridLayout.h"
 
 namespace kx12r {
 namespace {

@@ -9,12 +9,12 @@
 #include <QTest>
 
 #include "FakeClock.h"
-#include "ReaderLink.h"
 #include "ReaderReports.h"
-#include "ReaderSettingsTab.h"
 #include "ScriptedPresenter.h"
-#include "SimulatedHidLibrary.h"
 #include "WindowClicks.h"
+#include "link/ReaderLink.h"
+#include "reader/SimulatedHidLibrary.h"
+#include "settings/ReaderSettingsTab.h"
 
 namespace kx12r {
 

@@ -3,8 +3,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "FlexGrid.h"
-#include "KeyState.h"
+#include "base/KeyState.h"
+#include "ui/FlexGrid.h"
 
 namespace kx12r {
 namespace {

@@ -3,8 +3,8 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "GridToolkit.h"
 #include "ScriptedPresenter.h"
+#include "ui/GridToolkit.h"
 
 namespace kx12r {
 namespace {

@@ -3,10 +3,10 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 
-#include "MessageBox.h"
-#include "QtMessagePresenter.h"
-#include "RussianTranslation.h"
 #include "ScriptedPresenter.h"
+#include "base/MessageBox.h"
+#include "ui/QtMessagePresenter.h"
+#include "ui/RussianTranslation.h"
 
 namespace kx12r {
 namespace {
