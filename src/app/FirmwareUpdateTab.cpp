@@ -1,3 +1,4 @@
+// The firmware update tab: how readers get new firmware.
 #include "app/FirmwareUpdateTab.h"
 
 #include "ui/Twips.h"

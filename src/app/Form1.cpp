@@ -1,3 +1,4 @@
+// The main window: its tabs, the timer's discovery, and the routing between the screens.
 #include "app/Form1.h"
 
 #include <QFileInfo>

@@ -1,3 +1,4 @@
+// The window programs before their window (--help, --version, no display) and their start.
 #include "app/Startup.h"
 
 #include <QApplication>

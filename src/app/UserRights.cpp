@@ -1,3 +1,4 @@
+// Whether the user may change the service database: root, or a member of sudo, wheel or admin.
 #include "app/UserRights.h"
 
 #include <grp.h>

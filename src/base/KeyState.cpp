@@ -1,3 +1,4 @@
+// The key whose press is being handled, for selection handlers.
 #include "base/KeyState.h"
 
 namespace kx12r {

@@ -1,3 +1,4 @@
+// Messages to the user through the presenter the program installs.
 #include "base/MessageBox.h"
 
 namespace kx12r {

@@ -1,3 +1,4 @@
+// Numbers read from text as the system reads them: leading numbers, whole numbers, bytes.
 #include "base/NumericText.h"
 
 #include <QString>

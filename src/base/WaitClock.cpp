@@ -1,3 +1,4 @@
+// The real wait clock: a steady clock and pauses in a local event loop.
 #include "base/WaitClock.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// The readers kx12rctl finds, and the one a serial number chooses.
 #include "cli/ListedReaders.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Watching the card messages readers type on their keyboard interfaces.
 #include "cli/Watch.h"
 
 #include "base/MessageBox.h"

@@ -1,3 +1,4 @@
+// The service database page behind the password.
 #include "db/DatabasePageTab.h"
 
 #include <QDesktopServices>

@@ -1,3 +1,4 @@
+// The Russian collation of names registered on the SQLite connection.
 #include "db/RussianCollation.h"
 
 #include <sqlite3.h>

@@ -1,3 +1,4 @@
+// The one connection to the service database and its keyed requests.
 #include "db/ServiceDatabase.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// Lookups of code formats, endings, users and setup parameters in the service database.
 #include "db/ServiceLookups.h"
 
 #include <QRegularExpression>

@@ -1,3 +1,4 @@
+// The editors of the database page's grids: menus, in-place edits and their storing.
 #include "db/TableEditors.h"
 
 #include <QGuiApplication>

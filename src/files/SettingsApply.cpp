@@ -1,3 +1,4 @@
+// Applying a settings file's parameters to readers, and what the user is told of it.
 #include "files/SettingsApply.h"
 
 #include "base/MessageBox.h"

@@ -1,3 +1,4 @@
+// The settings file (.kxr): reading, judging, writing.
 #include "files/SettingsFile.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// The files tab: saving a reader's settings, previewing and applying a file.
 #include "files/SettingsFilesTab.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// The discovery pass that fills the device list from the HID devices present.
 #include <QGuiApplication>
 #include <QScopeGuard>
 #include <utility>

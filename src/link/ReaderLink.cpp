@@ -1,3 +1,4 @@
+// The link to the connected readers: the device list, the timer and the selected reader's exchange.
 #include "link/ReaderLink.h"
 
 #include <QScopeGuard>

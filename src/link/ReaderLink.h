@@ -70,7 +70,6 @@ class ReaderLink : public QObject {
   // The window is closing: every wait ends, the timer stays stopped and no device is asked
   // anything more.
   void Shutdown();
-  bool IsShutDown() const { return shut_down_; }
 
   // Stops the discovery timer and waits, at most 10 s, until no discovery runs.
   bool WaitForIdle();

@@ -1,3 +1,4 @@
+// A card's code in each code format, as a reader types it.
 #include "reader/CardCode.h"
 
 namespace kx12r {

@@ -1,3 +1,4 @@
+// The demo program's simulated readers and keyboard.
 #include "reader/DemoReaders.h"
 
 namespace kx12r {

@@ -1,3 +1,4 @@
+// Reading one device's identity and settings into its device-list row.
 #include "reader/DeviceReading.h"
 
 #include <QFileInfo>

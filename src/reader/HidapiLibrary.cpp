@@ -1,3 +1,4 @@
+// Real readers through hidapi on hidraw, with udev's view of their nodes.
 #include "reader/HidapiLibrary.h"
 
 #include <hidapi.h>

@@ -1,3 +1,4 @@
+// The readers' keyboard interfaces read from their hidraw nodes.
 #include "reader/HidrawKeyboardInputs.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// What keyboard reports type, in the US and the Russian layout.
 #include "reader/KeyboardText.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// Report lengths and numbering read from a HID report descriptor.
 #include "reader/ReportDescriptor.h"
 
 #include <algorithm>

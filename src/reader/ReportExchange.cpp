@@ -1,3 +1,4 @@
+// The report exchange with a reader: commands, echoes, refusals and query replies.
 #include "reader/ReportExchange.h"
 
 #include "base/MessageBox.h"

@@ -1,3 +1,4 @@
+// Simulated HID devices for the tests and the demo program.
 #include "reader/SimulatedHidLibrary.h"
 
 #include <algorithm>

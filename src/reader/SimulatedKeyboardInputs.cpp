@@ -1,3 +1,4 @@
+// The simulated readers' keyboard interfaces.
 #include "reader/SimulatedKeyboardInputs.h"
 
 namespace kx12r {

@@ -1,3 +1,4 @@
+// A simulated reader: its settings, its answers and the faults a test gives it.
 #include "reader/SimulatedReader.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The three flags of the selected reader: buzzer off, stand-alone work, repeat.
 #include "settings/ReaderFlags.h"
 
 #include <QSignalBlocker>

@@ -1,3 +1,4 @@
+// The settings tab: the selected reader's eight message variants, its editor and its flags.
 #include "settings/ReaderSettingsTab.h"
 
 #include <QScopeGuard>

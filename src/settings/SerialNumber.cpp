@@ -1,3 +1,4 @@
+// Changing the selected reader's serial number, and its indication.
 #include "settings/SerialNumber.h"
 
 #include <QScopeGuard>

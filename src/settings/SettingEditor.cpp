@@ -1,3 +1,4 @@
+// The editors of variant 8's prefix, code format, suffix and ending.
 #include "settings/SettingEditor.h"
 
 #include <QStyle>

@@ -31,8 +31,6 @@ class SettingEditor : public QObject {
   QLabel* Text2;          // the description of a code format
 
   bool IsOpen() const { return mode_ != Mode::kClosed; }
-  // The settings-grid column being edited; 0 while closed.
-  int EditedColumn() const { return IsOpen() ? edited_column_ : 0; }
 
   void OpenSettingEditor();
   void SaveEditedValue();

@@ -1,3 +1,4 @@
+// The in-place edit box over a grid cell.
 #include "ui/EditorBox.h"
 
 #include <QKeyEvent>

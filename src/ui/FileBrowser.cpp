@@ -1,3 +1,4 @@
+// The places and folders a person picks settings files from.
 #include "ui/FileBrowser.h"
 
 #include <QDir>

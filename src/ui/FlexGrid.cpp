@@ -1,3 +1,4 @@
+// FlexGrid: the grid control the screens are built of.
 #include "ui/FlexGrid.h"
 
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// Grid columns from captions, and columns widened to their content.
 #include "ui/GridToolkit.h"
 
 #include <QEventLoop>

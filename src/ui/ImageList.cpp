@@ -1,3 +1,4 @@
+// The pictures of the window by key.
 #include "ui/ImageList.h"
 
 #include <QFile>

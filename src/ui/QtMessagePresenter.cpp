@@ -1,3 +1,4 @@
+// Messages shown as Qt message boxes with the system's buttons and titles.
 #include "ui/QtMessagePresenter.h"
 
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// Qt's own texts in Russian.
 #include "ui/RussianTranslation.h"
 
 #include <QCoreApplication>

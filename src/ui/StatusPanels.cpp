@@ -1,3 +1,4 @@
+// The status bar's panels.
 #include "ui/StatusPanels.h"
 
 #include <QHBoxLayout>
