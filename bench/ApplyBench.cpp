@@ -17,8 +17,6 @@
 namespace {
 
 using namespace kx12r;
-using Clock = std::chrono::steady_clock;
-constexpr std::chrono::microseconds kFrame{1000};
 constexpr int kReaders = 32;
 constexpr int kReportsPerReader = 16;
 constexpr double kBound = 1.10;
@@ -26,7 +24,7 @@ constexpr double kBound = 1.10;
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  OffscreenUnlessTold();
   QApplication app(argc, argv);
   SilentPresenter presenter;
   QTemporaryDir folder;

@@ -1,9 +1,21 @@
 #pragma once
 
+#include <QtGlobal>
+#include <chrono>
+
 #include "base/MessageBox.h"
 #include "link/ReaderLink.h"
 
 namespace kx12r {
+
+using Clock = std::chrono::steady_clock;
+// A full-speed USB device moves one report per 1 ms frame: the benchmarks' report floor.
+inline constexpr std::chrono::microseconds kFrame{1000};
+
+// Benchmarks need no display unless one is asked for.
+inline void OffscreenUnlessTold() {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
 
 // A window without progress bar or tabs, for discovery in a benchmark.
 class NoDiscoveryView : public DiscoveryView {

@@ -16,8 +16,6 @@
 namespace {
 
 using namespace kx12r;
-using Clock = std::chrono::steady_clock;
-constexpr std::chrono::microseconds kFrame{1000};
 constexpr double kBound = 1.10;
 constexpr std::size_t kReportsPerReader = 16;
 
@@ -82,7 +80,7 @@ void OneCommand(std::chrono::microseconds latency) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  OffscreenUnlessTold();
   QApplication app(argc, argv);
   std::vector<std::optional<DiscoveryResult>> results;
   for (int count : {1, 8, 32}) results.push_back(Discovery(count));

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "BenchSupport.h"
 #include "reader/SimulatedHidLibrary.h"
 #include "settings/ReaderSettingsTab.h"
 #include "ui/GridToolkit.h"
@@ -22,8 +23,6 @@
 namespace {
 
 using namespace kx12r;
-using Clock = std::chrono::steady_clock;
-constexpr std::chrono::microseconds kFrame{1000};
 constexpr int kRounds = 15;
 constexpr double kReportsPerEdit = 2;
 constexpr double kAllowedOverheadMs = 2.0;
@@ -109,7 +108,7 @@ Result Measure(const char* edit, const std::function<void(int)>& prepare,
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  OffscreenUnlessTold();
   QApplication app(argc, argv);
   Window w;
   FlexGrid& grid = *w.tab->MSFlexGrid2;

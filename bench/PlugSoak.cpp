@@ -57,7 +57,7 @@ std::set<std::string> ShownSerials(FlexGrid& table) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  OffscreenUnlessTold();
   QApplication app(argc, argv);
   SilentPresenter presenter;
   SimulatedHidLibrary hid;
