@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "FuzzTarget.h"
+#include "OneDeviceHid.h"
 #include "reader/DeviceReading.h"
 #include "reader/ReportExchange.h"
 
@@ -13,40 +14,30 @@ namespace {
 
 using namespace kx12r;
 
-class FuzzedDevice : public HidLibrary {
+class FuzzedDevice : public OneDeviceHid {
  public:
   FuzzedDevice(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {
+    product_id = 0x00DF;
+    serial_number = "00417";
+    product_name = "KX12R";
+    vendor_name = "Salvion";
     // Up to a high-speed device's 1024 data bytes and the report number.
-    input_length_ = TakeLength();
-    output_length_ = TakeLength();
+    input_length = TakeLength();
+    output_length = TakeLength();
   }
 
-  bool Connect() override { return true; }
-  void Disconnect() override {}
-  int GetItemCount() override { return 1; }
-  int GetItem(int) override { return 1; }
-  std::uint16_t GetVendorID(int) override { return 0x04D8; }
-  std::uint16_t GetProductID(int) override { return 0x00DF; }
-  std::uint16_t GetVersion(int) override { return 0x0184; }
-  std::string GetSerialNumber(int) override { return "00417"; }
-  std::string GetProductName(int) override { return "KX12R"; }
-  std::string GetVendorName(int) override { return "Salvion"; }
-  int GetOutputReportLength(int) override { return output_length_; }
-  int GetInputReportLength(int) override { return input_length_; }
   bool Write(int, std::span<const std::uint8_t> report) override {
-    FUZZ_CHECK(static_cast<int>(report.size()) == output_length_);
+    FUZZ_CHECK(static_cast<int>(report.size()) == output_length);
     last_written_.assign(report.begin(), report.end());
     return Take() % 8 != 0;  // now and then the device is gone
   }
   bool Read(int, std::span<std::uint8_t> report) override {
-    FUZZ_CHECK(static_cast<int>(report.size()) == input_length_);
+    FUZZ_CHECK(static_cast<int>(report.size()) == input_length);
     if (Take() % 8 == 0) return false;  // and now and then it is silent
     for (std::uint8_t& byte : report) byte = Take();
     last_read_.assign(report.begin(), report.end());
     return true;
   }
-  bool IsAccessDenied(int) override { return false; }
-
   std::vector<std::uint8_t> last_written_;
   std::vector<std::uint8_t> last_read_;
 
@@ -60,8 +51,6 @@ class FuzzedDevice : public HidLibrary {
   const std::uint8_t* data_;
   std::size_t size_;
   std::size_t position_ = 0;
-  int input_length_;
-  int output_length_;
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "OneDeviceHid.h"
 #include "ReaderReports.h"
 #include "ScriptedPresenter.h"
 #include "reader/ReportExchange.h"
@@ -10,20 +11,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // A device whose replies the test writes byte by byte.
-class ScriptedHid : public HidLibrary {
+class ScriptedHid : public OneDeviceHid {
  public:
-  bool Connect() override { return true; }
-  void Disconnect() override {}
-  int GetItemCount() override { return 1; }
-  int GetItem(int) override { return 1; }
-  std::uint16_t GetVendorID(int) override { return 0x04D8; }
-  std::uint16_t GetProductID(int) override { return 0x0002; }
-  std::uint16_t GetVersion(int) override { return 0x0184; }
-  std::string GetSerialNumber(int) override { return ""; }
-  std::string GetProductName(int) override { return ""; }
-  std::string GetVendorName(int) override { return ""; }
-  int GetOutputReportLength(int) override { return output_length; }
-  int GetInputReportLength(int) override { return input_length; }
   bool Write(int handle, std::span<const std::uint8_t> report) override {
     written.emplace_back(report.begin(), report.end());
     last_handle = handle;
@@ -35,10 +24,6 @@ class ScriptedHid : public HidLibrary {
     std::copy_n(reply->begin(), std::min(reply->size(), report.size()), report.begin());
     return true;
   }
-  bool IsAccessDenied(int) override { return false; }
-
-  int output_length = 8;
-  int input_length = 8;
   bool write_result = true;
   std::optional<Bytes> reply;
   std::vector<Bytes> written;
