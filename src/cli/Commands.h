@@ -52,7 +52,7 @@ class Commands {
   std::optional<std::vector<ListedReader>> ChosenReaders();
   std::optional<ListedReader> Chosen();
   int ApplyEach(const std::vector<AppliedParameter>& parameters);
-  // Ends a per-reader command: the results on standard output, the status from them.
+  // The results of a per-reader command on standard output, and the access messages.
   void Print(const std::vector<ReaderResult>& results, QJsonObject document = {});
   WaitClock& Clock() { return env_.clock ? *env_.clock : real_clock_; }
 

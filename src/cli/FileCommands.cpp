@@ -57,7 +57,7 @@ std::optional<std::vector<ListedReader>> Commands::ChosenReaders() {
   }
   std::vector<ListedReader> readers = ListReaders(env_.hid, Clock());
   if (readers.empty()) {
-    env_.err << QStringLiteral("Нет подключенных устройств") << Qt::endl;
+    env_.err << kNoDevices << Qt::endl;
     return std::nullopt;
   }
   return readers;

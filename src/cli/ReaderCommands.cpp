@@ -15,13 +15,11 @@
 #include "cli/Watch.h"
 #include "db/ServiceLookups.h"
 #include "reader/Firmware.h"
-#include "reader/Firmware.h"
 #include "reader/ReportExchange.h"
 
 namespace kx12r::cli {
 namespace {
 
-const QString kNoDevices = QStringLiteral("Нет подключенных устройств");
 const QString kUnknownName = QStringLiteral("не известен");
 
 QString YesNo(bool value) { return value ? QStringLiteral("Да") : QStringLiteral("Нет"); }
