@@ -53,9 +53,8 @@ int main(int argc, char** argv) {
   hid.SetClock(clock);
   hid.SetReportLatency(std::chrono::microseconds(1000));
   Worker worker(hid, seed);
-  const QStringList file = {"Variant=8",     "Prefix=AB",    "Code_format=5",
-                            "Suffix=",       "Ending=13",    "buZzer_off=1",
-                            "standAlone=0",  "Repeat_message=1"};
+  const QStringList file = {"Variant=8", "Prefix=AB",    "Code_format=5", "Suffix=",
+                            "Ending=13", "buZzer_off=1", "standAlone=0",  "Repeat_message=1"};
   std::vector<double> times;
   int failed = 0;
   const bool all_written = cli::RunStation({

@@ -139,8 +139,9 @@ int Commands::Apply(const QString& path) {
     return kRefused;
   }
   if (report.interrupted) {
-    env_.err << QStringLiteral("Загрузка из файла прервана по сигналу: считыватели, которые ещё "
-                               "не затронуты, не записаны.")
+    env_.err << QStringLiteral(
+                    "Загрузка из файла прервана по сигналу: считыватели, которые ещё "
+                    "не затронуты, не записаны.")
              << Qt::endl;
     return kRefused;
   }
@@ -153,8 +154,9 @@ int Commands::Apply(const QString& path) {
   if (std::ranges::any_of(results, [](const ReaderResult& result) {
         return result.outcome == Outcome::kUnconfirmed;
       })) {
-    env_.err << QStringLiteral("Настройки, считанные после записи, отличаются от файла: запись "
-                               "не подтверждена.")
+    env_.err << QStringLiteral(
+                    "Настройки, считанные после записи, отличаются от файла: запись "
+                    "не подтверждена.")
              << Qt::endl;
     return kRefused;
   }
@@ -167,8 +169,9 @@ int Commands::ApplyEach(const std::vector<AppliedParameter>& parameters) {
     env_.err << QStringLiteral("Подключение считывателей не может быть отслежено.") << Qt::endl;
     return kRefused;
   }
-  env_.err << QStringLiteral("Подключайте считыватели по одному; каждый будет записан, проверен "
-                             "и подаст светозвуковой сигнал. Ctrl+C завершает работу.")
+  env_.err << QStringLiteral(
+                  "Подключайте считыватели по одному; каждый будет записан, проверен "
+                  "и подаст светозвуковой сигнал. Ctrl+C завершает работу.")
            << Qt::endl;
   const StopOnSignals stopping;
   const Station station{
@@ -207,19 +210,17 @@ int Commands::Compare(const QString& path) {
   std::vector<ReaderResult> results;
   for (const ListedReader& reader : *chosen) {
     if (!reader.Configurable()) {
-      results.push_back(ResultFor(
-          reader, reader.access_denied ? Outcome::kNoAccess : Outcome::kNotConfigurable));
+      results.push_back(
+          ResultFor(reader, reader.access_denied ? Outcome::kNoAccess : Outcome::kNotConfigurable));
       continue;
     }
     const QStringList differing = DifferingParameters(reader.record, *parameters);
-    results.push_back(ResultFor(
-        reader, differing.isEmpty() ? Outcome::kEqual : Outcome::kDifferent, differing));
+    results.push_back(
+        ResultFor(reader, differing.isEmpty() ? Outcome::kEqual : Outcome::kDifferent, differing));
   }
   Print(results, {{"file", path}});
-  return std::ranges::all_of(results,
-                             [](const ReaderResult& result) {
-                               return result.outcome == Outcome::kEqual;
-                             })
+  return std::ranges::all_of(
+             results, [](const ReaderResult& result) { return result.outcome == Outcome::kEqual; })
              ? kDone
              : kRefused;
 }

@@ -142,14 +142,12 @@ std::unique_ptr<ServiceDatabase> OpenDatabase(const Environment& environment, bo
     fault = true;
     return nullptr;
   }
-  auto database =
-      std::make_unique<ServiceDatabase>(path, true, environment.database_busy_timeout);
+  auto database = std::make_unique<ServiceDatabase>(path, true, environment.database_busy_timeout);
   if (const auto failure = database->TryOpen()) {
     environment.err << named
-                    << (failure->locked
-                            ? QStringLiteral(" заблокирована другой программой.")
-                            : QStringLiteral(" не может быть открыта: ") +
-                                  Quoted(failure->reason) + QStringLiteral("."))
+                    << (failure->locked ? QStringLiteral(" заблокирована другой программой.")
+                                        : QStringLiteral(" не может быть открыта: ") +
+                                              Quoted(failure->reason) + QStringLiteral("."))
                     << Qt::endl;
     fault = true;
     return nullptr;
@@ -190,8 +188,8 @@ int Run(const QStringList& arguments, Environment& environment) {
   }
   const QStringList words = parser.positionalArguments();
   const QString verb = words.value(0);
-  static const QStringList kVerbs = {"list",    "check", "apply",   "compare",
-                                     "save",    "identify", "watch"};
+  static const QStringList kVerbs = {"list", "check",    "apply", "compare",
+                                     "save", "identify", "watch"};
   if (!verb.isEmpty() && !kVerbs.contains(verb)) {
     return wrong_call(QStringLiteral("Неизвестная команда ") + Quoted(verb) + QStringLiteral("."));
   }

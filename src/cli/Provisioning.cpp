@@ -23,7 +23,8 @@ ReaderResult Provisioned(const Station& station, const ListedReader& reader) {
     return ResultFor(reader, reader.access_denied ? Outcome::kNoAccess : Outcome::kNotConfigurable);
   }
   const ReaderApply applied = ApplyToReader(station.hid, reader.Handle(), station.parameters, {});
-  if (applied.refused_caption) return ResultFor(reader, Outcome::kRefused, {*applied.refused_caption});
+  if (applied.refused_caption)
+    return ResultFor(reader, Outcome::kRefused, {*applied.refused_caption});
   ReaderResult result = Confirmed(station.hid, reader, station.parameters, station.verify);
   // The signal tells the worker the reader is done without a look at the screen.
   if (result.outcome == Outcome::kWritten) {
@@ -45,7 +46,7 @@ ReaderResult Confirmed(HidLibrary& hid, const ListedReader& reader,
 
 bool RunStation(const Station& station) {
   HidLibrary& hid = station.hid;
-  std::set<int> dealt_with;                   // handles: a handle is one connection
+  std::set<int> dealt_with;                  // handles: a handle is one connection
   std::map<int, milliseconds> silent_since;  // readers that have not answered yet
   int dealt = 0;
   bool all_written = true;
@@ -65,7 +66,8 @@ bool RunStation(const Station& station) {
       const ListedReader reader = ReadReader(hid, handle);
       if (reader.record.silent) {
         // It may still be starting: asked again for the late-reader grace.
-        const milliseconds since = silent_since.try_emplace(handle, station.clock.Now()).first->second;
+        const milliseconds since =
+            silent_since.try_emplace(handle, station.clock.Now()).first->second;
         if (station.clock.Now() - since < kLateReaderGrace) {
           look_again_soon = true;
           continue;

@@ -162,8 +162,7 @@ int Commands::Identify() {
     env_.out << reader->Serial() << Qt::endl;
   }
   if (indicated) return kDone;
-  env_.err << QStringLiteral("Ошибка при вызове светозвуковой индикации считывателя.")
-           << Qt::endl;
+  env_.err << QStringLiteral("Ошибка при вызове светозвуковой индикации считывателя.") << Qt::endl;
   return kRefused;
 }
 

@@ -47,7 +47,7 @@ struct ApplyReport {
   int configured = 0;  // readers written to, the refusing one included
   int missing = 0;     // parameters the file does not set, counted per reader
   std::optional<QString> refused_caption;
-  int refused_target = -1;  // the index of the reader that refused
+  int refused_target = -1;   // the index of the reader that refused
   bool interrupted = false;  // `stop` said so before a reader: it and those after were left
 };
 

@@ -9,7 +9,8 @@ namespace kx12r {
 UdevNodeWatch::UdevNodeWatch() : udev_(udev_new()) {
   if (!udev_) return;
   monitor_ = udev_monitor_new_from_netlink(udev_, "udev");
-  if (monitor_ && udev_monitor_filter_add_match_subsystem_devtype(monitor_, "hidraw", nullptr) == 0 &&
+  if (monitor_ &&
+      udev_monitor_filter_add_match_subsystem_devtype(monitor_, "hidraw", nullptr) == 0 &&
       udev_monitor_enable_receiving(monitor_) == 0) {
     return;
   }

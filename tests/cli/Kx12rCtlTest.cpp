@@ -8,7 +8,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-
 #include <algorithm>
 #include <cctype>
 #include <csignal>
@@ -314,9 +313,9 @@ TEST_F(ApplyOverSimulatedReadersTest, ASignalFinishesTheReaderInHandAndTouchesNo
   EXPECT_EQ(Run({"apply", file, "--all"}), 1);
   EXPECT_EQ(first.Settings().prefix, "AB") << "the reader in hand got the rest";
   EXPECT_TRUE(first.Settings().repeat);
-  EXPECT_TRUE(std::ranges::none_of(second.ReceivedReports(),
-                                   [](const auto& report) { return std::isupper(report[1]); }))
-      << "the listing's queries only";
+  EXPECT_TRUE(std::ranges::none_of(second.ReceivedReports(), [](const auto& report) {
+    return std::isupper(report[1]);
+  })) << "the listing's queries only";
   EXPECT_TRUE(out_text_.contains(QRegularExpression("00417 +записан\n")));
   EXPECT_TRUE(out_text_.contains(QRegularExpression("00158 +не затронут\n")));
   EXPECT_TRUE(err_text_.contains("прервана по сигналу")) << err_text_.toStdString();
@@ -382,12 +381,14 @@ TEST_F(ApplyOverSimulatedReadersTest, ASignalEndsTheStationOnceTheReaderInHandIs
 }
 
 TEST_F(ApplyOverSimulatedReadersTest, CompareNamesWhatDiffersAndWritesNothing) {
-  auto& reader = hid_.Plug({.version = 0x0184, .serial_number = "00417"},
-                           {.variant = 8, .prefix = "AB", .code_format = 5, .ending = 13,
-                            .buzzer_off = true, .repeat = false});
+  auto& reader = hid_.Plug({.version = 0x0184, .serial_number = "00417"}, {.variant = 8,
+                                                                           .prefix = "AB",
+                                                                           .code_format = 5,
+                                                                           .ending = 13,
+                                                                           .buzzer_off = true,
+                                                                           .repeat = false});
   EXPECT_EQ(Run({"compare", File("one.kxr", kFile), "--all", "--json"}), 1);
-  const QJsonObject result =
-      QJsonDocument::fromJson(out_text_.toUtf8())["readers"][0].toObject();
+  const QJsonObject result = QJsonDocument::fromJson(out_text_.toUtf8())["readers"][0].toObject();
   EXPECT_EQ(result["result"].toString(), "different");
   EXPECT_EQ(result["differing"].toArray(), QJsonArray{"Разрешить повтор посылки"});
   EXPECT_TRUE(std::ranges::none_of(reader.ReceivedReports(),
