@@ -54,6 +54,8 @@ class Commands {
   int ApplyEach(const std::vector<AppliedParameter>& parameters);
   // The results of a per-reader command on standard output, and the access messages.
   void Print(const std::vector<ReaderResult>& results, QJsonObject document = {});
+  // How to get access, for a reader the system would not let the program open.
+  void TellIfDenied(const ReaderResult& result);
   WaitClock& Clock() { return env_.clock ? *env_.clock : real_clock_; }
 
   Environment& env_;

@@ -65,10 +65,12 @@ std::optional<std::vector<ListedReader>> Commands::ChosenReaders() {
 
 void Commands::Print(const std::vector<ReaderResult>& results, QJsonObject document) {
   PrintResults(env_.out, results, options_.json, std::move(document));
-  for (const ReaderResult& result : results) {
-    if (result.outcome == Outcome::kNoAccess) {
-      env_.err << NoAccessMessage(result.product_id, result.serial) << Qt::endl;
-    }
+  for (const ReaderResult& result : results) TellIfDenied(result);
+}
+
+void Commands::TellIfDenied(const ReaderResult& result) {
+  if (result.outcome == Outcome::kNoAccess) {
+    env_.err << NoAccessMessage(result.product_id, result.serial) << Qt::endl;
   }
 }
 
@@ -193,9 +195,7 @@ int Commands::ApplyEach(const std::vector<AppliedParameter>& parameters) {
                        << result.serial << QStringLiteral("  ") << result.firmware
                        << QStringLiteral("  ") << result.Message() << Qt::endl;
             }
-            if (result.outcome == Outcome::kNoAccess) {
-              env_.err << NoAccessMessage(result.product_id, result.serial) << Qt::endl;
-            }
+            TellIfDenied(result);
           },
       .stop = &StopOnSignals::Requested,
   };
