@@ -5,6 +5,7 @@
 // - what such a file applies, saved and read back, validates the same and applies the same.
 #include "FuzzTarget.h"
 #include "files/SettingsFile.h"
+#include "reader/DeviceReading.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ void CheckSent(const AppliedParameter& parameter) {
       FUZZ_CHECK(sent.size() == 1);
       break;
     default:
-      FUZZ_CHECK(sent == QStringLiteral(" ") || sent == QString(QChar(parameter.command)));
+      FUZZ_CHECK(sent == QStringLiteral(" ") || sent == QString(QChar(parameter.Setting().set)));
       FUZZ_CHECK(parameter.cached == (sent == QStringLiteral(" ") ? "0" : "-1"));
       break;
   }
@@ -64,12 +65,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!complete) return 0;
 
   // The cache an apply leaves, saved as the window saves it.
-  QString cached[kSettingsKeyCount];
+  QString cells[kDeviceColumnCount];
   for (const AppliedParameter& parameter : parameters) {
-    cached[static_cast<int>(parameter.key)] = parameter.cached;
+    cells[parameter.Setting().device_column] = parameter.cached;
   }
-  const CachedSettings saved{cached[0], cached[1], cached[2], cached[3],
-                             cached[4], cached[5], cached[6], cached[7]};
+  const CachedReader saved([&](int column) { return cells[column]; });
   const ValidatedSettings reread =
       ValidateSettings(SettingsFileLines(SettingsFileBytes(saved)), names);
   FUZZ_CHECK(!reread.HasInvalidValues());

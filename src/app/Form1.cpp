@@ -210,7 +210,7 @@ void Form1::TellAboutDeniedReaders() {
   QHash<int, std::chrono::milliseconds> still_denied;
   QStringList messages;
   for (int row = 1; row < MSFlexGrid1->Rows(); ++row) {
-    const int handle = MSFlexGrid1->TextMatrix(row, kColHandle).toInt();
+    const int handle = link_->ReaderInRow(row).Handle();
     if (!IsReaderIdentity(hid_.GetVendorID(handle), hid_.GetProductID(handle)) ||
         !hid_.IsAccessDenied(handle)) {
       continue;

@@ -40,8 +40,8 @@ class Commands {
 
  private:
   ReferenceNames Names() const { return ReferenceNames(database_.get()); }
-  QString CodeFormatName(const QString& number) const;
-  QString EndingName(const QString& code) const;
+  QString CodeFormatName(int number) const;
+  QString EndingName(int code) const;
   QJsonObject ReaderJson(const ListedReader& reader) const;
   QStringList ReaderRow(const ListedReader& reader) const;
   // The file's values, judged; nothing after telling why it cannot be read.

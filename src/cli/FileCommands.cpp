@@ -79,10 +79,10 @@ int Commands::Check(const QString& path) {
   const bool applicable = settings && !settings->HasInvalidValues();
   if (options_.json) {
     QJsonArray values;
-    for (SettingsKey key : kSettingsKeys) {
+    for (const SettingDescriptor& setting : kSettings) {
       if (!settings) break;
-      const SettingsValue& value = (*settings)[key];
-      values.append(QJsonObject{{"key", KeyText(key)},
+      const SettingsValue& value = (*settings)[setting.key];
+      values.append(QJsonObject{{"key", QLatin1String(setting.file_key)},
                                 {"value", value.value},
                                 {"shown", value.shown},
                                 {"valid", value.valid}});
@@ -95,9 +95,9 @@ int Commands::Check(const QString& path) {
              << Qt::endl;
   } else if (settings) {
     std::vector<QStringList> rows;
-    for (SettingsKey key : kSettingsKeys) {
-      const SettingsValue& value = (*settings)[key];
-      rows.push_back({KeyText(key), value.shown,
+    for (const SettingDescriptor& setting : kSettings) {
+      const SettingsValue& value = (*settings)[setting.key];
+      rows.push_back({QLatin1String(setting.file_key), value.shown,
                       value.valid ? QString() : QStringLiteral("некорректное значение")});
     }
     PrintTable(env_.out, rows);

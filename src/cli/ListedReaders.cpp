@@ -16,11 +16,9 @@ constexpr std::chrono::milliseconds kLateReaderPoll{250};
 
 }  // namespace
 
-bool ListedReader::Configurable() const {
-  return !access_denied && LeadingNumber(record[kColCodeMethod]) > 0;
-}
+bool ListedReader::Configurable() const { return !access_denied && record.Cached().Configurable(); }
 
-int ListedReader::Handle() const { return LeadingInteger(record[kColHandle]); }
+int ListedReader::Handle() const { return record.Cached().Handle(); }
 
 ListedReader ReadReader(HidLibrary& hid, int handle) {
   ListedReader reader;

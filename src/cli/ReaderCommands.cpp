@@ -18,24 +18,17 @@
 #include "reader/ReportExchange.h"
 
 namespace kx12r::cli {
-namespace {
-
-const QString kUnknownName = QStringLiteral("не известен");
-
-QString YesNo(bool value) { return value ? QStringLiteral("Да") : QStringLiteral("Нет"); }
-
-}  // namespace
 
 Commands::Commands(Environment& environment, CallOptions options,
                    std::unique_ptr<ServiceDatabase> database)
     : env_(environment), options_(std::move(options)), database_(std::move(database)) {}
 
-QString Commands::CodeFormatName(const QString& number) const {
-  return database_ ? GetCodeVariantName(*database_, LeadingInteger(number)) : QString();
+QString Commands::CodeFormatName(int number) const {
+  return database_ ? GetCodeVariantName(*database_, number) : QString();
 }
 
-QString Commands::EndingName(const QString& code) const {
-  return database_ ? GetEndingKeyName(*database_, LeadingInteger(code)) : QString();
+QString Commands::EndingName(int code) const {
+  return database_ ? GetEndingKeyName(*database_, code) : QString();
 }
 
 QJsonObject Commands::ReaderJson(const ListedReader& reader) const {
@@ -45,27 +38,26 @@ QJsonObject Commands::ReaderJson(const ListedReader& reader) const {
                      {"firmware", r[kColVersion]},
                      {"access", !reader.access_denied},
                      {"configurable", reader.Configurable()}};
-  const QJsonValue unknown;  // null: a reader that cannot be configured is not asked
+  const bool settings = reader.Configurable();
+  const CachedReader cached = r.Cached();
   auto or_null = [](const QString& name) {
     return name.isEmpty() ? QJsonValue() : QJsonValue(name);
   };
-  const bool settings = reader.Configurable();
-  object["variant"] = settings ? QJsonValue(LeadingInteger(r[kColCodeMethod])) : unknown;
-  object["prefix"] = settings ? QJsonValue(r[kColPrefix]) : unknown;
-  object["code_format"] =
-      settings ? QJsonValue(QJsonObject{{"number", LeadingInteger(r[kColEncoding])},
-                                        {"name", or_null(CodeFormatName(r[kColEncoding]))}})
-               : unknown;
-  object["suffix"] = settings ? QJsonValue(r[kColSuffix]) : unknown;
-  object["ending"] = settings
-                         ? QJsonValue(QJsonObject{{"code", LeadingInteger(r[kColEnding])},
-                                                  {"name", or_null(EndingName(r[kColEnding]))}})
-                         : unknown;
-  const std::pair<const char*, int> flags[] = {{"buzzer_off", kColBunBuzzer},
-                                               {"stand_alone", kColStandAlone},
-                                               {"repeat", kColRepeatResolution}};
-  for (const auto& [key, column] : flags) {
-    object[key] = settings ? QJsonValue(LeadingNumber(r[column]) != 0) : unknown;
+  auto value_of = [&](const SettingDescriptor& setting) -> QJsonValue {
+    const int number = cached.Number(setting.key);
+    if (setting.key == SettingsKey::kCodeFormat) {
+      return QJsonObject{{"number", number}, {"name", or_null(CodeFormatName(number))}};
+    }
+    if (setting.key == SettingsKey::kEnding) {
+      return QJsonObject{{"code", number}, {"name", or_null(EndingName(number))}};
+    }
+    if (setting.encoding == SettingEncoding::kFlag) return cached.Flag(setting.key);
+    if (setting.encoding == SettingEncoding::kNumber) return number;
+    return cached.Text(setting.key);
+  };
+  for (const SettingDescriptor& setting : kSettings) {
+    // null: a reader that cannot be configured is not asked
+    object[QLatin1String(setting.json_key)] = settings ? value_of(setting) : QJsonValue();
   }
   return object;
 }
@@ -74,17 +66,18 @@ QStringList Commands::ReaderRow(const ListedReader& reader) const {
   const DeviceRecord& r = reader.record;
   QStringList row{reader.Serial(), r[kColProductId], r[kColVersion]};
   if (reader.access_denied) return row << QStringLiteral("нет доступа");
-  if (!reader.Configurable()) return row << YesNo(false);
-  auto named = [this](const QString& number, const QString& name) {
-    return number + QStringLiteral(" ") + (name.isEmpty() && database_ ? kUnknownName : name);
+  if (!reader.Configurable()) return row << ShownFlag(false);
+  const CachedReader cached = r.Cached();
+  auto named = [&](SettingsKey key, const QString& name) {
+    return cached.Text(key) + QStringLiteral(" ") + (name.isEmpty() && database_ ? kUnknown : name);
   };
-  auto none = [](const QString& text) { return text.isEmpty() ? QStringLiteral("нет") : text; };
-  return row << YesNo(true) << r[kColCodeMethod] << none(r[kColPrefix])
-             << named(r[kColEncoding], CodeFormatName(r[kColEncoding])) << none(r[kColSuffix])
-             << named(r[kColEnding], EndingName(r[kColEnding]))
-             << YesNo(LeadingNumber(r[kColBunBuzzer]) != 0)
-             << YesNo(LeadingNumber(r[kColStandAlone]) != 0)
-             << YesNo(LeadingNumber(r[kColRepeatResolution]) != 0);
+  row << ShownFlag(true) << cached.Text(SettingsKey::kVariant)
+      << ShownAffix(cached.Text(SettingsKey::kPrefix))
+      << named(SettingsKey::kCodeFormat, CodeFormatName(cached.Number(SettingsKey::kCodeFormat)))
+      << ShownAffix(cached.Text(SettingsKey::kSuffix))
+      << named(SettingsKey::kEnding, EndingName(cached.Number(SettingsKey::kEnding)));
+  for (SettingsKey flag : kFlagKeys) row << ShownFlag(cached.Flag(flag));
+  return row;
 }
 
 int Commands::List() {
@@ -134,9 +127,7 @@ int Commands::Save(const QString& given) {
     if (options_.json) Print({ResultFor(*reader, Outcome::kNotConfigurable)}, document);
     return kRefused;
   }
-  const CachedSettings cached =
-      CachedSettingsFrom([&](int column) { return reader->record[column]; });
-  if (const auto error = WriteFileWhole(path, SettingsFileBytes(cached))) {
+  if (const auto error = WriteFileWhole(path, SettingsFileBytes(reader->record.Cached()))) {
     env_.err << QStringLiteral("Ошибка при сохранении файла конфигурации: ") << Quoted(*error)
              << Qt::endl;
     if (options_.json) Print({ResultFor(*reader, Outcome::kNotSaved)}, document);
@@ -175,10 +166,11 @@ int Commands::Watch() {
   auto ending_of = [&](const QString& serial) -> int {
     if (!endings.contains(serial)) {
       for (const ListedReader& reader : ListReaders(env_.hid, Clock())) {
+        const CachedReader cached = reader.record.Cached();
         endings[reader.Serial()] =
-            reader.Configurable() ? MessageEnding(LeadingInteger(reader.record[kColCodeMethod]),
-                                                  reader.record[kColEnding])
-                                  : 0;
+            reader.Configurable()
+                ? MessageEnding(cached.Variant(), cached.Number(SettingsKey::kEnding))
+                : 0;
       }
     }
     const auto known = endings.find(serial);

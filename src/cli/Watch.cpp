@@ -36,11 +36,11 @@ std::optional<TypedMessage> MessageAssembler::Finish(const QString& ending) {
   return message;
 }
 
-int MessageEnding(int variant, const QString& ending_code) {
+int MessageEnding(int variant, int ending_code) {
   constexpr int kEnter = 13;
   if (variant == 1) return 0;
   if (variant >= 2 && variant <= 7) return kEnter;
-  if (variant == 8) return LeadingInteger(ending_code);
+  if (variant == 8) return ending_code;
   return 0;
 }
 

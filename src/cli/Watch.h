@@ -48,7 +48,7 @@ class MessageAssembler {
 
 // The ending character code of the message a reader types: none for variant 1, Enter for the
 // other fixed variants, the reader's own ending for variant 8; none when it is not known.
-int MessageEnding(int variant, const QString& ending_code);
+int MessageEnding(int variant, int ending_code);
 
 // Watches the keyboard interfaces of the readers, one step at a time.
 class WatchSession {

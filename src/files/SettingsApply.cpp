@@ -2,7 +2,6 @@
 #include "files/SettingsApply.h"
 
 #include "base/MessageBox.h"
-#include "base/NumericText.h"
 #include "reader/ReportExchange.h"
 
 namespace kx12r {
@@ -41,23 +40,22 @@ QStringList DifferingParameters(const DeviceRecord& read_back,
   QStringList differing;
   for (const AppliedParameter& parameter : parameters) {
     if (parameter.missing) continue;
-    const QString& held = read_back[parameter.device_column];
+    const SettingDescriptor& setting = parameter.Setting();
+    const QString& held = read_back[setting.device_column];
     bool same = false;
-    switch (parameter.key) {
-      case SettingsKey::kPrefix:
-      case SettingsKey::kSuffix:
-        same = held == (parameter.cached == kNoValue ? QString() : parameter.cached);
+    switch (setting.encoding) {
+      case SettingEncoding::kAffix:
+        same = held == (parameter.cached == kNone ? QString() : parameter.cached);
         break;
-      case SettingsKey::kVariant:
-      case SettingsKey::kCodeFormat:
-      case SettingsKey::kEnding:
-        same = !held.isEmpty() && LeadingInteger(held) == LeadingInteger(parameter.cached);
+      case SettingEncoding::kNumber:
+      case SettingEncoding::kEnding:
+        same = !held.isEmpty() && CachedNumber(held) == CachedNumber(parameter.cached);
         break;
-      default:
-        same = (LeadingNumber(held) != 0) == (LeadingNumber(parameter.cached) != 0);
+      case SettingEncoding::kFlag:
+        same = CachedFlag(held) == CachedFlag(parameter.cached);
         break;
     }
-    if (!same) differing << parameter.caption;
+    if (!same) differing << setting.caption;
   }
   return differing;
 }
@@ -71,8 +69,8 @@ ReaderApply ApplyToReader(HidLibrary& hid, int handle,
       ++outcome.missing;
       continue;
     }
-    if (!SendTextCommand(hid, handle, parameter.command, parameter.sent)) {
-      outcome.refused_caption = parameter.caption;
+    if (!SendTextCommand(hid, handle, parameter.Setting().set, parameter.sent)) {
+      outcome.refused_caption = parameter.Setting().caption;
       return outcome;
     }
     if (accepted) accepted(parameter);

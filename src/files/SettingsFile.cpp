@@ -8,19 +8,15 @@
 #include <QFile>
 #include <QScopeGuard>
 #include <cerrno>
-#include <cstdlib>
 
 #include "base/MessageBox.h"
 #include "base/NumericText.h"
 #include "base/SingleByteText.h"
 #include "db/ServiceLookups.h"
-#include "reader/DeviceColumns.h"
-#include "reader/ReportExchange.h"
 
 namespace kx12r {
 namespace {
 
-const QString kUnknownName = QStringLiteral("не известен");
 const QString kCrLf = QStringLiteral("\r\n");
 constexpr int kAffixLimit = 5;
 constexpr int kLowestAffixCode = 32;
@@ -45,14 +41,8 @@ int WriteWholeAndClose(int fd, const QByteArray& bytes, mode_t mode) {
   return error;
 }
 
-// A cached flag "-1" is written "1".
-QString FlagText(const QString& cached) {
-  return QString::number(std::abs(LeadingInteger(cached)));
-}
-
 QString FlagShown(const QString& value) {
-  if (NumberOfValue(value) != 0) return QStringLiteral("Да");
-  return value == kNotSet ? kNotSet : QStringLiteral("Нет");
+  return value == kNotSet ? kNotSet : ShownFlag(NumberOfValue(value) != 0);
 }
 
 // A code format or an ending: valid when its integer names a row, and never when the file does
@@ -61,45 +51,19 @@ SettingsValue NamedNumber(const QString& value, const std::function<bool(int)>& 
                           const std::function<QString(int)>& name) {
   const std::optional<std::int16_t> number = IntegerOfValue(value);
   const bool valid = value != kNotSet && number && exists(*number);
-  return {value, valid ? name(*number) : kUnknownName, valid};
+  return {value, valid ? name(*number) : kUnknown, valid};
 }
 
 }  // namespace
 
-QString KeyText(SettingsKey key) {
-  switch (key) {
-    case SettingsKey::kVariant:
-      return QStringLiteral("Variant");
-    case SettingsKey::kPrefix:
-      return QStringLiteral("Prefix");
-    case SettingsKey::kCodeFormat:
-      return QStringLiteral("Code_format");
-    case SettingsKey::kSuffix:
-      return QStringLiteral("Suffix");
-    case SettingsKey::kEnding:
-      return QStringLiteral("Ending");
-    case SettingsKey::kBuzzerOff:
-      return QStringLiteral("buZzer_off");
-    case SettingsKey::kStandAlone:
-      return QStringLiteral("standAlone");
-    case SettingsKey::kRepeatMessage:
-    default:
-      return QStringLiteral("Repeat_message");
-  }
-}
-
-QByteArray SettingsFileBytes(const CachedSettings& settings) {
-  const QString values[] = {settings.variant,
-                            settings.prefix,
-                            settings.code_format,
-                            settings.suffix,
-                            settings.ending,
-                            FlagText(settings.buzzer_off),
-                            FlagText(settings.stand_alone),
-                            FlagText(settings.repeat)};
+QByteArray SettingsFileBytes(const CachedReader& reader) {
   QString text;
-  for (SettingsKey key : kSettingsKeys) {
-    text += KeyText(key) + QLatin1Char('=') + values[static_cast<int>(key)] + kCrLf;
+  for (const SettingDescriptor& setting : kSettings) {
+    // A cached flag "-1" is written "1".
+    const QString value = setting.encoding == SettingEncoding::kFlag
+                              ? QString::number(reader.Flag(setting.key) ? 1 : 0)
+                              : reader.Text(setting.key);
+    text += QLatin1String(setting.file_key) + QLatin1Char('=') + value + kCrLf;
   }
   text += kCrLf;
   const std::string bytes = ToSingleByte(text);
@@ -176,17 +140,6 @@ std::optional<QStringList> ReadSettingsLines(const QString& path) {
   return SettingsFileLines(bytes);
 }
 
-CachedSettings CachedSettingsFrom(const std::function<QString(int column)>& cell) {
-  return {.variant = cell(kColCodeMethod),
-          .prefix = cell(kColPrefix),
-          .code_format = cell(kColEncoding),
-          .suffix = cell(kColSuffix),
-          .ending = cell(kColEnding),
-          .buzzer_off = cell(kColBunBuzzer),
-          .stand_alone = cell(kColStandAlone),
-          .repeat = cell(kColRepeatResolution)};
-}
-
 bool HasSettingsExtension(const QString& name) {
   return name.endsWith(QLatin1String(kSettingsFileExtension), Qt::CaseSensitive);
 }
@@ -197,13 +150,13 @@ QString GetSettingsValue(const QString& key, const QStringList& lines) {
     if (!line.contains(marked, Qt::CaseInsensitive)) continue;
     QString value = line;
     value.remove(marked, Qt::CaseInsensitive);
-    return value.isEmpty() ? kNoValue : value;
+    return value.isEmpty() ? kNone : value;
   }
   return kNotSet;
 }
 
 bool IsValidAffix(const QString& text) {
-  if (text == kNotSet || text == kNoValue) return true;
+  if (text == kNotSet || text == kNone) return true;
   if (text.size() > kAffixLimit) return false;
   for (char byte : ToSingleByte(text)) {
     const int code = static_cast<unsigned char>(byte);
@@ -235,10 +188,10 @@ QString ReferenceNames::EndingName(int code) const {
 
 ValidatedSettings ValidateSettings(const QStringList& lines, const ReferenceNames& names) {
   ValidatedSettings settings;
-  for (SettingsKey key : kSettingsKeys) {
-    const QString value = GetSettingsValue(KeyText(key), lines);
-    SettingsValue& judged = settings.values[static_cast<int>(key)];
-    switch (key) {
+  for (const SettingDescriptor& setting : kSettings) {
+    const QString value = GetSettingsValue(QLatin1String(setting.file_key), lines);
+    SettingsValue& judged = settings.values[static_cast<int>(setting.key)];
+    switch (setting.key) {
       case SettingsKey::kVariant: {
         const double number = NumberOfValue(value);
         judged = {value, value, number >= kLowestVariant && number <= kHighestVariant};
@@ -257,6 +210,9 @@ ValidatedSettings ValidateSettings(const QStringList& lines, const ReferenceName
         judged = NamedNumber(
             value, [&](int code) { return names.EndingExists(code); },
             [&](int code) { return names.EndingName(code); });
+        // An ending goes out as one character: a code without one is never applied.
+        judged.valid =
+            judged.valid && EncodeSetting(setting.key, IntegerOfValue(value).value_or(0));
         break;
       default:
         judged = {value, FlagShown(value), true};
@@ -269,58 +225,22 @@ ValidatedSettings ValidateSettings(const QStringList& lines, const ReferenceName
 }
 
 std::vector<AppliedParameter> ParametersToApply(const ValidatedSettings& settings) {
-  struct Target {
-    std::uint8_t command;
-    int device_column;
-    const char* caption;
-  };
-  static const Target kTargets[] = {
-      {command::kSetVariant, kColCodeMethod, "Вариант посылки"},
-      {command::kSetPrefix, kColPrefix, "Префикс"},
-      {command::kSetCodeFormat, kColEncoding, "Код формата метки"},
-      {command::kSetSuffix, kColSuffix, "Суффикс"},
-      {command::kSetEnding, kColEnding, "Окончание"},
-      {command::kSetBuzzerOff, kColBunBuzzer, "Отключить Буззер"},
-      {command::kSetStandAlone, kColStandAlone, "Разрешить автономную работу"},
-      {command::kSetRepeat, kColRepeatResolution, "Разрешить повтор посылки"},
-  };
   std::vector<AppliedParameter> parameters;
-  for (SettingsKey key : kSettingsKeys) {
-    const Target& target = kTargets[static_cast<int>(key)];
-    AppliedParameter parameter{.key = key,
-                               .command = target.command,
-                               .device_column = target.device_column,
-                               .caption = QString::fromUtf8(target.caption)};
-    const QString& value = settings[key].value;
+  for (const SettingDescriptor& setting : kSettings) {
+    AppliedParameter parameter{.key = setting.key};
+    const QString& value = settings[setting.key].value;
     if (value == kNotSet) {
       parameter.missing = true;
       parameters.push_back(parameter);
       continue;
     }
-    const QString integer = QString::number(IntegerOfValue(value).value_or(0));
-    switch (key) {
-      case SettingsKey::kVariant:
-      case SettingsKey::kCodeFormat:
-        parameter.sent = parameter.cached = integer;
-        break;
-      case SettingsKey::kPrefix:
-      case SettingsKey::kSuffix:
-        parameter.sent = value == kNoValue ? QStringLiteral(" ") : value;
-        parameter.cached = value;
-        break;
-      case SettingsKey::kEnding: {
-        const int code = IntegerOfValue(value).value_or(0);
-        parameter.sent = FromSingleByte(std::string(1, static_cast<char>(code)));
-        parameter.cached = integer;
-        break;
-      }
-      default: {
-        const bool set = NumberOfValue(value) != 0;
-        parameter.sent = set ? QString(QChar(target.command)) : QStringLiteral(" ");
-        parameter.cached = set ? QStringLiteral("-1") : QStringLiteral("0");
-        break;
-      }
-    }
+    // Numbers go as the integer validation judged, flags by their number (0 clears).
+    SettingValue typed = IntegerOfValue(value).value_or(0);
+    if (setting.encoding == SettingEncoding::kAffix) typed = value;
+    if (setting.encoding == SettingEncoding::kFlag) typed = NumberOfValue(value) != 0;
+    const SettingWrite write = EncodeSetting(setting.key, typed).value_or(SettingWrite{});
+    parameter.sent = write.sent;
+    parameter.cached = write.cached;
     parameters.push_back(parameter);
   }
   return parameters;

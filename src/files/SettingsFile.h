@@ -9,55 +9,17 @@
 #include <optional>
 
 #include "db/ServiceDatabase.h"
+#include "reader/CachedReader.h"
+#include "reader/ReaderSettings.h"
 
 namespace kx12r {
 
 // The extension of a settings file, with its exact letter case.
 inline constexpr char kSettingsFileExtension[] = ".kxr";
 
-// Words a looked-up value can be besides a real value.
-inline const QString kNotSet = QStringLiteral("не задан");  // no line carries the key
-inline const QString kNoValue = QStringLiteral("нет");      // the key is there, its value empty
-
-// One reader's eight settings as the device list caches them: the cell texts of its columns
-// CodeMethod, Prefix, Encoding, Suffix, Ending, BunBuzzer, StandAlone, RepeatResolution.
-struct CachedSettings {
-  QString variant;
-  QString prefix;
-  QString code_format;
-  QString suffix;
-  QString ending;
-  QString buzzer_off;
-  QString stand_alone;
-  QString repeat;
-};
-
-// A reader's cached settings from its device-list cells, `cell` giving the text of a column.
-CachedSettings CachedSettingsFrom(const std::function<QString(int column)>& cell);
-
-// The settings of a file, in the order they are written and applied.
-enum class SettingsKey {
-  kVariant,
-  kPrefix,
-  kCodeFormat,
-  kSuffix,
-  kEnding,
-  kBuzzerOff,
-  kStandAlone,
-  kRepeatMessage,
-};
-inline constexpr int kSettingsKeyCount = 8;
-inline constexpr std::array<SettingsKey, kSettingsKeyCount> kSettingsKeys = {
-    SettingsKey::kVariant,    SettingsKey::kPrefix,       SettingsKey::kCodeFormat,
-    SettingsKey::kSuffix,     SettingsKey::kEnding,       SettingsKey::kBuzzerOff,
-    SettingsKey::kStandAlone, SettingsKey::kRepeatMessage};
-
-// The key as the file writes it, without "=": "Variant", "buZzer_off", ...
-QString KeyText(SettingsKey key);
-
 // The file a reader's cached settings make: eight lines "Key=value" in Windows-1251, each ended
 // by CR LF, and one more CR LF. Flags are written as "1"/"0".
-QByteArray SettingsFileBytes(const CachedSettings& settings);
+QByteArray SettingsFileBytes(const CachedReader& reader);
 
 // Whether anything has the name `path`, a link that points nowhere included.
 bool PathEntryExists(const QString& path);
@@ -83,11 +45,11 @@ std::optional<QStringList> ReadSettingsLines(const QString& path);
 bool HasSettingsExtension(const QString& name);
 
 // The value of `key` in the lines: the first line that contains key + "=" (any letter case),
-// with every occurrence of that text removed; kNotSet without such a line, kNoValue when
+// with every occurrence of that text removed; kNotSet without such a line, kNone when
 // nothing remains.
 QString GetSettingsValue(const QString& key, const QStringList& lines);
 
-// A prefix or suffix of a file: kNotSet, kNoValue, or at most five characters of codes 32..126.
+// A prefix or suffix of a file: kNotSet, kNone, or at most five characters of codes 32..126.
 bool IsValidAffix(const QString& text);
 
 // One looked-up value of a file and what validation made of it.
@@ -122,17 +84,14 @@ class ReferenceNames {
 
 ValidatedSettings ValidateSettings(const QStringList& lines, const ReferenceNames& names);
 
-// One parameter an apply writes: the command, its parameter text (one character a position),
-// the device-list column and the text it caches on success, and the caption that names it when
-// the reader refuses it. A key the file does not set is `missing` and sends nothing.
+// One parameter an apply writes: its text (one character a position) and what the device list
+// caches on success. A key the file does not set is `missing` and sends nothing.
 struct AppliedParameter {
   SettingsKey key;
   bool missing = false;
-  std::uint8_t command = 0;
   QString sent;
-  int device_column = 0;
   QString cached;
-  QString caption;
+  const SettingDescriptor& Setting() const { return SettingOf(key); }
 };
 
 // What a validated file writes, in order. Numbers go out as the decimal digits of the integer

@@ -21,7 +21,6 @@ namespace {
 
 const QString kSettingsFolderName = QStringLiteral("Cfg-files");
 const QString kDefaultFileName = QStringLiteral("Конфигурация ");
-const QString kUnknownName = QStringLiteral("не известен");
 const QColor kChangeableColour(0xC0, 0xC0, 0xFF);  // 0xFFC0C0 as the window system writes it
 const QColor kInvalidColour(255, 0, 0);
 constexpr int kChangeableVariant = 8;
@@ -221,25 +220,22 @@ void SettingsFilesTab::ShowValue(int row, const QString& text, bool valid) {
 }
 
 void SettingsFilesTab::PreviewReaderSettings() {
-  const QString variant = link_.SelectedReaderField(kColCodeMethod);
-  ShowVariantKind(variant);
-  const bool ok = LeadingNumber(variant) > 0;
+  const CachedReader reader = link_.SelectedReader();
+  ShowVariantKind(reader.Text(SettingsKey::kVariant));
+  const bool ok = reader.Configurable();
   if (ok) {
-    auto or_none = [](const QString& text) { return text.isEmpty() ? kNoValue : text; };
-    ShowValue(1, variant, true);
-    ShowValue(2, or_none(link_.SelectedReaderField(kColPrefix)), true);
-    const int format = LeadingInteger(link_.SelectedReaderField(kColEncoding));
+    ShowValue(1, reader.Text(SettingsKey::kVariant), true);
+    ShowValue(2, ShownAffix(reader.Text(SettingsKey::kPrefix)), true);
+    const int format = reader.Number(SettingsKey::kCodeFormat);
     const bool format_known = CodeVariantExists(database_, format);
     const QString format_name = format_known ? GetCodeVariantName(database_, format) : QString();
-    ShowValue(3, format_name.isEmpty() ? kUnknownName : format_name, format_known);
-    ShowValue(4, or_none(link_.SelectedReaderField(kColSuffix)), true);
-    const int ending = LeadingInteger(link_.SelectedReaderField(kColEnding));
+    ShowValue(3, format_name.isEmpty() ? kUnknown : format_name, format_known);
+    ShowValue(4, ShownAffix(reader.Text(SettingsKey::kSuffix)), true);
+    const int ending = reader.Number(SettingsKey::kEnding);
     const bool ending_known = EndingCodeExists(database_, ending);
-    ShowValue(5, ending_known ? GetEndingKeyName(database_, ending) : kUnknownName, ending_known);
-    const int flags[] = {kColBunBuzzer, kColStandAlone, kColRepeatResolution};
-    for (int i = 0; i < 3; ++i) {
-      const bool cleared = link_.SelectedReaderField(flags[i]) == QStringLiteral("0");
-      ShowValue(6 + i, cleared ? QStringLiteral("Нет") : QStringLiteral("Да"), true);
+    ShowValue(5, ending_known ? GetEndingKeyName(database_, ending) : kUnknown, ending_known);
+    for (int i = 0; i < static_cast<int>(kFlagKeys.size()); ++i) {
+      ShowValue(6 + i, ShownFlag(reader.Flag(kFlagKeys[i])), true);
     }
   } else {
     FirmwareWarning(*Label2, link_);
@@ -288,7 +284,8 @@ void SettingsFilesTab::PreviewSettingsFile() {
   }
   const ValidatedSettings settings = ValidateSettings(*lines, ReferenceNames(&database_));
   file_has_invalid_values_ = settings.HasInvalidValues();
-  for (SettingsKey key : kSettingsKeys) {
+  for (const SettingDescriptor& setting : kSettings) {
+    const SettingsKey key = setting.key;
     const int row = 1 + static_cast<int>(key);
     const SettingsValue& value = settings[key];
     if (row <= 5) {
@@ -298,10 +295,6 @@ void SettingsFilesTab::PreviewSettingsFile() {
     }
     if (key == SettingsKey::kVariant) ShowVariantKind(value.value);
   }
-}
-
-CachedSettings SettingsFilesTab::SelectedReaderSettings() const {
-  return CachedSettingsFrom([this](int column) { return link_.SelectedReaderField(column); });
 }
 
 void SettingsFilesTab::SaveSettingsFile() {
@@ -319,7 +312,7 @@ void SettingsFilesTab::SaveSettingsFile() {
                   kYesNoQuestion, kMessageTitle) != kAnswerYes) {
     return;
   }
-  if (const auto error = WriteFileWhole(path, SettingsFileBytes(SelectedReaderSettings()))) {
+  if (const auto error = WriteFileWhole(path, SettingsFileBytes(link_.SelectedReader()))) {
     ShowMessage(QStringLiteral("Ошибка при сохранении файла конфигурации: ") + Quoted(*error),
                 kInformationStyle, kMessageTitle);
     return;
@@ -362,8 +355,8 @@ void SettingsFilesTab::ApplySettingsFile() {
   const int last = Check1->isChecked() ? table.Rows() - 1 : table.Row();
   std::vector<ApplyTarget> targets;
   for (int row = std::max(first, 1); row <= last; ++row) {
-    targets.push_back({LeadingInteger(table.TextMatrix(row, kColHandle)),
-                       LeadingNumber(table.TextMatrix(row, kColCodeMethod)) > 0});
+    const CachedReader reader = link_.ReaderInRow(row);
+    targets.push_back({reader.Handle(), reader.Configurable()});
   }
   const bool progress = last > 0 && first != last;
   if (progress) link_.View().ShowProgress(last);
@@ -371,7 +364,7 @@ void SettingsFilesTab::ApplySettingsFile() {
   const ApplyReport report = ApplyToReaders(
       link_.Hid(), targets, parameters,
       [&](int target, const AppliedParameter& accepted) {
-        table.SetTextMatrix(first_row + target, accepted.device_column, accepted.cached);
+        table.SetTextMatrix(first_row + target, accepted.Setting().device_column, accepted.cached);
       },
       [&](int target) {
         if (progress) link_.View().SetProgress(first_row + target);

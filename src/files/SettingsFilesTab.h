@@ -63,7 +63,6 @@ class SettingsFilesTab : public QWidget {
   void SetUpPreviewGrid();
   void ShowValue(int row, const QString& text, bool valid);
   void ShowVariantKind(const QString& variant);
-  CachedSettings SelectedReaderSettings() const;
   void OnCommand1Click();
   void OnDriveChange();
   void OnFolderChange();

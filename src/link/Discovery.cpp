@@ -24,7 +24,7 @@ bool ReaderLink::DeviceListUnchanged() {
     const int handle = hid_.GetItem(i);
     bool listed = false;
     for (int row = 1; row <= count && !listed; ++row) {
-      listed = LeadingInteger(device_table_.TextMatrix(row, kColHandle)) == handle;
+      listed = ReaderInRow(row).Handle() == handle;
     }
     if (!listed) return false;
   }
@@ -81,8 +81,7 @@ bool ReaderLink::DiscoverReaders(bool force) {
   // Keep the selected reader while it is still listed; a hidden device is never selected.
   int chosen = last_reader_row;
   for (int row = 1; row <= count && remembered_handle != 0; ++row) {
-    if (device_table_.RowHeight(row) > 0 &&
-        LeadingInteger(device_table_.TextMatrix(row, kColHandle)) == remembered_handle) {
+    if (device_table_.RowHeight(row) > 0 && ReaderInRow(row).Handle() == remembered_handle) {
       chosen = row;
     }
   }

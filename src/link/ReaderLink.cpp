@@ -4,7 +4,6 @@
 #include <QScopeGuard>
 
 #include "base/KeyState.h"
-#include "base/NumericText.h"
 #include "ui/GridToolkit.h"
 
 namespace kx12r {
@@ -39,10 +38,7 @@ bool ReaderLink::HasSelectedReader() const {
          device_table_.RowHeight(row) > 0;
 }
 
-int ReaderLink::SelectedReaderHandle() const {
-  if (!HasSelectedReader()) return 0;
-  return LeadingInteger(device_table_.TextMatrix(device_table_.Row(), kColHandle));
-}
+int ReaderLink::SelectedReaderHandle() const { return SelectedReader().Handle(); }
 
 QString ReaderLink::SelectedReaderField(int column) const {
   if (!HasSelectedReader()) return QString();
@@ -51,6 +47,23 @@ QString ReaderLink::SelectedReaderField(int column) const {
 
 void ReaderLink::SetSelectedReaderField(int column, const QString& text) {
   if (HasSelectedReader()) device_table_.SetTextMatrix(device_table_.Row(), column, text);
+}
+
+CachedReader ReaderLink::SelectedReader() const {
+  return CachedReader([this](int column) { return SelectedReaderField(column); });
+}
+
+CachedReader ReaderLink::ReaderInRow(int row) const {
+  return CachedReader([this, row](int column) { return device_table_.TextMatrix(row, column); });
+}
+
+bool ReaderLink::WriteSetting(SettingsKey key, const SettingValue& value) {
+  const std::optional<SettingWrite> write = EncodeSetting(key, value);
+  if (!write || !SendToSelectedReader(SettingOf(key).set, TextToParameters(write->sent))) {
+    return false;
+  }
+  SetSelectedReaderField(SettingOf(key).device_column, write->cached);
+  return true;
 }
 
 void ReaderLink::Shutdown() {

@@ -10,9 +10,11 @@
 #include <optional>
 
 #include "base/WaitClock.h"
+#include "reader/CachedReader.h"
 #include "reader/DeviceColumns.h"
 #include "reader/DeviceReading.h"
 #include "reader/HidLibrary.h"
+#include "reader/ReaderSettings.h"
 #include "reader/ReportExchange.h"
 #include "ui/FlexGrid.h"
 #include "ui/StatusPanels.h"
@@ -59,6 +61,13 @@ class ReaderLink : public QObject {
   // The text of a column in the selected row; empty without a selected reader.
   QString SelectedReaderField(int column) const;
   void SetSelectedReaderField(int column, const QString& text);
+  // The selected reader's row as values, read when asked.
+  CachedReader SelectedReader() const;
+  // A row of the device list as values, read when asked.
+  CachedReader ReaderInRow(int row) const;
+  // Writes one setting to the selected reader; once the reader took it, the cache follows.
+  // False when the value has no form on the wire, nothing could be sent, or the reader refused.
+  bool WriteSetting(SettingsKey key, const SettingValue& value);
 
   // Starts the discovery timer again after a wait stopped it (not while held or shut down).
   void ResumeDiscovery();

@@ -8,20 +8,17 @@
 #include "base/SingleByteText.h"
 #include "reader/Firmware.h"
 #include "reader/ReaderIdentity.h"
+#include "reader/ReaderSettings.h"
 #include "reader/ReportExchange.h"
 
 namespace kx12r {
 namespace {
 
-QString Flag(const QString& reply, const char* letter) {
-  return reply == QLatin1String(letter) ? QStringLiteral("-1") : QStringLiteral("0");
-}
-
-// The character code of the ending a reader reports; a space (left out of the reply) is 32.
-QString EndingCode(const QString& reply) {
-  if (reply.isEmpty()) return QStringLiteral("32");
-  return QString::number(static_cast<unsigned char>(ToSingleByte(reply.left(1)).front()));
-}
+// The settings read after the variant, in the order the reader is asked.
+constexpr SettingsKey kQueriedAfterVariant[] = {
+    SettingsKey::kBuzzerOff, SettingsKey::kStandAlone, SettingsKey::kRepeatMessage,
+    SettingsKey::kPrefix,    SettingsKey::kCodeFormat, SettingsKey::kSuffix,
+    SettingsKey::kEnding};
 
 QString TextBeforeZero(const std::string& text) {
   return FromSingleByte(std::string_view(text).substr(0, text.find('\0')));
@@ -54,18 +51,12 @@ DeviceRecord ReadDevice(HidLibrary& hid, int handle) {
   cells[kColVendorName] = TextBeforeZero(hid.GetVendorName(handle)).trimmed();
   cells[kColCodeMethod] = QString::number(variant);
 
-  if (variant >= 1) {
-    auto query = [&](std::uint8_t code) { return QueryReader(hid, handle, code); };
-    cells[kColBunBuzzer] = Flag(query(command::kQueryBuzzerOff), "Z");
-    cells[kColStandAlone] = Flag(query(command::kQueryStandAlone), "A");
-    cells[kColRepeatResolution] = Flag(query(command::kQueryRepeat), "R");
-    cells[kColPrefix] = query(command::kQueryPrefix);
-    cells[kColEncoding] = query(command::kQueryCodeFormat);
-    cells[kColSuffix] = query(command::kQuerySuffix);
-    cells[kColEnding] = EndingCode(query(command::kQueryEnding));
-  } else {
-    for (int col : {kColBunBuzzer, kColStandAlone, kColRepeatResolution}) {
-      cells[col] = QStringLiteral("0");
+  for (SettingsKey key : kQueriedAfterVariant) {
+    const SettingDescriptor& setting = SettingOf(key);
+    if (variant >= 1) {
+      cells[setting.device_column] = CachedFromReply(key, QueryReader(hid, handle, setting.query));
+    } else if (setting.encoding == SettingEncoding::kFlag) {
+      cells[setting.device_column] = FlagCell(false);
     }
   }
   return device;

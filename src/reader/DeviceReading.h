@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 
+#include "reader/CachedReader.h"
 #include "reader/DeviceColumns.h"
 #include "reader/HidLibrary.h"
 
@@ -21,6 +22,10 @@ struct DeviceRecord {
   // A configurable reader that gave no answer at all to v: it may still be starting.
   bool silent = false;
   const QString& operator[](int column) const { return cells[column]; }
+  // The cells read as values, for as long as the record lives.
+  CachedReader Cached() const {
+    return CachedReader([this](int column) { return cells[column]; });
+  }
 };
 
 // How long a reader that gives no answer at all may still be starting (readers restart after

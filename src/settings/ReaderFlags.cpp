@@ -4,16 +4,13 @@
 #include <QSignalBlocker>
 
 #include "base/MessageBox.h"
-#include "base/NumericText.h"
 
 namespace kx12r {
 
 ReaderFlags::ReaderFlags(ReaderLink& link, std::array<QCheckBox*, 3> boxes)
     : QObject(boxes[0]),
       link_(link),
-      flags_{{{boxes[0], kColBunBuzzer, command::kSetBuzzerOff},
-              {boxes[1], kColStandAlone, command::kSetStandAlone},
-              {boxes[2], kColRepeatResolution, command::kSetRepeat}}} {
+      flags_{{{boxes[0], kFlagKeys[0]}, {boxes[1], kFlagKeys[1]}, {boxes[2], kFlagKeys[2]}}} {
   for (const Flag& flag : flags_) {
     connect(flag.box, &QCheckBox::toggled, this, [this, box = flag.box] { WriteReaderFlag(box); });
   }
@@ -29,7 +26,7 @@ const ReaderFlags::Flag& ReaderFlags::FlagOf(const QCheckBox* box) const {
 // What the program puts into a box is never written back to the reader.
 void ReaderFlags::ShowCached(const Flag& flag) {
   const QSignalBlocker loading(flag.box);
-  flag.box->setChecked(LeadingNumber(link_.SelectedReaderField(flag.column)) != 0);
+  flag.box->setChecked(link_.SelectedReader().Flag(flag.key));
 }
 
 void ReaderFlags::LoadFlags(bool enabled) {
@@ -41,12 +38,7 @@ void ReaderFlags::LoadFlags(bool enabled) {
 
 void ReaderFlags::WriteReaderFlag(QCheckBox* box) {
   const Flag& flag = FlagOf(box);
-  const bool set = box->isChecked();
-  const QString parameter = set ? QString(QChar(flag.command)) : QStringLiteral(" ");
-  if (link_.SendToSelectedReader(flag.command, TextToParameters(parameter))) {
-    link_.SetSelectedReaderField(flag.column, set ? QStringLiteral("-1") : QStringLiteral("0"));
-    return;
-  }
+  if (link_.WriteSetting(flag.key, box->isChecked())) return;
   ShowMessage(QStringLiteral("Не могу присвоить устройству новое значение параемтра ") +
                   Quoted(box->text()) + QStringLiteral("."),
               kInformationStyle, kMessageTitle);

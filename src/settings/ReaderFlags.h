@@ -21,8 +21,7 @@ class ReaderFlags : public QObject {
  private:
   struct Flag {
     QCheckBox* box;
-    int column;
-    std::uint8_t command;
+    SettingsKey key;
   };
   const Flag& FlagOf(const QCheckBox* box) const;
   void ShowCached(const Flag& flag);

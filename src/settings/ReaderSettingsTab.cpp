@@ -5,7 +5,6 @@
 
 #include "base/KeyState.h"
 #include "base/MessageBox.h"
-#include "base/NumericText.h"
 #include "db/ServiceLookups.h"
 #include "link/FirmwareGate.h"
 #include "settings/SettingsGridLayout.h"
@@ -68,10 +67,11 @@ void ReaderSettingsTab::BuildSettingsGrid() {
     for (int row = 1; row <= kFixedVariants; ++row) {
       const FixedVariant& variant = kFixedVariantRows[row - 1];
       grid.SetTextMatrix(row, kGridNumber, QString::number(row));
-      grid.SetTextMatrix(row, kGridPrefix, QString::fromUtf8(variant.prefix));
+      auto or_none = [](const char* text) { return text ? QString::fromUtf8(text) : kNone; };
+      grid.SetTextMatrix(row, kGridPrefix, or_none(variant.prefix));
       grid.SetTextMatrix(row, kGridCodeFormat, QString::fromUtf8(variant.code_format));
-      grid.SetTextMatrix(row, kGridSuffix, QString::fromUtf8(variant.suffix));
-      grid.SetTextMatrix(row, kGridEnding, QString::fromUtf8(variant.ending));
+      grid.SetTextMatrix(row, kGridSuffix, or_none(variant.suffix));
+      grid.SetTextMatrix(row, kGridEnding, or_none(variant.ending));
       grid.SetTextMatrix(row, kGridHint, VariantHint(QString::fromUtf8(variant.code_format)));
     }
     FillReaderVariantRow();
@@ -87,20 +87,20 @@ QString ReaderSettingsTab::VariantHint(const QString& code_format_name) {
 }
 
 void ReaderSettingsTab::FillReaderVariantRow() {
-  const QString prefix = link_.SelectedReaderField(kColPrefix);
-  QString name =
-      GetCodeVariantName(database_, LeadingInteger(link_.SelectedReaderField(kColEncoding)));
+  const CachedReader reader = link_.SelectedReader();
+  const QString prefix = reader.Text(SettingsKey::kPrefix);
+  QString name = GetCodeVariantName(database_, reader.Number(SettingsKey::kCodeFormat));
   if (name.isEmpty()) name = kUnknown;
-  const QString suffix = link_.SelectedReaderField(kColSuffix);
-  QString ending = link_.SelectedReaderField(kColEnding);
-  if (!ending.isEmpty()) ending = GetEndingKeyName(database_, LeadingInteger(ending));
+  const QString suffix = reader.Text(SettingsKey::kSuffix);
+  QString ending = reader.Text(SettingsKey::kEnding);
+  if (!ending.isEmpty()) ending = GetEndingKeyName(database_, reader.Number(SettingsKey::kEnding));
   if (ending.isEmpty()) ending = kUnknown;
 
   FlexGrid& grid = *MSFlexGrid2;
   grid.SetTextMatrix(kChangeableVariant, kGridNumber, QString::number(kChangeableVariant));
-  grid.SetTextMatrix(kChangeableVariant, kGridPrefix, prefix.isEmpty() ? kNone : prefix);
+  grid.SetTextMatrix(kChangeableVariant, kGridPrefix, ShownAffix(prefix));
   grid.SetTextMatrix(kChangeableVariant, kGridCodeFormat, name);
-  grid.SetTextMatrix(kChangeableVariant, kGridSuffix, suffix.isEmpty() ? kNone : suffix);
+  grid.SetTextMatrix(kChangeableVariant, kGridSuffix, ShownAffix(suffix));
   grid.SetTextMatrix(kChangeableVariant, kGridEnding, ending);
   grid.SetTextMatrix(kChangeableVariant, kGridHint, VariantHint(name));
 }
@@ -110,7 +110,7 @@ void ReaderSettingsTab::ShowReaderInSettingsGrid() {
   if (Editor->IsOpen()) return;
   int variant = 0;
   if (FirmwareAtLeast170(link_)) {
-    variant = LeadingInteger(link_.SelectedReaderField(kColCodeMethod));
+    variant = link_.SelectedReader().Variant();
     Label1->setPalette(palette());
     MSFlexGrid2->setEnabled(true);
   } else {
@@ -176,11 +176,8 @@ void ReaderSettingsTab::SelectVariant() {
     }
   }
 
-  if (LeadingInteger(link_.SelectedReaderField(kColCodeMethod)) == row) return;
-  if (link_.SendToSelectedReader(command::kSetVariant, ParameterList{QString::number(row)})) {
-    link_.SetSelectedReaderField(kColCodeMethod, QString::number(row));
-    return;
-  }
+  if (link_.SelectedReader().Variant() == row) return;
+  if (link_.WriteSetting(SettingsKey::kVariant, row)) return;
   ShowMessage(QStringLiteral("Не могу присвоить устройству новый вариант кодовой посылки."),
               kInformationStyle, kMessageTitle);
   // The mark goes back to the variant the reader kept.

@@ -6,7 +6,6 @@
 #include "base/KeyState.h"
 #include "base/MessageBox.h"
 #include "base/NumericText.h"
-#include "base/SingleByteText.h"
 #include "db/ServiceLookups.h"
 #include "reader/Firmware.h"
 #include "settings/SettingsGridLayout.h"
@@ -335,30 +334,23 @@ void SettingEditor::ShowCodeFormatHint() {
 
 void SettingEditor::SaveEditedValue() {
   if (!IsOpen()) return;
-  const EditedSetting setting = EditedSettingOf(edited_column_);
-  QString sent, shown, stored, description;
-  bool sendable = true;
+  const SettingsKey key = EditedSettingOf(edited_column_);
+  SettingValue value;
+  QString shown, description;
   if (mode_ == Mode::kPad) {
-    sent = shown = stored = MSFlexGrid3->TextMatrix(0, 0);
+    shown = MSFlexGrid3->TextMatrix(0, 0);
+    value = shown == kPlaceholder ? QString() : shown;
   } else {
     const int row = MSFlexGrid3->Row();
-    const int number = LeadingInteger(MSFlexGrid3->TextMatrix(row, 0));
+    value = LeadingInteger(MSFlexGrid3->TextMatrix(row, 0));
     shown = MSFlexGrid3->TextMatrix(row, 1);
-    stored = QString::number(number);
-    if (edited_column_ == kGridCodeFormat) {
-      sent = stored;
-      description = MSFlexGrid3->TextMatrix(row, 2);
-    } else {
-      // An ending is one byte on the wire; a code without one cannot be sent.
-      sendable = number >= 0 && number <= 255;
-      if (sendable) sent = FromSingleByte(std::string(1, static_cast<char>(number)));
-    }
+    if (edited_column_ == kGridCodeFormat) description = MSFlexGrid3->TextMatrix(row, 2);
   }
   const QString old = settings_grid_.TextMatrix(kChangeableVariant, edited_column_);
   if (!shown.isEmpty() && shown != old) {
     // The reader the editor was opened for, and no other, gets the value.
-    const bool written = sendable && link_.SelectedReaderHandle() == edited_handle_ &&
-                         link_.SendToSelectedReader(setting.command, TextToParameters(sent));
+    const bool written =
+        link_.SelectedReaderHandle() == edited_handle_ && link_.WriteSetting(key, value);
     if (!written) {
       ShowMessage(QStringLiteral("Не могу присвоить устройству новое значение для поля кода ") +
                       Quoted(EditedCaption()) + QStringLiteral("."),
@@ -372,7 +364,6 @@ void SettingEditor::SaveEditedValue() {
         settings_grid_.SetTextMatrix(kChangeableVariant, kGridHint, hint);
         label_.setText(hint);
       }
-      link_.SetSelectedReaderField(setting.device_column, stored.trimmed());
     }
   }
   CloseEditor();

@@ -3,7 +3,7 @@
 #include <QString>
 #include <array>
 
-#include "link/ReaderLink.h"
+#include "reader/ReaderSettings.h"
 
 namespace kx12r {
 
@@ -25,11 +25,7 @@ inline constexpr char kSettingsGridCaptions[] =
 inline constexpr int kFixedVariants = 7;
 inline constexpr int kChangeableVariant = 8;
 
-// Words of the grid.
-inline const QString kNone = QStringLiteral("нет");
-inline const QString kUnknown = QStringLiteral("не известен");
-
-// What the reader's fixed variants 1 to 7 send.
+// What the reader's fixed variants 1 to 7 send; nothing where they send none (shown kNone).
 struct FixedVariant {
   const char* prefix;
   const char* code_format;
@@ -37,31 +33,26 @@ struct FixedVariant {
   const char* ending;
 };
 inline constexpr std::array<FixedVariant, kFixedVariants> kFixedVariantRows = {{
-    {"нет", "5x8b_DEC", "нет", "нет"},
-    {"нет", "5x8b_DEC", "нет", "Enter"},
+    {nullptr, "5x8b_DEC", nullptr, nullptr},
+    {nullptr, "5x8b_DEC", nullptr, "Enter"},
     {";", "5x8b_DEC", "?", "Enter"},
-    {"нет", "40b_DEC", "нет", "Enter"},
+    {nullptr, "40b_DEC", nullptr, "Enter"},
     {";", "40b_DEC", "?", "Enter"},
-    {"нет", "32b_DEC", "нет", "Enter"},
-    {"нет", "40bm_DEC", "нет", "Enter"},
+    {nullptr, "32b_DEC", nullptr, "Enter"},
+    {nullptr, "40bm_DEC", nullptr, "Enter"},
 }};
 
-// The device-list column that caches the setting edited in a settings-grid column, and the
-// command that writes it.
-struct EditedSetting {
-  int device_column;
-  std::uint8_t command;
-};
-inline EditedSetting EditedSettingOf(int grid_column) {
+// The setting edited in a settings-grid column.
+inline SettingsKey EditedSettingOf(int grid_column) {
   switch (grid_column) {
     case kGridPrefix:
-      return {kColPrefix, command::kSetPrefix};
+      return SettingsKey::kPrefix;
     case kGridCodeFormat:
-      return {kColEncoding, command::kSetCodeFormat};
+      return SettingsKey::kCodeFormat;
     case kGridSuffix:
-      return {kColSuffix, command::kSetSuffix};
+      return SettingsKey::kSuffix;
     default:
-      return {kColEnding, command::kSetEnding};
+      return SettingsKey::kEnding;
   }
 }
 

@@ -55,10 +55,10 @@ class WatchSessionTest : public ::testing::Test {
 };
 
 TEST(MessageEndingTest, ByVariant) {
-  EXPECT_EQ(MessageEnding(1, "13"), 0) << "variant 1 sends no ending key";
-  EXPECT_EQ(MessageEnding(5, "9"), 13);
-  EXPECT_EQ(MessageEnding(8, "9"), 9);
-  EXPECT_EQ(MessageEnding(0, ""), 0);
+  EXPECT_EQ(MessageEnding(1, 13), 0) << "variant 1 sends no ending key";
+  EXPECT_EQ(MessageEnding(5, 9), 13);
+  EXPECT_EQ(MessageEnding(8, 9), 9);
+  EXPECT_EQ(MessageEnding(0, 0), 0);
 }
 
 TEST_F(WatchSessionTest, TwoReadersTypingAtOnceGiveTheirOwnMessages) {

@@ -106,7 +106,9 @@ TEST_F(SerialNumberTest, AReaderPluggedDuringTheEditLeavesTheNumberOnTheEditedRe
   ASSERT_GT(row, 0);
   EXPECT_EQ(Serial(row), "123C9");
   for (int other = 1; other < table_->Rows(); ++other) {
-    if (other != row) EXPECT_NE(Serial(other), "123C9") << "row " << other;
+    if (other != row) {
+      EXPECT_NE(Serial(other), "123C9") << "row " << other;
+    }
   }
 }
 
