@@ -18,8 +18,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int kRuns = 9;
-constexpr double kStartupBound = 1.5;
-constexpr double kMemoryBound = 1.3;
+constexpr double kStartupBound = 1.2;
+constexpr double kMemoryBound = 1.15;
 
 struct Sample {
   double shown_ms;

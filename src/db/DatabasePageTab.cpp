@@ -32,7 +32,6 @@ DatabasePageTab::DatabasePageTab(ServiceDatabase& database, bool user_is_admin,
       open_url_(open_url ? std::move(open_url)
                          : [](const QUrl& url) { QDesktopServices::openUrl(url); }) {
   Picture1 = new QLabel(this);
-  Picture1->setPixmap(ImageListIcon(QStringLiteral("banner")).pixmap(kPictureSize));
   Picture1->setScaledContents(true);
   Picture1->hide();
   Label8 = new QLabel(this);
@@ -81,6 +80,10 @@ void DatabasePageTab::ShowDatabasePage(const QString& tab_caption) {
   Label8->setFont(LayoutFont(font()));
   Label8->show();
   Picture1->setGeometry(TabPageRect(200, 1300, 10200, 3140));
+  // Drawn when first shown: the page is behind its tab, and most runs never open it.
+  if (Picture1->pixmap().isNull()) {
+    Picture1->setPixmap(ImageListIcon(QStringLiteral("banner")).pixmap(kPictureSize));
+  }
   Picture1->show();
   Picture1->lower();
   Text7->clear();
