@@ -94,9 +94,9 @@ int main() {
   if (!bare || !ours) return 1;
   const double startup = ours->shown_ms / bare->shown_ms;
   const double memory = ours->peak_kib / bare->peak_kib;
-  std::printf("ratio, start-up to the bare window: %.2f (bound %.1f) %s\n", startup, kStartupBound,
+  std::printf("ratio, start-up to the bare window: %.2f (bound %.2f) %s\n", startup, kStartupBound,
               startup <= kStartupBound ? "ok" : "OVER BOUND");
-  std::printf("ratio, peak memory to the bare window: %.2f (bound %.1f) %s\n", memory, kMemoryBound,
+  std::printf("ratio, peak memory to the bare window: %.2f (bound %.2f) %s\n", memory, kMemoryBound,
               memory <= kMemoryBound ? "ok" : "OVER BOUND");
   return startup <= kStartupBound && memory <= kMemoryBound ? 0 : 1;
 }
