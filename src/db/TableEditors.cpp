@@ -38,6 +38,7 @@ QString ExistsQuestion(const QString& what) {
          QStringLiteral(" - завершить редактирование.");
 }
 
+// The tables of the four grids, in the grids' order.
 const EditedTable& Describe(int index) {
   static const EditedTable tables[] = {
       {"CodeVariantsTable",
@@ -132,11 +133,47 @@ TableEditors::TableEditors(ServiceDatabase& database, QWidget& page)
   EditName->setObjectName("EditName");
   EditDescription->setObjectName("EditDescription");
   remove->setObjectName("remove");
-  connect(add, &QAction::triggered, this, &TableEditors::OnAdd);
-  connect(EditCode, &QAction::triggered, this, &TableEditors::OnEditCode);
-  connect(EditName, &QAction::triggered, this, &TableEditors::OnEditName);
-  connect(EditDescription, &QAction::triggered, this, &TableEditors::OnEditDescription);
-  connect(remove, &QAction::triggered, this, &TableEditors::OnRemove);
+  connect(add, &QAction::triggered, this, [this] { RunMenuItem(&GridBehaviour::add); });
+  connect(EditCode, &QAction::triggered, this, [this] { RunMenuItem(&GridBehaviour::edit_code); });
+  connect(EditName, &QAction::triggered, this, [this] { RunMenuItem(&GridBehaviour::edit_name); });
+  connect(EditDescription, &QAction::triggered, this,
+          [this] { RunMenuItem(&GridBehaviour::edit_description); });
+  connect(remove, &QAction::triggered, this, [this] { RunMenuItem(&GridBehaviour::remove); });
+
+  behaviours_ = {{
+      {.grid = MSFlexGrid6,
+       .table = 0,
+       .code_caption = QStringLiteral("ID"),
+       .name_caption = QStringLiteral("Формат кода метки"),
+       .add = [this] { AddCodeVariant(); },
+       .edit_code = [this] { EditCodeVariantId(); },
+       .edit_name = [this] { EditCodeVariantName(); },
+       .edit_description = [this] { EditCodeVariantDescription(); },
+       .remove = [this] { RemoveCodeVariant(); }},
+      {.grid = MSFlexGrid7,
+       .table = 1,
+       .code_caption = QStringLiteral("CHR"),
+       .name_caption = QStringLiteral("Keyboard key"),
+       .add = [this] { AddEnding(); },
+       .edit_code = [this] { EditEndingCode(); },
+       .edit_name = [this] { EditEndingKeyName(); },
+       .remove = [this] { RemoveEnding(); }},
+      {.grid = MSFlexGrid8,
+       .table = 2,
+       .name_caption = QStringLiteral("Имя пользователя"),
+       .add = [this] { AddUser(); },
+       .edit_name = [this] { EditUserName(); },
+       .remove = [this] { RemoveUser(); },
+       .protects_administrator = true},
+      {.grid = MSFlexGrid9,
+       .table = 3,
+       .code_caption = QStringLiteral("Наименование"),
+       .name_caption = QStringLiteral("Значение"),
+       .edit_code = [this] { EditSetupCell(1); },
+       .edit_name = [this] { EditSetupCell(2); },
+       .edit_description = [this] { EditSetupCell(3); },
+       .items_need_view = true},
+  }};
 
   connect(MSFlexGrid6, &FlexGrid::Click, this, &TableEditors::ShowDescription);
   connect(MSFlexGrid6, &FlexGrid::SelChange, this, [this] {
@@ -147,11 +184,16 @@ TableEditors::TableEditors(ServiceDatabase& database, QWidget& page)
   });
 }
 
-int TableEditors::TableIndex(const FlexGrid* grid) const {
-  if (grid == MSFlexGrid7) return 1;
-  if (grid == MSFlexGrid8) return 2;
-  if (grid == MSFlexGrid9) return 3;
-  return 0;
+const TableEditors::GridBehaviour* TableEditors::BehaviourOf(const FlexGrid* grid) const {
+  for (const GridBehaviour& behaviour : behaviours_) {
+    if (grid && behaviour.grid == grid) return &behaviour;
+  }
+  return nullptr;
+}
+
+void TableEditors::RunMenuItem(std::function<void()> GridBehaviour::*item) {
+  const GridBehaviour* behaviour = BehaviourOf(menu_grid_);
+  if (behaviour && behaviour->*item) (behaviour->*item)();
 }
 
 void TableEditors::FillDatabaseTab() {
@@ -166,7 +208,7 @@ void TableEditors::FillDatabaseTab() {
 }
 
 void TableEditors::FillGrid(FlexGrid& grid) {
-  const EditedTable& table = Describe(TableIndex(&grid));
+  const EditedTable& table = Describe(BehaviourOf(&grid)->table);
   grid.SetRows(1);
   if (!InitGridFromCaptions(grid, table.captions, Qt::AlignLeft | Qt::AlignVCenter, table.hidden)) {
     return;
@@ -208,64 +250,29 @@ bool TableEditors::ColumnInView(const FlexGrid& grid, int column) const {
 }
 
 void TableEditors::ConfigureTableMenu(FlexGrid* grid) {
-  struct State {
-    bool add_shown = false;
-    bool edit_shown = false, edit_enabled = false;
-    bool code_shown = false, code_enabled = false;
-    bool name_enabled = false;
-    bool description_shown = false, description_enabled = false;
-    bool remove_shown = false, remove_enabled = false;
-    QString code_caption, name_caption;
-  } state;
-  const bool rows = grid && grid->HasDataRows();
-  if (grid == MSFlexGrid6 || grid == MSFlexGrid7) {
-    const bool codes = grid == MSFlexGrid6;
-    state = {.add_shown = true,
-             .edit_shown = true,
-             .edit_enabled = rows,
-             .code_shown = true,
-             .code_enabled = rows,
-             .name_enabled = rows,
-             .description_shown = codes,
-             .description_enabled = codes && rows,
-             .remove_shown = true,
-             .remove_enabled = rows,
-             .code_caption = codes ? QStringLiteral("ID") : QStringLiteral("CHR"),
-             .name_caption =
-                 codes ? QStringLiteral("Формат кода метки") : QStringLiteral("Keyboard key")};
-  } else if (grid == MSFlexGrid8) {
-    // The administrator keeps its name and its row.
-    const bool editable = rows && !IsProtectedUser();
-    state = {.add_shown = true,
-             .edit_shown = true,
-             .edit_enabled = editable,
-             .name_enabled = editable,
-             .remove_shown = true,
-             .remove_enabled = editable,
-             .name_caption = QStringLiteral("Имя пользователя")};
-  } else if (grid == MSFlexGrid9) {
-    state = {.edit_shown = true,
-             .edit_enabled = rows,
-             .code_shown = true,
-             .code_enabled = rows && ColumnInView(*grid, 1),
-             .name_enabled = rows && ColumnInView(*grid, 2),
-             .description_shown = true,
-             .description_enabled = rows && ColumnInView(*grid, 3),
-             .code_caption = QStringLiteral("Наименование"),
-             .name_caption = QStringLiteral("Значение")};
-  }
+  const GridBehaviour* behaviour = BehaviourOf(grid);
+  const GridBehaviour none{};
+  const GridBehaviour& b = behaviour ? *behaviour : none;
+  const bool editable =
+      behaviour && grid->HasDataRows() && !(b.protects_administrator && IsProtectedUser());
+  // An item is enabled where it is offered, the grid has a row to act on, and (in the setup
+  // grid) the column it edits is in view.
+  auto usable = [&](bool offered, int column) {
+    return offered && editable && (!b.items_need_view || ColumnInView(*grid, column));
+  };
   auto set = [](QAction* action, bool shown, bool enabled) {
     if (action->isVisible() != shown) action->setVisible(shown);
     if (action->isEnabled() != enabled) action->setEnabled(enabled);
   };
-  set(add, state.add_shown, true);
-  set(Edit->menuAction(), state.edit_shown, state.edit_enabled);
-  set(EditCode, state.code_shown, state.code_enabled);
-  if (EditName->isEnabled() != state.name_enabled) EditName->setEnabled(state.name_enabled);
-  set(EditDescription, state.description_shown, state.description_enabled);
-  set(remove, state.remove_shown, state.remove_enabled);
-  if (EditCode->text() != state.code_caption) EditCode->setText(state.code_caption);
-  if (EditName->text() != state.name_caption) EditName->setText(state.name_caption);
+  set(add, bool(b.add), true);
+  set(Edit->menuAction(), behaviour != nullptr, editable);
+  set(EditCode, bool(b.edit_code), usable(bool(b.edit_code), 1));
+  const bool name_enabled = usable(bool(b.edit_name), 2);
+  if (EditName->isEnabled() != name_enabled) EditName->setEnabled(name_enabled);
+  set(EditDescription, bool(b.edit_description), usable(bool(b.edit_description), 3));
+  set(remove, bool(b.remove), bool(b.remove) && editable);
+  if (EditCode->text() != b.code_caption) EditCode->setText(b.code_caption);
+  if (EditName->text() != b.name_caption) EditName->setText(b.name_caption);
 }
 
 void TableEditors::OnMouseDown(FlexGrid* grid, Qt::MouseButton button) {
@@ -276,38 +283,8 @@ void TableEditors::OnMouseDown(FlexGrid* grid, Qt::MouseButton button) {
   Transaction->popup(QCursor::pos());
 }
 
-void TableEditors::OnAdd() {
-  if (menu_grid_ == MSFlexGrid6) AddCodeVariant();
-  if (menu_grid_ == MSFlexGrid7) AddEnding();
-  if (menu_grid_ == MSFlexGrid8) AddUser();
-}
-
-void TableEditors::OnEditCode() {
-  if (menu_grid_ == MSFlexGrid6) EditCodeVariantId();
-  if (menu_grid_ == MSFlexGrid7) EditEndingCode();
-  if (menu_grid_ == MSFlexGrid9) EditSetupCell(1);
-}
-
-void TableEditors::OnEditName() {
-  if (menu_grid_ == MSFlexGrid6) EditCodeVariantName();
-  if (menu_grid_ == MSFlexGrid7) EditEndingKeyName();
-  if (menu_grid_ == MSFlexGrid8) EditUserName();
-  if (menu_grid_ == MSFlexGrid9) EditSetupCell(2);
-}
-
-void TableEditors::OnEditDescription() {
-  if (menu_grid_ == MSFlexGrid6) EditCodeVariantDescription();
-  if (menu_grid_ == MSFlexGrid9) EditSetupCell(3);
-}
-
-void TableEditors::OnRemove() {
-  if (menu_grid_ == MSFlexGrid6) RemoveCodeVariant();
-  if (menu_grid_ == MSFlexGrid7) RemoveEnding();
-  if (menu_grid_ == MSFlexGrid8) RemoveUser();
-}
-
 bool TableEditors::AddRow(FlexGrid& grid) {
-  const EditedTable& table = Describe(TableIndex(&grid));
+  const EditedTable& table = Describe(BehaviourOf(&grid)->table);
   DbRequest request{.Table = table.table, .KeyField = table.key_field};
   if (!database_.InsertRecord(request)) return false;
   // A new code format or ending shows 0 until it is given its number.
@@ -329,7 +306,7 @@ void TableEditors::AddUser() {
 
 void TableEditors::EditNumber(FlexGrid& grid) {
   if (!grid.HasDataRows()) return;
-  const EditedTable& table = Describe(TableIndex(&grid));
+  const EditedTable& table = Describe(BehaviourOf(&grid)->table);
   const int row = grid.Row();
   const QString old = grid.TextMatrix(row, 1);
   const std::optional<std::int16_t> key = EditorKey(grid.TextMatrix(row, 0));
@@ -368,7 +345,7 @@ void TableEditors::EditEndingCode() { EditNumber(*MSFlexGrid7); }
 
 void TableEditors::EditText(FlexGrid& grid, int column) {
   if (!grid.HasDataRows()) return;
-  const EditedTable& table = Describe(TableIndex(&grid));
+  const EditedTable& table = Describe(BehaviourOf(&grid)->table);
   const int row = grid.Row();
   const QString old = grid.TextMatrix(row, column);
   QString key = grid.TextMatrix(row, 0);
@@ -419,7 +396,7 @@ void TableEditors::EditCodeVariantDescription() {
 
 void TableEditors::RemoveRow(FlexGrid& grid) {
   if (!grid.HasDataRows()) return;
-  const EditedTable& table = Describe(TableIndex(&grid));
+  const EditedTable& table = Describe(BehaviourOf(&grid)->table);
   const int row = grid.Row();
   const std::optional<std::int16_t> key = EditorKey(grid.TextMatrix(row, 0));
   if (!key) return;

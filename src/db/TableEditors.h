@@ -4,6 +4,8 @@
 #include <QMenu>
 #include <QObject>
 #include <QWidget>
+#include <array>
+#include <functional>
 
 #include "db/ServiceDatabase.h"
 #include "ui/EditorBox.h"
@@ -57,8 +59,23 @@ class TableEditors : public QObject {
   void RemoveUser();
 
  private:
-  // 0 for the code formats, 1 endings, 2 users, 3 setup parameters.
-  int TableIndex(const FlexGrid* grid) const;
+  // What one grid edits, how its menu is named, and what each menu item does there; an item
+  // without an action is not offered on that grid.
+  struct GridBehaviour {
+    FlexGrid* grid;
+    int table;  // which table of the database the grid edits
+    QString code_caption;
+    QString name_caption;
+    std::function<void()> add, edit_code, edit_name, edit_description, remove;
+    // Users: the administrator's row is neither renamed nor removed.
+    bool protects_administrator = false;
+    // Setup parameters: an item edits a column, and is offered while that column is in view.
+    bool items_need_view = false;
+  };
+  // The behaviour of one of the four grids; nothing for any other.
+  const GridBehaviour* BehaviourOf(const FlexGrid* grid) const;
+  void RunMenuItem(std::function<void()> GridBehaviour::*item);
+
   void FillGrid(FlexGrid& grid);
   void ShowDescription();
   bool AddRow(FlexGrid& grid);
@@ -68,15 +85,11 @@ class TableEditors : public QObject {
   bool IsProtectedUser() const;
   bool ColumnInView(const FlexGrid& grid, int column) const;
   void OnMouseDown(FlexGrid* grid, Qt::MouseButton button);
-  void OnAdd();
-  void OnEditCode();
-  void OnEditName();
-  void OnEditDescription();
-  void OnRemove();
 
   ServiceDatabase& database_;
   QWidget& page_;
   FlexGrid* menu_grid_ = nullptr;
+  std::array<GridBehaviour, 4> behaviours_;
 };
 
 }  // namespace kx12r
