@@ -6,6 +6,10 @@ namespace kx12r {
 // handlers use it to tell a keyboard move from a mouse click.
 bool KeyIsDown(int key);
 
+// Whether the key being handled moves a grid's current row up or down: the arrows, the page
+// keys, End and Home.
+bool RowMoveKeyIsDown();
+
 // Marks a key as down for the lifetime of the scope, around the handling of its press.
 class KeyPressScope {
  public:

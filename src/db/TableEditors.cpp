@@ -177,10 +177,7 @@ TableEditors::TableEditors(ServiceDatabase& database, QWidget& page)
 
   connect(MSFlexGrid6, &FlexGrid::Click, this, &TableEditors::ShowDescription);
   connect(MSFlexGrid6, &FlexGrid::SelChange, this, [this] {
-    for (int key :
-         {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home}) {
-      if (KeyIsDown(key)) return ShowDescription();
-    }
+    if (RowMoveKeyIsDown()) ShowDescription();
   });
 }
 

@@ -208,10 +208,7 @@ void ReaderSettingsTab::OnSelChange() {
     remembered_column_ = MSFlexGrid2->Col();
     return SelectVariant();
   }
-  for (int key :
-       {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home}) {
-    if (KeyIsDown(key)) return SelectVariant();
-  }
+  if (RowMoveKeyIsDown()) SelectVariant();
 }
 
 void ReaderSettingsTab::OnMouseMove(QPoint position) {

@@ -402,10 +402,7 @@ void SettingEditor::OnPopupKeyDown(int key) {
 }
 
 void SettingEditor::OnPopupSelChange() {
-  for (int key :
-       {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home}) {
-    if (KeyIsDown(key)) return ShowCodeFormatHint();
-  }
+  if (RowMoveKeyIsDown()) ShowCodeFormatHint();
 }
 
 void SettingEditor::ShowPictureHint(FlexGrid& grid, int col, const QString& hint, QPoint position) {
