@@ -4,6 +4,7 @@
 #include <QScopeGuard>
 
 #include "base/KeyState.h"
+#include "base/MessageBox.h"
 #include "ui/GridToolkit.h"
 
 namespace kx12r {
@@ -17,7 +18,12 @@ constexpr std::chrono::seconds kIdleLimit{10};
 
 ReaderLink::ReaderLink(HidLibrary& hid, FlexGrid& device_table, StatusPanels& status,
                        DiscoveryView& view, WaitClock& clock)
-    : hid_(hid), device_table_(device_table), status_(status), view_(view), clock_(clock) {
+    : hid_(hid),
+      device_table_(device_table),
+      status_(status),
+      view_(view),
+      clock_(clock),
+      discovery_(hid, device_table, status, view, clock, shut_down_) {
   timer_.setInterval(kTimerInterval);
   connect(&timer_, &QTimer::timeout, this, &ReaderLink::Timer1Tick);
   connect(&device_table_, &FlexGrid::Click, this, &ReaderLink::SelectReader);
@@ -54,7 +60,13 @@ CachedReader ReaderLink::SelectedReader() const {
 }
 
 CachedReader ReaderLink::ReaderInRow(int row) const {
-  return CachedReader([this, row](int column) { return device_table_.TextMatrix(row, column); });
+  return kx12r::ReaderInRow(device_table_, row);
+}
+
+bool ReaderLink::DiscoverReaders(bool force) {
+  if (!discovery_.Run(force, SelectedReaderHandle())) return false;
+  emit DevicesChanged();
+  return true;
 }
 
 bool ReaderLink::WriteSetting(SettingsKey key, const SettingValue& value) {
@@ -87,7 +99,7 @@ void ReaderLink::ResumeDiscovery() {
 bool ReaderLink::WaitForIdle() {
   timer_.stop();
   const auto start = clock_.Now();
-  while (discovery_busy_ && !shut_down_) {
+  while (discovery_.Busy() && !shut_down_) {
     clock_.Pause(kIdlePoll);
     if (clock_.Now() - start > kIdleLimit) return false;
   }
@@ -122,9 +134,17 @@ void ReaderLink::SelectReader() {
 }
 
 void ReaderLink::OnDeviceListSelChange() {
-  for (int key :
-       {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Home}) {
-    if (KeyIsDown(key)) return SelectReader();
+  if (RowMoveKeyIsDown()) SelectReader();
+}
+
+void ReaderLink::ShowDeviceStatus(bool editing, const QString& edited_caption) {
+  device_table_.setEnabled(!editing);
+  view_.SetSettingsGridEnabled(!editing);
+  if (CountListedReaders() > 0 && editing) {
+    status_.SetStatus(StatusIcon::kEdit, QStringLiteral("редактирование ") + Quoted(edited_caption),
+                      1);
+  } else {
+    ShowReaderCount();
   }
 }
 

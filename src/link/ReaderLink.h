@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "base/WaitClock.h"
+#include "link/DeviceDiscovery.h"
 #include "reader/CachedReader.h"
 #include "reader/DeviceColumns.h"
 #include "reader/DeviceReading.h"
@@ -20,19 +21,6 @@
 #include "ui/StatusPanels.h"
 
 namespace kx12r {
-
-// What discovery changes on the window beyond the device list and the status bar.
-class DiscoveryView {
- public:
-  virtual ~DiscoveryView() = default;
-  virtual void ShowProgress(int maximum) = 0;
-  virtual void SetProgress(int value) = 0;
-  virtual void HideProgress() = 0;
-  // With no reader listed the settings grid and the files tab are disabled and the first tab
-  // is shown.
-  virtual void ShowReadersPresent(bool present) = 0;
-  virtual void SetSettingsGridEnabled(bool enabled) = 0;
-};
 
 // The link to the connected readers: the device list `DeviceTable` with one row per HID device,
 // its discovery, and the report exchange with the reader selected in it.
@@ -48,7 +36,7 @@ class ReaderLink : public QObject {
   StatusPanels& Status() { return status_; }
   DiscoveryView& View() { return view_; }
   QTimer& Timer1() { return timer_; }
-  bool DiscoveryBusy() const { return discovery_busy_; }
+  bool DiscoveryBusy() const { return discovery_.Busy(); }
 
   // Sets up the device list's columns; false when that failed.
   bool InitDeviceTable();
@@ -89,10 +77,10 @@ class ReaderLink : public QObject {
 
   // Rebuilds the device list when forced or when the set of devices changed; true if it did.
   bool DiscoverReaders(bool force);
-  bool DeviceListUnchanged();
+  bool DeviceListUnchanged() { return discovery_.DeviceListUnchanged(); }
   // The number of devices, waiting up to 30 s for one to appear.
-  int WaitForDevices();
-  int CountListedReaders() const;
+  int WaitForDevices() { return discovery_.WaitForDevices(); }
+  int CountListedReaders() const { return discovery_.CountListedReaders(); }
   // Status panel 1 and the lists' enabled state while a setting is (not) being edited;
   // `edited_caption` names the settings column being edited.
   void ShowDeviceStatus(bool editing, const QString& edited_caption = QString());
@@ -102,7 +90,7 @@ class ReaderLink : public QObject {
   // The discovery timer's tick: a rebuilt list selects a reader again.
   void Timer1Tick();
   // Status panel 1: how many readers are listed, or that none is.
-  void ShowReaderCount();
+  void ShowReaderCount() { discovery_.ShowReaderCount(); }
 
  signals:
   // A reader was selected, or the list was rebuilt: the open screen reloads from here.
@@ -114,11 +102,6 @@ class ReaderLink : public QObject {
 
  private:
   void OnDeviceListSelChange();
-  void FillDeviceRow(int row, int handle, int& readers, int& last_reader_row,
-                     const std::map<int, std::chrono::milliseconds>& late_before);
-  // Asks each reader that gave no answer yet, within its grace, once more; true when one now
-  // answers with a variant and the list is to be built again.
-  bool LateReaderAnswered();
 
   HidLibrary& hid_;
   FlexGrid& device_table_;
@@ -126,12 +109,10 @@ class ReaderLink : public QObject {
   DiscoveryView& view_;
   WaitClock& clock_;
   QTimer timer_;
-  bool discovery_busy_ = false;
   bool selecting_ = false;
   bool shut_down_ = false;
   bool held_ = false;
-  // Readers that gave no answer at all, by handle, with when that was first seen.
-  std::map<int, std::chrono::milliseconds> late_readers_;
+  DeviceDiscovery discovery_;
 };
 
 }  // namespace kx12r

@@ -1,12 +1,13 @@
 // The discovery pass that fills the device list from the HID devices present.
+#include "link/DeviceDiscovery.h"
+
 #include <QGuiApplication>
 #include <QScopeGuard>
 #include <utility>
 
-#include "base/MessageBox.h"
 #include "base/NumericText.h"
-#include "link/ReaderLink.h"
 #include "reader/DeviceReading.h"
+#include "reader/ReportExchange.h"
 
 namespace kx12r {
 namespace {
@@ -17,21 +18,35 @@ constexpr int kShownRowHeight = 240;
 
 }  // namespace
 
-bool ReaderLink::DeviceListUnchanged() {
+CachedReader ReaderInRow(const FlexGrid& device_table, int row) {
+  return CachedReader(
+      [&device_table, row](int column) { return device_table.TextMatrix(row, column); });
+}
+
+DeviceDiscovery::DeviceDiscovery(HidLibrary& hid, FlexGrid& device_table, StatusPanels& status,
+                                 DiscoveryView& view, WaitClock& clock, const bool& shut_down)
+    : hid_(hid),
+      device_table_(device_table),
+      status_(status),
+      view_(view),
+      clock_(clock),
+      shut_down_(shut_down) {}
+
+bool DeviceDiscovery::DeviceListUnchanged() {
   const int count = hid_.GetItemCount();
   if (device_table_.Rows() != count + 1) return false;
   for (int i = 0; i < count; ++i) {
     const int handle = hid_.GetItem(i);
     bool listed = false;
     for (int row = 1; row <= count && !listed; ++row) {
-      listed = ReaderInRow(row).Handle() == handle;
+      listed = ReaderInRow(device_table_, row).Handle() == handle;
     }
     if (!listed) return false;
   }
   return true;
 }
 
-int ReaderLink::WaitForDevices() {
+int DeviceDiscovery::WaitForDevices() {
   const auto start = clock_.Now();
   bool busy_pointer = false;
   int count = hid_.GetItemCount();
@@ -47,7 +62,7 @@ int ReaderLink::WaitForDevices() {
   return count;
 }
 
-int ReaderLink::CountListedReaders() const {
+int DeviceDiscovery::CountListedReaders() const {
   int shown = 0;
   for (int row = 1; row < device_table_.Rows(); ++row) {
     if (device_table_.RowHeight(row) > 0) ++shown;
@@ -55,13 +70,13 @@ int ReaderLink::CountListedReaders() const {
   return shown;
 }
 
-bool ReaderLink::DiscoverReaders(bool force) {
-  discovery_busy_ = true;
-  const auto idle = qScopeGuard([this] { discovery_busy_ = false; });
+bool DeviceDiscovery::Run(bool force, int selected_handle) {
+  busy_ = true;
+  const auto idle = qScopeGuard([this] { busy_ = false; });
   if (!force && DeviceListUnchanged() && !LateReaderAnswered()) return false;
 
   // The selection follows the reader, not the row: a device plugged in above it shifts rows.
-  const int remembered_handle = SelectedReaderHandle();
+  const int remembered_handle = selected_handle;
   const int count = WaitForDevices();
   if (shut_down_) return false;
   device_table_.SetRows(count + 1);
@@ -81,7 +96,8 @@ bool ReaderLink::DiscoverReaders(bool force) {
   // Keep the selected reader while it is still listed; a hidden device is never selected.
   int chosen = last_reader_row;
   for (int row = 1; row <= count && remembered_handle != 0; ++row) {
-    if (device_table_.RowHeight(row) > 0 && ReaderInRow(row).Handle() == remembered_handle) {
+    if (device_table_.RowHeight(row) > 0 &&
+        ReaderInRow(device_table_, row).Handle() == remembered_handle) {
       chosen = row;
     }
   }
@@ -95,11 +111,10 @@ bool ReaderLink::DiscoverReaders(bool force) {
   device_table_.setEnabled(readers > 0);
   view_.ShowReadersPresent(readers > 0);
   ShowReaderCount();
-  emit DevicesChanged();
   return true;
 }
 
-bool ReaderLink::LateReaderAnswered() {
+bool DeviceDiscovery::LateReaderAnswered() {
   bool answered = false;
   for (auto late = late_readers_.begin(); late != late_readers_.end();) {
     const auto [handle, first_silent] = *late;
@@ -119,8 +134,8 @@ bool ReaderLink::LateReaderAnswered() {
   return answered;
 }
 
-void ReaderLink::FillDeviceRow(int row, int handle, int& readers, int& last_reader_row,
-                               const std::map<int, std::chrono::milliseconds>& late_before) {
+void DeviceDiscovery::FillDeviceRow(int row, int handle, int& readers, int& last_reader_row,
+                                    const std::map<int, std::chrono::milliseconds>& late_before) {
   const DeviceRecord device = ReadDevice(hid_, handle);
   if (device.silent) {
     const auto known = late_before.find(handle);
@@ -136,24 +151,13 @@ void ReaderLink::FillDeviceRow(int row, int handle, int& readers, int& last_read
   device_table_.SetRowHeight(row, device.is_reader ? kShownRowHeight : 0);
 }
 
-void ReaderLink::ShowReaderCount() {
+void DeviceDiscovery::ShowReaderCount() {
   const int readers = CountListedReaders();
   if (readers == 0) {
     status_.SetStatus(StatusIcon::kStop, QStringLiteral("Нет подключенных устройств"), 1);
   } else {
     status_.SetStatus(StatusIcon::kNone,
                       QStringLiteral("Подключенных устройств: ") + QString::number(readers), 1);
-  }
-}
-
-void ReaderLink::ShowDeviceStatus(bool editing, const QString& edited_caption) {
-  device_table_.setEnabled(!editing);
-  view_.SetSettingsGridEnabled(!editing);
-  if (CountListedReaders() > 0 && editing) {
-    status_.SetStatus(StatusIcon::kEdit, QStringLiteral("редактирование ") + Quoted(edited_caption),
-                      1);
-  } else {
-    ShowReaderCount();
   }
 }
 
