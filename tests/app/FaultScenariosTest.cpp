@@ -149,7 +149,7 @@ TEST_F(FaultScenariosTest, HalfOfThirtyTwoReadersGoneAtOnceDuringAnApplyToAll) {
   EXPECT_EQ(Listed(), 16);
 }
 
-TEST_F(FaultScenariosTest, SilentLateAndGarbledReaders) {
+TEST_F(FaultScenariosTest, OfSilentLateAndGarbledReadersOnlyTheLateOneIsListed) {
   auto& silent = PlugReader("00001", {.variant = 3});
   silent.SetAnswering(false);
   auto& garbled = PlugReader("00002", {.variant = 3});
@@ -163,9 +163,13 @@ TEST_F(FaultScenariosTest, SilentLateAndGarbledReaders) {
   Load();
   EXPECT_EQ(Listed(), 1) << "only the late reader answers at all";
   EXPECT_EQ(clock_.slept, kReadTimeout + 150ms * 8) << "every wait is bounded";
+}
 
-  // Later than the read waits: the write counts as delivered, and the reply left over never
-  // answers the next command.
+// Later than the read waits: the write counts as delivered, and the reply left over never
+// answers the next command.
+TEST_F(FaultScenariosTest, AReplyLaterThanTheReadWaitNeverAnswersTheNextCommand) {
+  auto& late = PlugReader("00004", {.variant = 3});
+  Load();
   late.SetAnswerDelay(kReadTimeout + 50ms);
   form_->SettingsTab->CheckBox1->click();
   EXPECT_EQ(form_->Link().SelectedReaderField(kColBunBuzzer), "-1");

@@ -3,44 +3,28 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "FakeClock.h"
 #include "ReaderReports.h"
+#include "ReaderWindow.h"
 #include "ScriptedPresenter.h"
 #include "files/SettingsFilesTab.h"
-#include "link/ReaderLink.h"
-#include "reader/SimulatedHidLibrary.h"
 
 namespace kx12r {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class SettingsFilesTabTest : public ::testing::Test, public DiscoveryView {
+class SettingsFilesTabTest : public ::testing::Test, protected ReaderWindow {
  protected:
+  SettingsFilesTabTest() : ReaderWindow({733, 487}) {}
   void SetUp() override {
     qputenv("HOME", home_.path().toUtf8());
     ASSERT_TRUE(QFile::copy(KX12R_BUILT_DATABASE, GetDatabasePath(program_.path())));
-    hid_.SetClock(clock_);
-    window_.resize(733, 487);
-    table_ = new FlexGrid(&window_);
-    table_->setGeometry(8, 8, 712, 103);
-    status_ = std::make_unique<StatusPanels>(*new QStatusBar(&window_));
-    link_ = std::make_unique<ReaderLink>(hid_, *table_, *status_, *this, clock_);
-    link_->InitDeviceTable();
     tab_ = new SettingsFilesTab(*link_, db_, program_.path(), &window_);
     tab_->setGeometry(8, 140, 713, 290);
   }
-
-  // DiscoveryView
-  void ShowProgress(int maximum) override { progress.push_back(-maximum); }
-  void SetProgress(int value) override { progress.push_back(value); }
-  void HideProgress() override {}
-  void ShowReadersPresent(bool) override {}
-  void SetSettingsGridEnabled(bool) override {}
 
   SimulatedReader& PlugReader(ReaderSettings settings = {.variant = 8, .prefix = "#K"},
                               std::uint16_t version = 0x0184) {
@@ -51,7 +35,7 @@ class SettingsFilesTabTest : public ::testing::Test, public DiscoveryView {
     link_->DiscoverReaders(true);
     table_->SetRow(row);
     tab_->SetUpFilesTab();
-    progress.clear();
+    view_.progress_log.clear();
   }
   QString Folder() const { return QDir(program_.path()).filePath("Cfg-files"); }
   void WriteFile(const QString& name, const QByteArray& bytes) {
@@ -93,14 +77,7 @@ class SettingsFilesTabTest : public ::testing::Test, public DiscoveryView {
   QTemporaryDir home_;
   ScriptedPresenter presenter_;
   ServiceDatabase db_{GetDatabasePath(program_.path()), false};
-  SimulatedHidLibrary hid_;
-  FakeClock clock_;
-  QWidget window_;
-  FlexGrid* table_;
-  std::unique_ptr<StatusPanels> status_;
-  std::unique_ptr<ReaderLink> link_;
   SettingsFilesTab* tab_;
-  std::vector<int> progress;
 };
 
 TEST_F(SettingsFilesTabTest, SavesTheSelectedReaderAndAsksBeforeReplacingAFile) {
@@ -216,7 +193,7 @@ TEST_F(SettingsFilesTabTest, AnApplyToOneReaderWritesInOrderAndCountsWhatIsMissi
   EXPECT_EQ(link_->SelectedReaderField(kColPrefix), "нет");
   EXPECT_EQ(link_->SelectedReaderField(kColBunBuzzer), "-1");
   EXPECT_EQ(link_->SelectedReaderField(kColSuffix), "") << "not in the file, not touched";
-  EXPECT_TRUE(progress.empty()) << "one reader needs no progress bar";
+  EXPECT_TRUE(view_.progress_log.empty()) << "one reader needs no progress bar";
   EXPECT_TRUE(link_->Timer1().isActive());
 }
 
@@ -240,7 +217,7 @@ TEST_F(SettingsFilesTabTest, AnApplyToAllStopsWhereAReaderRefuses) {
   EXPECT_EQ(presenter_.shown.back().style, 16);
   EXPECT_EQ(table_->TextMatrix(3, kColCodeMethod), "8") << "what was written stays cached";
   EXPECT_EQ(table_->TextMatrix(3, kColPrefix), "");
-  EXPECT_EQ(progress, (std::vector<int>{-4, 1})) << "stopped at the second reader, row 3";
+  EXPECT_EQ(view_.progress_log, (std::vector<int>{-4, 1})) << "stopped at the second reader, row 3";
 }
 
 TEST_F(SettingsFilesTabTest, AMissingLineCountsOncePerReader) {
@@ -301,7 +278,7 @@ TEST_F(SettingsFilesTabTest, TheFileAppliedIsTheFileJudgedAtTheApply) {
   EXPECT_TRUE(link_->Timer1().isActive());
 }
 
-TEST_F(SettingsFilesTabTest, AnOldReaderBlocksSaveModeAndADriveGoneIsTold) {
+TEST_F(SettingsFilesTabTest, AnOldReaderBlocksSaveMode) {
   PlugReader({.variant = 8}, 0x0153);
   Open();
   EXPECT_FALSE(tab_->MSFlexGrid5->isVisible());
@@ -309,7 +286,11 @@ TEST_F(SettingsFilesTabTest, AnOldReaderBlocksSaveModeAndADriveGoneIsTold) {
   EXPECT_TRUE(tab_->Label2->text().startsWith("ВНИМАНИЕ!"));
   EXPECT_FALSE(tab_->Command1->isEnabled());
   EXPECT_FALSE(tab_->Text3->isEnabled());
+}
 
+TEST_F(SettingsFilesTabTest, ADriveGoneIsToldAndTheRootTaken) {
+  PlugReader({.variant = 8}, 0x0153);
+  Open();
   tab_->Drive1->addItem("/media/gone", "/media/gone");
   tab_->Drive1->setCurrentIndex(tab_->Drive1->count() - 1);
   emit tab_->Drive1->activated(tab_->Drive1->count() - 1);

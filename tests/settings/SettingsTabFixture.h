@@ -3,17 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "FakeClock.h"
 #include "ReaderReports.h"
+#include "ReaderWindow.h"
 #include "ScriptedPresenter.h"
 #include "WindowClicks.h"
-#include "link/ReaderLink.h"
-#include "reader/SimulatedHidLibrary.h"
 #include "settings/ReaderSettingsTab.h"
 
 namespace kx12r {
@@ -22,35 +19,20 @@ using Bytes = std::vector<std::uint8_t>;
 
 // The settings tab on a window with its device list, over simulated readers and a fresh copy
 // of the service database.
-class SettingsTabFixture : public ::testing::Test, public DiscoveryView {
+class SettingsTabFixture : public ::testing::Test, protected ReaderWindow {
  protected:
-  SettingsTabFixture() {
+  SettingsTabFixture() : ReaderWindow({733, 487}) {
     QFile::copy(KX12R_BUILT_DATABASE, GetDatabasePath(folder_.path()));
-    hid_.SetClock(clock_);
-    window_.resize(733, 487);
-    table_ = new FlexGrid(&window_);
-    table_->setGeometry(8, 8, 712, 103);
     tabs_ = new QTabWidget(&window_);
     tabs_->setGeometry(8, 120, 713, 310);
-    bar_ = new QStatusBar(&window_);
-    bar_->setGeometry(0, 460, 733, 23);
-    status_ = std::make_unique<StatusPanels>(*bar_);
-    link_ = std::make_unique<ReaderLink>(hid_, *table_, *status_, *this, clock_);
-    link_->InitDeviceTable();
     tab_ = new ReaderSettingsTab(*link_, db_);
+    view_.on_settings_grid = [this](bool enabled) { tab_->MSFlexGrid2->setEnabled(enabled); };
     tabs_->addTab(tab_, "Настройки считывателя");
     tabs_->addTab(new QWidget, "Файлы настроек");
     tab_->BuildSettingsGrid();
     QObject::connect(link_.get(), &ReaderLink::ReaderSelected,
                      [this] { tab_->ShowReaderInSettingsGrid(); });
   }
-
-  // DiscoveryView
-  void ShowProgress(int) override {}
-  void SetProgress(int) override {}
-  void HideProgress() override {}
-  void ShowReadersPresent(bool present) override { tab_->MSFlexGrid2->setEnabled(present); }
-  void SetSettingsGridEnabled(bool enabled) override { tab_->MSFlexGrid2->setEnabled(enabled); }
 
   SimulatedReader& PlugReader(ReaderSettings settings, std::uint16_t version = 0x0184,
                               std::uint16_t product = 0x0002) {
@@ -103,14 +85,7 @@ class SettingsTabFixture : public ::testing::Test, public DiscoveryView {
   QTemporaryDir folder_;
   ScriptedPresenter presenter_;
   ServiceDatabase db_{GetDatabasePath(folder_.path()), false};
-  SimulatedHidLibrary hid_;
-  FakeClock clock_;
-  QWidget window_;
-  FlexGrid* table_;
   QTabWidget* tabs_;
-  QStatusBar* bar_;
-  std::unique_ptr<StatusPanels> status_;
-  std::unique_ptr<ReaderLink> link_;
   ReaderSettingsTab* tab_;
 };
 
