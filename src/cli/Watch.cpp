@@ -2,7 +2,7 @@
 #include "cli/Watch.h"
 
 #include "base/MessageBox.h"
-#include "base/NumericText.h"
+#include "reader/ReaderSettings.h"
 
 namespace kx12r::cli {
 
@@ -37,11 +37,8 @@ std::optional<TypedMessage> MessageAssembler::Finish(const QString& ending) {
 }
 
 int MessageEnding(int variant, int ending_code) {
-  constexpr int kEnter = 13;
-  if (variant == 1) return 0;
-  if (variant >= 2 && variant <= 7) return kEnter;
-  if (variant == 8) return ending_code;
-  return 0;
+  if (const FixedVariant* fixed = FixedVariantOf(variant)) return fixed->ending;
+  return variant == kChangeableVariant ? ending_code : 0;
 }
 
 WatchSession::WatchSession(KeyboardInputs& keyboards, QString serial_number,

@@ -22,7 +22,6 @@ constexpr int kAffixLimit = 5;
 constexpr int kLowestAffixCode = 32;
 constexpr int kHighestAffixCode = 126;
 constexpr int kLowestVariant = 1;
-constexpr int kHighestVariant = 8;
 // A settings file is about 110 bytes; anything past this is no settings file.
 constexpr qsizetype kLargestSettingsFile = 64 * 1024;
 
@@ -194,7 +193,7 @@ ValidatedSettings ValidateSettings(const QStringList& lines, const ReferenceName
     switch (setting.key) {
       case SettingsKey::kVariant: {
         const double number = NumberOfValue(value);
-        judged = {value, value, number >= kLowestVariant && number <= kHighestVariant};
+        judged = {value, value, number >= kLowestVariant && number <= kChangeableVariant};
         break;
       }
       case SettingsKey::kPrefix:

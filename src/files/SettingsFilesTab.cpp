@@ -23,7 +23,6 @@ const QString kSettingsFolderName = QStringLiteral("Cfg-files");
 const QString kDefaultFileName = QStringLiteral("Конфигурация ");
 const QColor kChangeableColour(0xC0, 0xC0, 0xFF);  // 0xFFC0C0 as the window system writes it
 const QColor kInvalidColour(255, 0, 0);
-constexpr int kChangeableVariant = 8;
 constexpr int kTallRowHeight = 480;
 
 struct FileType {

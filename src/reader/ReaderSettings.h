@@ -72,6 +72,35 @@ inline constexpr const SettingDescriptor& SettingOf(SettingsKey key) {
 inline constexpr std::array<SettingsKey, 3> kFlagKeys = {
     SettingsKey::kBuzzerOff, SettingsKey::kStandAlone, SettingsKey::kRepeatMessage};
 
+// The reader's message variants: 1 to 7 fixed, 8 changeable.
+inline constexpr int kFixedVariants = 7;
+inline constexpr int kChangeableVariant = 8;
+
+// What a fixed variant sends: prefix and suffix (empty: none), the code format by number and by
+// the name the screens show, and the ending by character code (0: none) and name.
+struct FixedVariant {
+  const char* prefix;
+  const char* suffix;
+  int code_format;
+  const char* code_format_name;
+  int ending;
+  const char* ending_name;  // nothing: no ending
+};
+inline constexpr std::array<FixedVariant, kFixedVariants> kFixedVariantMessages = {{
+    {"", "", 1, "5x8b_DEC", 0, nullptr},
+    {"", "", 1, "5x8b_DEC", 13, "Enter"},
+    {";", "?", 1, "5x8b_DEC", 13, "Enter"},
+    {"", "", 2, "40b_DEC", 13, "Enter"},
+    {";", "?", 2, "40b_DEC", 13, "Enter"},
+    {"", "", 3, "32b_DEC", 13, "Enter"},
+    {"", "", 4, "40bm_DEC", 13, "Enter"},
+}};
+
+// The message of a fixed variant; nothing for the changeable one or a number no variant has.
+inline const FixedVariant* FixedVariantOf(int variant) {
+  return variant >= 1 && variant <= kFixedVariants ? &kFixedVariantMessages[variant - 1] : nullptr;
+}
+
 // Words shown in place of a value.
 inline const QString kNone = QStringLiteral("нет");             // an empty prefix, suffix or value
 inline const QString kUnknown = QStringLiteral("не известен");  // a number no name is known for

@@ -7,6 +7,7 @@
 #include "reader/CardCode.h"
 #include "reader/KeyboardText.h"
 #include "reader/ReaderIdentity.h"
+#include "reader/ReaderSettings.h"
 
 namespace kx12r {
 namespace {
@@ -205,30 +206,16 @@ bool SimulatedReader::OffersCodeFormat(int id) const {
          identity_.version >= kCodeFormatZeroVersion;
 }
 
-// What the fixed variants 1 to 7 send: prefix, code format, suffix, ending (0: none).
-struct FixedMessage {
-  const char* prefix;
-  int code_format;
-  const char* suffix;
-  int ending;
-};
-constexpr FixedMessage kFixedMessages[] = {{"", 1, "", 0},  {"", 1, "", 13},   {";", 1, "?", 13},
-                                           {"", 2, "", 13}, {";", 2, "?", 13}, {"", 3, "", 13},
-                                           {"", 4, "", 13}};
-
 std::string SimulatedReader::MessageText(std::uint64_t card) const {
-  if (settings_.variant >= 1 && settings_.variant <= 7) {
-    const FixedMessage& fixed = kFixedMessages[settings_.variant - 1];
-    return fixed.prefix + FormatCardCode(card, fixed.code_format).toStdString() + fixed.suffix;
+  if (const FixedVariant* fixed = FixedVariantOf(settings_.variant)) {
+    return fixed->prefix + FormatCardCode(card, fixed->code_format).toStdString() + fixed->suffix;
   }
   return settings_.prefix + FormatCardCode(card, settings_.code_format).toStdString() +
          settings_.suffix;
 }
 
 int SimulatedReader::MessageEnding() const {
-  if (settings_.variant >= 1 && settings_.variant <= 7) {
-    return kFixedMessages[settings_.variant - 1].ending;
-  }
+  if (const FixedVariant* fixed = FixedVariantOf(settings_.variant)) return fixed->ending;
   return settings_.ending;
 }
 

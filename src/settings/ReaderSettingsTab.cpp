@@ -65,14 +65,15 @@ void ReaderSettingsTab::BuildSettingsGrid() {
     // Exactly nine rows high, so no row scrolls.
     grid.resize(grid.width(), TwipsToPixels(grid.RowHeight(0)) * kGridRows + 2 * grid.frameWidth());
     for (int row = 1; row <= kFixedVariants; ++row) {
-      const FixedVariant& variant = kFixedVariantRows[row - 1];
+      const FixedVariant& variant = *FixedVariantOf(row);
+      const QString code_format = QString::fromUtf8(variant.code_format_name);
       grid.SetTextMatrix(row, kGridNumber, QString::number(row));
-      auto or_none = [](const char* text) { return text ? QString::fromUtf8(text) : kNone; };
-      grid.SetTextMatrix(row, kGridPrefix, or_none(variant.prefix));
-      grid.SetTextMatrix(row, kGridCodeFormat, QString::fromUtf8(variant.code_format));
-      grid.SetTextMatrix(row, kGridSuffix, or_none(variant.suffix));
-      grid.SetTextMatrix(row, kGridEnding, or_none(variant.ending));
-      grid.SetTextMatrix(row, kGridHint, VariantHint(QString::fromUtf8(variant.code_format)));
+      grid.SetTextMatrix(row, kGridPrefix, ShownAffix(QString::fromUtf8(variant.prefix)));
+      grid.SetTextMatrix(row, kGridCodeFormat, code_format);
+      grid.SetTextMatrix(row, kGridSuffix, ShownAffix(QString::fromUtf8(variant.suffix)));
+      grid.SetTextMatrix(row, kGridEnding,
+                         variant.ending_name ? QString::fromUtf8(variant.ending_name) : kNone);
+      grid.SetTextMatrix(row, kGridHint, VariantHint(code_format));
     }
     FillReaderVariantRow();
   }
