@@ -20,9 +20,6 @@ struct ListedReader {
   bool Configurable() const;
 };
 
-// Told when no reader is connected.
-inline const QString kNoDevices = QStringLiteral("Нет подключенных устройств");
-
 // What one device of ours tells: its identity only when the system refuses access to it, its
 // whole row otherwise (record.is_reader false for a device that is not a reader after all).
 ListedReader ReadReader(HidLibrary& hid, int handle);

@@ -2,6 +2,7 @@
 #include "cli/Watch.h"
 
 #include "base/MessageBox.h"
+#include "reader/DeviceReading.h"
 #include "reader/ReaderSettings.h"
 
 namespace kx12r::cli {
@@ -69,10 +70,9 @@ void WatchSession::Rescan() {
   }
   if (watched_.empty() && !told_waiting_) {
     told_waiting_ = true;
-    events_.note(serial_number_.isEmpty()
-                     ? QStringLiteral("Нет подключенных устройств. Ожидание считывателя.")
-                     : QStringLiteral("Ожидание считывателя ") + Quoted(serial_number_) +
-                           QStringLiteral("."));
+    events_.note(serial_number_.isEmpty() ? kNoDevices + QStringLiteral(". Ожидание считывателя.")
+                                          : QStringLiteral("Ожидание считывателя ") +
+                                                Quoted(serial_number_) + QStringLiteral("."));
   }
 }
 

@@ -154,7 +154,7 @@ void DeviceDiscovery::FillDeviceRow(int row, int handle, int& readers, int& last
 void DeviceDiscovery::ShowReaderCount() {
   const int readers = CountListedReaders();
   if (readers == 0) {
-    status_.SetStatus(StatusIcon::kStop, QStringLiteral("Нет подключенных устройств"), 1);
+    status_.SetStatus(StatusIcon::kStop, kNoDevices, 1);
   } else {
     status_.SetStatus(StatusIcon::kNone,
                       QStringLiteral("Подключенных устройств: ") + QString::number(readers), 1);

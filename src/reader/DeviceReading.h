@@ -28,6 +28,9 @@ struct DeviceRecord {
   }
 };
 
+// Told when no reader is connected.
+inline const QString kNoDevices = QStringLiteral("Нет подключенных устройств");
+
 // How long a reader that gives no answer at all may still be starting (readers restart after
 // some commands, and answer a while after their node appears): it is asked again meanwhile
 // before it is left hidden.
