@@ -47,9 +47,25 @@ bool IsName(const QString& name) {
 
 QVariant NullText() { return QVariant(QMetaType::fromType<QString>()); }
 
-// What the engine said, without Qt's own words around it where the engine said something.
+// What went wrong, in the words the program speaks: each failure the program can meet has a
+// wording of its own, and only an unforeseen one is given in the engine's words.
 QString Reason(const QSqlError& error) {
   const QString engine = error.databaseText().trimmed();
+  const QString code = error.nativeErrorCode();
+  static const QRegularExpression kNoSuch(QStringLiteral("^no such (table|column): (.+)$"));
+  if (kLockedCodes.contains(code))
+    return QStringLiteral("база данных заблокирована другой программой");
+  if (kBrokenFileCodes.contains(code)) {
+    return QStringLiteral("файл не является базой данных или поврежден");
+  }
+  if (code == QStringLiteral("8")) return QStringLiteral("база данных открыта только для чтения");
+  if (code == QStringLiteral("14")) return QStringLiteral("нет доступа к файлу, или это не файл");
+  if (const auto match = kNoSuch.match(engine); match.hasMatch()) {
+    return (match.captured(1) == QStringLiteral("table")
+                ? QStringLiteral("в базе данных нет таблицы ")
+                : QStringLiteral("в базе данных нет поля ")) +
+           match.captured(2);
+  }
   return engine.isEmpty() ? error.text().trimmed() : engine;
 }
 

@@ -13,10 +13,11 @@ inline constexpr char kCardsAdvertisingUrl[] = "CARDS_ADVERTISING_URL";
 // Statements of the choice lists and editor grids; a null number reads as 0, a null text as
 // empty text.
 namespace service_sql {
-// An ending without a code cannot be sent to a reader, so the list leaves it out.
+// An ending without a code cannot be sent to a reader, and one without a name cannot be chosen
+// (its row shows nothing to pick), so the list leaves both out.
 inline const QString kEndingChoices = QStringLiteral(
-    "SELECT CHR_CODE, IFNULL(KEY_NAME,'') FROM CodeEndingTable WHERE(CHR_CODE IS NOT NULL) "
-    "ORDER BY END_ORDER");
+    "SELECT CHR_CODE, IFNULL(KEY_NAME,'') FROM CodeEndingTable "
+    "WHERE(CHR_CODE IS NOT NULL AND IFNULL(KEY_NAME,'')<>'') ORDER BY END_ORDER");
 inline const QString kCodeVariantsGrid = QStringLiteral(
     "SELECT KEY, IFNULL(ID,0), IFNULL(NAME,''), IFNULL(DESCRIPTION,'') FROM CodeVariantsTable "
     "ORDER BY ID");

@@ -372,12 +372,16 @@ void SettingEditor::SaveEditedValue() {
 void SettingEditor::CloseEditor() {
   if (!IsOpen()) return;
   mode_ = Mode::kClosed;
+  // Hiding the focused popup would hand the keys to the tab bar: the arrows go on moving in
+  // the grid the editor was opened from.
+  const bool focused = MSFlexGrid3->hasFocus() || MSFlexGrid4->hasFocus();
   MSFlexGrid3->hide();
   MSFlexGrid4->hide();
   HideHints();
   edit_button_.raise();
   link_.ShowDeviceStatus(false);
   link_.HoldDiscovery(false);
+  if (focused) settings_grid_.setFocus();
 }
 
 void SettingEditor::HideHints() {

@@ -39,7 +39,9 @@ std::vector<int> Proportional(const std::vector<double>& weights, int total) {
 
 // Runs one in-place edit of `original` with the editor at `where` (editor-parent pixels).
 // Returns the text to store, or nothing when the value stays.
-std::optional<QString> EditInPlace(EditorBox& editor, const QRect& where, const QString& original) {
+// `focused` tells whether the editor had the keys when it closed.
+std::optional<QString> EditInPlace(EditorBox& editor, const QRect& where, const QString& original,
+                                   bool& focused) {
   editor.setGeometry(where);
   editor.raise();
   editor.setText(original);
@@ -55,7 +57,10 @@ std::optional<QString> EditInPlace(EditorBox& editor, const QRect& where, const 
   wait.exec();
   const QString text = editor.text().remove(QStringLiteral("\r\n"));
   // The box stays in view while the user is asked about the value it shows.
-  const auto hide = qScopeGuard([&] { editor.hide(); });
+  const auto hide = qScopeGuard([&] {
+    focused = editor.hasFocus();
+    editor.hide();
+  });
   if (editor.isEnabled()) return text;
   if (text == original) return std::nullopt;
   const QString question = QStringLiteral("Значение было изменено. ") + Quoted("Да") +
@@ -83,8 +88,8 @@ bool InitGridFromCaptions(FlexGrid& grid, const QString& captions, Qt::Alignment
                       [&](const QString& entry) { return entry.contains(caption); });
     widths.push_back(containing == 1 ? 0 : metrics.horizontalAdvance(caption));
   }
-  const int available =
-      grid.contentsRect().width() - (grid.FixedCols() ? grid.verticalHeader()->width() : 0);
+  // The fixed column is one of the captions, so it shares the whole width with the others.
+  const int available = grid.contentsRect().width();
   const std::vector<int> pixels = Proportional(widths, available);
   for (int col = 0; col < columns.size(); ++col) {
     grid.SetColWidth(col, PixelsToTwips(pixels[col]));
@@ -155,16 +160,21 @@ bool EditGridCell(FlexGrid& grid, EditorBox& editor, int row, int col) {
   grid.SetScrollBars(FlexGrid::ScrollBars::kNone);
   const QRect cell = grid.CellGeometry(row, col);
   const QRect where(grid.mapTo(editor.parentWidget(), cell.topLeft()), cell.size());
-  const std::optional<QString> text = EditInPlace(editor, where, grid.TextMatrix(row, col));
+  bool focused = false;
+  const std::optional<QString> text =
+      EditInPlace(editor, where, grid.TextMatrix(row, col), focused);
   if (text) grid.SetTextMatrix(row, col, *text);
   grid.SetScrollBars(scroll_bars);
   grid.setEnabled(true);
+  // The keys go back to the grid, not to whatever follows the hidden editor.
+  if (focused) grid.setFocus();
   return text.has_value();
 }
 
 bool EditLabel(QLabel& label, EditorBox& editor) {
   const QRect where(label.mapTo(editor.parentWidget(), QPoint(0, 0)), label.size());
-  const std::optional<QString> text = EditInPlace(editor, where, label.text());
+  bool focused = false;
+  const std::optional<QString> text = EditInPlace(editor, where, label.text(), focused);
   if (text) label.setText(*text);
   return text.has_value();
 }

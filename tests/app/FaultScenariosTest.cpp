@@ -239,7 +239,8 @@ TEST_F(FaultScenariosTest, TheServiceDatabaseFailingWhileTheProgramRuns) {
     QSqlQuery lock(other);
     ASSERT_TRUE(lock.exec("BEGIN EXCLUSIVE"));
     EXPECT_EQ(select_reader(), 1u);
-    EXPECT_TRUE(LastMessage().contains("database is locked")) << LastMessage().toStdString();
+    EXPECT_TRUE(LastMessage().contains("база данных заблокирована другой программой"))
+        << LastMessage().toStdString();
     lock.exec("ROLLBACK");
   }
   QSqlDatabase::removeDatabase("other-program");

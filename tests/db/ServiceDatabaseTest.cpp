@@ -194,11 +194,20 @@ TEST_F(ServiceDatabaseTest, AStatementTheEngineRefusesIsReportedWithItsReason) {
                                 .Value = "x",
                                 .KeyField = "KEY",
                                 .KeyValue = "1"}));
-  ASSERT_EQ(presenter_.shown.size(), 2u);
-  for (const auto& message : presenter_.shown) {
-    EXPECT_TRUE(message.text.contains("no such column")) << message.text.toStdString();
-    EXPECT_FALSE(message.text.contains("Parameter count mismatch"));
-  }
+  ServiceDatabase read_only(db_.Path(), true);
+  EXPECT_FALSE(read_only.UpdateField({.Table = "UsersTable",
+                                      .Field = "USER_NAME",
+                                      .Value = "x",
+                                      .KeyField = "KEY",
+                                      .KeyValue = "1"}));
+  // Each failure the program can meet is told in its own Russian words.
+  ASSERT_EQ(presenter_.shown.size(), 3u);
+  EXPECT_EQ(presenter_.shown[0].text,
+            "Операция завершена некорректно: «в базе данных нет поля NOPE»");
+  EXPECT_EQ(presenter_.shown[1].text,
+            "Операция завершена некорректно: «в базе данных нет поля NO_SUCH_COLUMN»");
+  EXPECT_EQ(presenter_.shown[2].text,
+            "Операция завершена некорректно: «база данных открыта только для чтения»");
 }
 
 TEST_F(ServiceDatabaseTest, NamesSortAsARussianReaderExpects) {
@@ -298,12 +307,12 @@ TEST(ServiceDatabaseFaultTest, AFileThatIsNoServiceDatabaseIsToldOnceAtOpening) 
   };
 
   write("this is a text file, not a database\n");
-  told_once("file is not a database");
+  told_once("«файл не является базой данных или поврежден»");
   write("");
-  told_once("no such table: CodeVariantsTable");
+  told_once("«в базе данных нет таблицы CodeVariantsTable»");
   ASSERT_TRUE(QFile::remove(path));
   ASSERT_TRUE(QDir().mkdir(path));
-  told_once("unable to open database file");
+  told_once("«нет доступа к файлу, или это не файл»");
   ASSERT_TRUE(QDir().rmdir(path));
   ASSERT_TRUE(QFile::copy(KX12R_BUILT_DATABASE, path));
   QFile file(path);
@@ -311,7 +320,7 @@ TEST(ServiceDatabaseFaultTest, AFileThatIsNoServiceDatabaseIsToldOnceAtOpening) 
   file.seek(0);
   file.write(QByteArray(100, '\xAA'));  // the header is gone
   file.close();
-  told_once("file is not a database");
+  told_once("«файл не является базой данных или поврежден»");
 }
 
 TEST(ServiceDatabaseFaultTest, ALockByAnotherProgramFailsAfterTheBusyTimeoutAndIsTold) {
@@ -329,7 +338,7 @@ TEST(ServiceDatabaseFaultTest, ALockByAnotherProgramFailsAfterTheBusyTimeoutAndI
                                .KeyField = "KEY",
                                .KeyValue = "1"}));
   ASSERT_EQ(presenter.shown.size(), 1u);
-  EXPECT_TRUE(presenter.shown[0].text.contains("database is locked"))
+  EXPECT_TRUE(presenter.shown[0].text.endsWith("«база данных заблокирована другой программой»"))
       << presenter.shown[0].text.toStdString();
 }
 

@@ -1,3 +1,5 @@
+#include <QApplication>
+
 #include "SettingsTabFixture.h"
 #include "db/ServiceLookups.h"
 #include "settings/SettingsGridLayout.h"
@@ -168,21 +170,52 @@ TEST_F(SettingEditorTest, AHintNeverTakesTheClickMeantForTheCellBeneathIt) {
   EXPECT_FALSE(tab_->Editor->IsOpen()) << "the title's ok hint lay over its close cell";
 }
 
-TEST_F(SettingEditorTest, TheEndingListOffersNoEndingAndLeavesOutRowsWithoutCode) {
+TEST_F(SettingEditorTest, TheEndingListOffersNoEndingAndLeavesOutRowsWithoutCodeOrName) {
   auto& reader = PlugReader({.variant = 8, .ending = 13});
   Start();
   ASSERT_TRUE(
       db_.SelectRows("UPDATE CodeEndingTable SET CHR_CODE=NULL WHERE CHR_CODE=9 "
                      "RETURNING END_ORDER"));
+  ASSERT_TRUE(db_.SelectRows(
+      "UPDATE CodeEndingTable SET KEY_NAME='' WHERE CHR_CODE=27 RETURNING END_ORDER"));
   OpenEditor(kGridEnding);
   FlexGrid& list = *tab_->Editor->MSFlexGrid3;
-  QStringList names;
-  for (int row = 0; row < list.Rows(); ++row) names << list.TextMatrix(row, 1);
+  QStringList names, codes;
+  for (int row = 0; row < list.Rows(); ++row) {
+    names << list.TextMatrix(row, 1);
+    codes << list.TextMatrix(row, 0);
+  }
   EXPECT_FALSE(names.contains("Tab"));
+  EXPECT_FALSE(codes.contains("27")) << "a row without a name cannot be chosen";
   Choose("Нет");
   EXPECT_EQ(reader.ReceivedReports(), std::vector<Bytes>{Report('E', std::string_view("\0", 1))});
   EXPECT_EQ(Cached(kColEnding), "0");
   EXPECT_EQ(Cell(kGridEnding), "Нет");
+}
+
+TEST_F(SettingEditorTest, AfterAnEditorClosesTheArrowsMoveInTheSettingsGrid) {
+  PlugReader({.variant = 8, .ending = 13});
+  Start();
+  window_.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
+  // Keys go where the window system sends them: to the focused widget of the active window.
+  const auto type = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+  struct Case {
+    int col;
+    Qt::Key closing, arrow;
+    int moved_to;
+  };
+  for (const Case& edit : {Case{kGridPrefix, Qt::Key_Return, Qt::Key_Right, kGridCodeFormat},
+                           Case{kGridEnding, Qt::Key_Escape, Qt::Key_Left, kGridSuffix}}) {
+    OpenEditor(edit.col);
+    ASSERT_TRUE(tab_->Editor->IsOpen());
+    type(edit.closing);
+    ASSERT_FALSE(tab_->Editor->IsOpen());
+    EXPECT_EQ(QApplication::focusWidget(), tab_->MSFlexGrid2);
+    type(edit.arrow);
+    EXPECT_EQ(tabs_->currentIndex(), 0);
+    EXPECT_EQ(tab_->MSFlexGrid2->Col(), edit.moved_to);
+  }
 }
 
 TEST_F(SettingEditorTest, ARefusedOrImpossibleWriteKeepsGridAndCache) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QPushButton>
 #include <QTimer>
 
@@ -56,6 +57,18 @@ TEST_F(GridToolkitTest, CaptionsShareTheWidthAndExactlyOneContainingEntryHides) 
   EXPECT_EQ(total / 15, grid_->contentsRect().width());
 }
 
+TEST_F(GridToolkitTest, AFixedColumnGridIsTheSameAtEverySetUp) {
+  grid_->SetFixedCols(1);
+  std::vector<int> first;
+  for (int setup = 0; setup < 3; ++setup) {
+    ASSERT_TRUE(InitGridFromCaptions(*grid_, "Наименование|Значение", Qt::AlignCenter, {""}));
+    const std::vector<int> widths{grid_->ColWidth(0), grid_->ColWidth(1)};
+    if (setup == 0) first = widths;
+    EXPECT_EQ(widths, first) << "set-up " << setup;
+  }
+  EXPECT_EQ((first[0] + first[1]) / 15, grid_->contentsRect().width());
+}
+
 TEST_F(GridToolkitTest, SelectGridRowSelectsTheWholeRowUnderTheLock) {
   InitGridFromCaptions(*grid_, "_|A|B", Qt::AlignLeft, {});
   EXPECT_TRUE(SelectGridRow(*grid_, 2, false, true)) << "only the caption row: nothing to do";
@@ -81,10 +94,12 @@ TEST_F(GridToolkitTest, SelectGridRowSelectsTheWholeRowUnderTheLock) {
   EXPECT_EQ(grid_->CellPicture(3, 0), "check");
 }
 
-TEST_F(GridToolkitTest, EditKeptWritesTheCell) {
+TEST_F(GridToolkitTest, EditKeptWritesTheCellAndGivesTheKeysBackToTheGrid) {
   InitGridFromCaptions(*grid_, "A|B", Qt::AlignLeft, {});
   FillRows(3);
   grid_->SetTextMatrix(2, 1, "old");
+  auto* after = new QPushButton("next", &window_);  // next in the focus chain after the editor
+  window_.activateWindow();
   QTimer::singleShot(0, [this] { EXPECT_FALSE(grid_->isEnabled()) << "disabled while editing"; });
   EndEditWith("new", true);
   EXPECT_TRUE(EditGridCell(*grid_, *editor_, 2, 1));
@@ -92,6 +107,7 @@ TEST_F(GridToolkitTest, EditKeptWritesTheCell) {
   EXPECT_TRUE(grid_->isEnabled());
   EXPECT_FALSE(editor_->isVisible());
   EXPECT_TRUE(presenter_.shown.empty());
+  EXPECT_EQ(QApplication::focusWidget(), grid_) << "not " << after->text().toStdString();
 }
 
 TEST_F(GridToolkitTest, CancelledEditAsksOnlyWhenTheTextChanged) {
