@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/EndOnSignals.h"
 #include "app/Form1.h"
 #include "app/UserRights.h"
 #include "ui/QtMessagePresenter.h"
@@ -20,21 +21,39 @@ constexpr bool kCompiledRun = true;
 constexpr bool kCompiledRun = false;
 #endif
 
+// The exit status of a wrong call, as kx12rctl gives it.
+constexpr int kWrongCall = 2;
+
 bool IsSet(const char* variable) {
   const char* value = std::getenv(variable);
   return value != nullptr && *value != '\0';
 }
 
+bool IsHelp(const char* argument) {
+  return std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0;
+}
+
+bool IsVersion(const char* argument) { return std::strcmp(argument, "--version") == 0; }
+
 }  // namespace
 
 std::optional<int> AnswerWithoutWindow(const char* program, const char* purpose, int argc,
                                        char** argv) {
+  // Any other word is a mistake of the caller's, named before anything else is done.
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--version") == 0) {
+    if (!IsHelp(argv[i]) && !IsVersion(argv[i])) {
+      std::fprintf(stderr,
+                   "%s: неизвестный параметр «%s».\nИспользование: %s [--help] [--version]\n",
+                   program, argv[i], program);
+      return kWrongCall;
+    }
+  }
+  for (int i = 1; i < argc; ++i) {
+    if (IsVersion(argv[i])) {
       std::printf("%s %s\n", program, KX12R_VERSION);
       return EXIT_SUCCESS;
     }
-    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+    if (IsHelp(argv[i])) {
       std::printf("Использование: %s [--help] [--version]\n\n%s\n", program, purpose);
       return EXIT_SUCCESS;
     }
@@ -51,6 +70,7 @@ std::optional<int> AnswerWithoutWindow(const char* program, const char* purpose,
 
 int RunConfigurator(HidLibrary& hid, const QString& database_path) {
   InstallRussianTranslation();
+  const EndOnSignals ending_on_signals;
   QtMessagePresenter presenter;
   SetMessagePresenter(&presenter);
   EventLoopClock clock;

@@ -1,8 +1,12 @@
 // The window programs' answers before any window: version, help, no graphical session.
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QTest>
 
 namespace kx12r {
 namespace {
@@ -39,11 +43,44 @@ TEST(CommandLineTest, TheWindowProgramsAnswerVersionAndHelpWithoutAWindow) {
     for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
       headless.remove(variable);
     }
+    // A wrong word is named before the display or anything else is looked at.
+    for (const QStringList& wrong :
+         {QStringList{"--bogus"}, QStringList{"--version", "-platform"}}) {
+      const Answer answer = RunProgram(path, wrong, headless);
+      EXPECT_EQ(answer.status, 2);
+      EXPECT_EQ(answer.out, "");
+      EXPECT_EQ(answer.err, QString(name) + ": неизвестный параметр «" + wrong.last() +
+                                "».\nИспользование: " + name + " [--help] [--version]\n");
+    }
     const Answer no_session = RunProgram(path, {}, headless);
     EXPECT_EQ(no_session.status, 1);
     EXPECT_EQ(no_session.err, QString(name) +
                                   ": для работы программы нужен графический сеанс (не заданы "
                                   "DISPLAY и WAYLAND_DISPLAY).\n");
+  }
+}
+
+TEST(CommandLineTest, TheDemoRemovesItsDatabaseCopyWhenASignalEndsIt) {
+  for (const int number : {SIGTERM, SIGHUP, SIGINT}) {
+    const QTemporaryDir temporary, runtime;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TMPDIR", temporary.path());
+    environment.insert("XDG_RUNTIME_DIR", runtime.path());  // else Qt makes one in TMPDIR
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess demo;
+    demo.setProcessEnvironment(environment);
+    demo.start(KX12R_CONFIG_DEMO, {});
+    const QDir folder(temporary.path());
+    const auto left = [&] {
+      return folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !left().isEmpty(); }, 30000)) << "no copy made";
+    QTest::qWait(300);  // the window is up
+    kill(static_cast<pid_t>(demo.processId()), number);
+    ASSERT_TRUE(demo.waitForFinished(30000));
+    EXPECT_EQ(demo.exitStatus(), QProcess::NormalExit) << "signal " << number;
+    EXPECT_EQ(demo.exitCode(), 128 + number);
+    EXPECT_TRUE(left().isEmpty()) << left().join(' ').toStdString();
   }
 }
 
