@@ -9,8 +9,8 @@
 #include "app/EndOnSignals.h"
 #include "app/Form1.h"
 #include "app/UserRights.h"
+#include "base/RussianTranslation.h"
 #include "ui/QtMessagePresenter.h"
-#include "ui/RussianTranslation.h"
 
 namespace kx12r {
 namespace {

@@ -26,7 +26,7 @@ struct CallOptions {
 // Each verb of kx12rctl; each returns its exit status.
 class Commands {
  public:
-  // `database`, when there is one, has been opened already.
+  // `database`, when there is one, has been opened already; check, apply and compare have one.
   Commands(Environment& environment, CallOptions options,
            std::unique_ptr<ServiceDatabase> database);
 
@@ -52,10 +52,16 @@ class Commands {
   std::optional<std::vector<ListedReader>> ChosenReaders();
   std::optional<ListedReader> Chosen();
   int ApplyEach(const std::vector<AppliedParameter>& parameters);
-  // The results of a per-reader command on standard output, and the access messages.
+  // The results of a per-reader command on standard output, and why a reader was passed over.
   void Print(const std::vector<ReaderResult>& results, QJsonObject document = {});
-  // How to get access, for a reader the system would not let the program open.
-  void TellIfDenied(const ReaderResult& result);
+  // How to get access to a reader the system would not let the program open, or why an old one
+  // cannot be configured.
+  void TellWhyNotConfigured(const ReaderResult& result);
+  static QString UnreadableFileCause(UnreadableFile why);
+  // The database failed while it was read: what it gave is not used. The database status.
+  int DatabaseFault();
+  // Whatever read the results is gone (a closed pipe with SIGPIPE ignored).
+  bool OutputBroken() const { return env_.out.status() != QTextStream::Ok; }
   WaitClock& Clock() { return env_.clock ? *env_.clock : real_clock_; }
 
   Environment& env_;

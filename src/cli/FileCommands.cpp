@@ -20,9 +20,7 @@ std::optional<ValidatedSettings> Commands::ReadFile(const QString& path) {
              << Qt::endl;
     return std::nullopt;
   }
-  const std::optional<QStringList> lines =
-      HasSettingsExtension(name) ? ReadSettingsLines(path) : std::nullopt;
-  if (!lines) {
+  if (!HasSettingsExtension(name)) {
     env_.err << QStringLiteral("Файл ") + Quoted(name) +
                     QStringLiteral(
                         " не содержит параметров настроек. Операция не может быть "
@@ -30,7 +28,35 @@ std::optional<ValidatedSettings> Commands::ReadFile(const QString& path) {
              << Qt::endl;
     return std::nullopt;
   }
+  UnreadableFile why{};
+  const std::optional<QStringList> lines = ReadSettingsLines(path, &why);
+  if (!lines) {
+    env_.err << QStringLiteral("Файл ") << Quoted(path)
+             << QStringLiteral(" не может быть прочитан: ") << UnreadableFileCause(why)
+             << QStringLiteral(".") << Qt::endl;
+    return std::nullopt;
+  }
   return ValidateSettings(*lines, Names());
+}
+
+QString Commands::UnreadableFileCause(UnreadableFile why) {
+  switch (why) {
+    case UnreadableFile::kNoPermission:
+      return QStringLiteral("нет прав на чтение");
+    case UnreadableFile::kNotRegular:
+      return QStringLiteral("не является обычным файлом");
+    case UnreadableFile::kTooLarge:
+      return QStringLiteral("слишком велик для файла настроек (больше 64 КБ)");
+    case UnreadableFile::kReadFailed:
+      break;
+  }
+  return QStringLiteral("ошибка чтения");
+}
+
+int Commands::DatabaseFault() {
+  env_.err << QStringLiteral("Служебная база данных ") << Quoted(env_.database_path)
+           << QStringLiteral(" не может быть прочитана.") << Qt::endl;
+  return kDatabase;
 }
 
 std::optional<std::vector<AppliedParameter>> Commands::FileParameters(const QString& path) {
@@ -65,17 +91,21 @@ std::optional<std::vector<ListedReader>> Commands::ChosenReaders() {
 
 void Commands::Print(const std::vector<ReaderResult>& results, QJsonObject document) {
   PrintResults(env_.out, results, options_.json, std::move(document));
-  for (const ReaderResult& result : results) TellIfDenied(result);
+  for (const ReaderResult& result : results) TellWhyNotConfigured(result);
 }
 
-void Commands::TellIfDenied(const ReaderResult& result) {
+void Commands::TellWhyNotConfigured(const ReaderResult& result) {
   if (result.outcome == Outcome::kNoAccess) {
     env_.err << NoAccessMessage(result.product_id, result.serial) << Qt::endl;
+  }
+  if (result.outcome == Outcome::kNotConfigurable) {
+    env_.err << OldReaderText(result.serial, result.firmware) << Qt::endl;
   }
 }
 
 int Commands::Check(const QString& path) {
   const std::optional<ValidatedSettings> settings = ReadFile(path);
+  if (database_->HadFailure()) return DatabaseFault();
   const bool applicable = settings && !settings->HasInvalidValues();
   if (options_.json) {
     QJsonArray values;
@@ -108,6 +138,7 @@ int Commands::Check(const QString& path) {
 
 int Commands::Apply(const QString& path) {
   const std::optional<std::vector<AppliedParameter>> parameters = FileParameters(path);
+  if (database_->HadFailure()) return DatabaseFault();
   if (!parameters) return kRefused;
   if (options_.each) return ApplyEach(*parameters);
   const std::optional<std::vector<ListedReader>> chosen = ChosenReaders();
@@ -126,9 +157,6 @@ int Commands::Apply(const QString& path) {
       env_.hid, targets, *parameters, [](int, const AppliedParameter&) {},
       [&](int target) {
         results[target] = Confirmed(env_.hid, (*chosen)[target], *parameters, options_.verify);
-        env_.err << QStringLiteral("Считыватель ") << Quoted(results[target].serial)
-                 << QStringLiteral(": ") << results[target].Message() << QStringLiteral(".")
-                 << Qt::endl;
       },
       &StopOnSignals::Requested);
   if (report.refused_caption) {
@@ -147,15 +175,15 @@ int Commands::Apply(const QString& path) {
              << Qt::endl;
     return kRefused;
   }
-  const bool denied = std::ranges::any_of(
-      results, [](const ReaderResult& result) { return result.outcome == Outcome::kNoAccess; });
+  const auto any = [&](Outcome outcome) {
+    return std::ranges::any_of(
+        results, [&](const ReaderResult& result) { return result.outcome == outcome; });
+  };
   if (report.configured == 0) {
     env_.err << NothingAppliedText() << Qt::endl;
-    return denied ? kNoReader : kRefused;
+    return any(Outcome::kNoAccess) ? kNoReader : kRefused;
   }
-  if (std::ranges::any_of(results, [](const ReaderResult& result) {
-        return result.outcome == Outcome::kUnconfirmed;
-      })) {
+  if (any(Outcome::kUnconfirmed)) {
     env_.err << QStringLiteral(
                     "Настройки, считанные после записи, отличаются от файла: запись "
                     "не подтверждена.")
@@ -163,7 +191,10 @@ int Commands::Apply(const QString& path) {
     return kRefused;
   }
   env_.err << ApplyDoneText(report.missing) << Qt::endl;
-  return denied ? kRefused : kDone;
+  // A file taken only in part, or a reader passed over, is work only partly done.
+  const bool all_written = std::ranges::all_of(
+      results, [](const ReaderResult& result) { return result.outcome == Outcome::kWritten; });
+  return all_written && report.missing == 0 ? kDone : kRefused;
 }
 
 int Commands::ApplyEach(const std::vector<AppliedParameter>& parameters) {
@@ -195,28 +226,31 @@ int Commands::ApplyEach(const std::vector<AppliedParameter>& parameters) {
                        << result.serial << QStringLiteral("  ") << result.firmware
                        << QStringLiteral("  ") << result.Message() << Qt::endl;
             }
-            TellIfDenied(result);
+            TellWhyNotConfigured(result);
           },
-      .stop = &StopOnSignals::Requested,
+      // Nobody reads the results any more: the station ends, as at a signal.
+      .stop = [this] { return StopOnSignals::Requested() || OutputBroken(); },
   };
   return RunStation(station) ? kDone : kRefused;
 }
 
 int Commands::Compare(const QString& path) {
   const std::optional<std::vector<AppliedParameter>> parameters = FileParameters(path);
+  if (database_->HadFailure()) return DatabaseFault();
   if (!parameters) return kRefused;
   const std::optional<std::vector<ListedReader>> chosen = ChosenReaders();
   if (!chosen) return kNoReader;
   std::vector<ReaderResult> results;
   for (const ListedReader& reader : *chosen) {
-    if (!reader.Configurable()) {
-      results.push_back(
-          ResultFor(reader, reader.access_denied ? Outcome::kNoAccess : Outcome::kNotConfigurable));
-      continue;
-    }
-    const QStringList differing = DifferingParameters(reader.record, *parameters);
-    results.push_back(
-        ResultFor(reader, differing.isEmpty() ? Outcome::kEqual : Outcome::kDifferent, differing));
+    const QStringList differing =
+        reader.Configurable() ? DifferingParameters(reader.record, *parameters) : QStringList();
+    results.push_back(ResultFor(reader,
+                                reader.access_denied     ? Outcome::kNoAccess
+                                : !reader.Configurable() ? Outcome::kNotConfigurable
+                                : differing.isEmpty()    ? Outcome::kEqual
+                                                         : Outcome::kDifferent,
+                                differing));
+    results.back().of_comparison = true;
   }
   Print(results, {{"file", path}});
   return std::ranges::all_of(

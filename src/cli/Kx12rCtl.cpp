@@ -3,7 +3,6 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include "base/MessageBox.h"
 #include "cli/Commands.h"
@@ -26,13 +25,13 @@ const QString kHelp = kUsageLine + QStringLiteral(R"(
   check ФАЙЛ            проверить файл настроек (.kxr), как его проверяет вкладка файлов
   apply ФАЙЛ            записать файл настроек в считыватель (--serial S) или во все (--all),
                         затем считать настройки обратно и сравнить с файлом (--no-verify: не
-                        сравнивать); Ctrl+C или SIGTERM дописывает текущий считыватель и
-                        завершает, остальные не затрагиваются
+                        сравнивать); Ctrl+C, SIGTERM или SIGHUP дописывает текущий считыватель
+                        и завершает, остальные не затрагиваются
   apply ФАЙЛ --each     рабочее место: каждый считыватель, который подключен или будет
                         подключен, записывается, проверяется и при успехе подает светозвуковой
                         сигнал; один раз за подключение; строка на считыватель (время, серийный
                         номер, версия ПО, результат); до --count N считывателей или до Ctrl+C
-                        (SIGTERM) после текущего считывателя
+                        (SIGTERM, SIGHUP) после текущего считывателя
   compare ФАЙЛ          какие настройки считывателя (--serial S) или каждого (--all) отличаются
                         от файла; ничего не записывается
   save ФАЙЛ             сохранить настройки считывателя --serial S в файл (--force заменяет
@@ -41,7 +40,7 @@ const QString kHelp = kUsageLine + QStringLiteral(R"(
   watch                 показывать посылки, которые набирает считыватель (--serial S) или каждый:
                         время, серийный номер, посылка в английской раскладке с названиями
                         клавиш, не дающих символа, и то, что набрала бы русская раскладка;
-                        до прерывания (Ctrl+C) или до --count N посылок
+                        до прерывания (Ctrl+C, SIGTERM, SIGHUP) или до --count N посылок
 
 Параметры:
   --serial S            считыватель с серийным номером S
@@ -56,6 +55,7 @@ const QString kHelp = kUsageLine + QStringLiteral(R"(
   -h, --help            эта справка
 
 Результаты выводятся в стандартный вывод, сообщения - в стандартный поток ошибок.
+check, apply и compare проверяют файл по служебной базе данных и без нее не работают.
 
 JSON:
   list                  {"readers": [{"serial", "product_id", "firmware", "access",
@@ -78,13 +78,15 @@ JSON:
 
 Коды завершения:
   0  выполнено; compare: все настройки совпадают с файлом
-  1  отказано или выполнено не полностью; запись не подтверждена; compare: настройки отличаются
-     или не могут быть сравнены; файл не может быть использован; результаты не удалось
-     записать в стандартный вывод
+  1  отказано или выполнено не полностью (файл записан не весь, считыватель не может быть
+     настроен); запись не подтверждена; compare: настройки отличаются или не могут быть
+     сравнены; файл не может быть использован; результаты не удалось записать в стандартный
+     вывод, в том числе когда читающая программа его закрыла, а SIGPIPE игнорируется
   2  неверный вызов
   3  считыватель не найден, найдено несколько с одним номером, или нет доступа
-  4  служебная база данных есть, но не может быть прочитана: не является файлом, заблокирована
-     другой программой или повреждена
+  4  служебной базы данных нет (check, apply, compare) или она не может быть прочитана: не
+     является файлом, заблокирована другой программой, повреждена
+  141  читающая программа закрыла стандартный вывод, и программа завершена сигналом SIGPIPE
 )");
 
 // Messages of the shared reader code go where kx12rctl's messages go.
@@ -105,38 +107,37 @@ QString OptionText(const QString& name) {
   return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
 }
 
-// The parser's complaint in the language of the rest.
+// The parser's complaint in the language of the rest: unknown options named as kx12rctl names
+// them, anything else in Qt's own Russian.
 QString ParserError(const QCommandLineParser& parser) {
   const QStringList unknown = parser.unknownOptionNames();
-  if (!unknown.isEmpty()) {
-    QStringList named;
-    for (const QString& name : unknown) named << Quoted(OptionText(name));
-    return (unknown.size() == 1 ? QStringLiteral("Неизвестный параметр ")
-                                : QStringLiteral("Неизвестные параметры: ")) +
-           named.join(QStringLiteral(", ")) + QStringLiteral(".");
-  }
-  static const QRegularExpression kMissing(QStringLiteral("^Missing value after '(.*)'\\.$"));
-  static const QRegularExpression kUnexpected(QStringLiteral("^Unexpected value after '(.*)'\\.$"));
-  const QString text = parser.errorText();
-  if (const auto match = kMissing.match(text); match.hasMatch()) {
-    return QStringLiteral("Не задано значение параметра ") + Quoted(match.captured(1)) +
-           QStringLiteral(".");
-  }
-  if (const auto match = kUnexpected.match(text); match.hasMatch()) {
-    return QStringLiteral("Параметр ") + Quoted(match.captured(1)) +
-           QStringLiteral(" не принимает значения.");
-  }
-  return text;
+  if (unknown.isEmpty()) return parser.errorText();
+  QStringList named;
+  for (const QString& name : unknown) named << Quoted(OptionText(name));
+  return (unknown.size() == 1 ? QStringLiteral("Неизвестный параметр ")
+                              : QStringLiteral("Неизвестные параметры: ")) +
+         named.join(QStringLiteral(", ")) + QStringLiteral(".");
 }
 
-// The service database when it is there and can be read; none when there is no file. A file
-// that is there and cannot be used is told of, as `fault`.
-std::unique_ptr<ServiceDatabase> OpenDatabase(const Environment& environment, bool& fault) {
+// The service database when it is there and can be read; none when there is no file and the
+// verb can do without it. A file that is missing where it is `required`, or is there and cannot
+// be used, is told of, as `fault`.
+std::unique_ptr<ServiceDatabase> OpenDatabase(const Environment& environment, bool required,
+                                              bool& fault) {
   const QString& path = environment.database_path;
   const QFileInfo file(path);
-  fault = false;
-  if (!file.exists() && !file.isSymLink()) return nullptr;
   const QString named = QStringLiteral("Служебная база данных ") + Quoted(path);
+  fault = false;
+  if (!file.exists() && !file.isSymLink()) {
+    if (!required) return nullptr;
+    environment.err << named
+                    << QStringLiteral(
+                           " не найдена: без нее форматы кода и окончания файла не могут быть "
+                           "проверены.")
+                    << Qt::endl;
+    fault = true;
+    return nullptr;
+  }
   if (!file.isFile()) {
     environment.err << named << QStringLiteral(" не является файлом.") << Qt::endl;
     fault = true;
@@ -177,6 +178,14 @@ int Run(const QStringList& arguments, Environment& environment) {
     return kUsage;
   };
   if (!parser.parse(QStringList{"kx12rctl"} + arguments)) return wrong_call(ParserError(parser));
+  // The same option twice is no choice between them.
+  const QStringList given = parser.optionNames();
+  for (const QString& name : given) {
+    if (given.count(name) > 1) {
+      return wrong_call(QStringLiteral("Параметр ") + Quoted(OptionText(name)) +
+                        QStringLiteral(" задан более одного раза."));
+    }
+  }
   if (parser.isSet("version")) {
     environment.out << QStringLiteral("kx12rctl " KX12R_VERSION) << Qt::endl;
     return kDone;
@@ -242,11 +251,12 @@ int Run(const QStringList& arguments, Environment& environment) {
                       (verb == "watch" ? QStringLiteral(" не нужны --all и --each.")
                                        : QStringLiteral(" не нужны --serial, --all и --each.")));
   }
-  // Only the verbs that name code formats and endings read the database.
+  // Only the verbs that name code formats and endings read the database; a file can only be
+  // judged against it.
   std::unique_ptr<ServiceDatabase> database;
   if (verb == "list" || (with_file && verb != "save")) {
     bool fault = false;
-    database = OpenDatabase(environment, fault);
+    database = OpenDatabase(environment, verb != "list", fault);
     if (fault) return kDatabase;
   }
   Commands commands(environment, options, std::move(database));

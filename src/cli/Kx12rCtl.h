@@ -16,10 +16,10 @@ namespace kx12r::cli {
 // Exit statuses of kx12rctl.
 enum ExitStatus {
   kDone = 0,      // every chosen reader did what was asked
-  kRefused = 1,   // refused, partly done, or the file cannot be used
+  kRefused = 1,   // refused, partly done, the file cannot be used, or the output is gone
   kUsage = 2,     // the call's words are wrong
   kNoReader = 3,  // no such reader, several of that number, or no permission
-  kDatabase = 4,  // the service database is there but cannot be read
+  kDatabase = 4,  // the service database cannot be read, or is missing where a file is judged
 };
 
 // Where kx12rctl works: the readers, the service database (it may be missing: code formats and

@@ -87,16 +87,23 @@ int Commands::List() {
       env_.err << NoAccessMessage(reader.record[kColProductId], reader.Serial()) << Qt::endl;
     }
   }
+  QJsonArray list;
+  std::vector<QStringList> rows{{"S/N", "Product ID", "Версия ПО", "Настраивается", "Вариант",
+                                 "Префикс", "Формат кода метки", "Суффикс", "Окончание",
+                                 "Отключить Буззер", "Автономная работа", "Повтор посылки"}};
+  for (const ListedReader& reader : readers) {
+    if (options_.json) {
+      list.append(ReaderJson(reader));
+    } else {
+      rows.push_back(ReaderRow(reader));
+    }
+  }
+  // Names the database could not give are not printed as if there were none.
+  if (database_ && database_->HadFailure()) return DatabaseFault();
   if (options_.json) {
-    QJsonArray list;
-    for (const ListedReader& reader : readers) list.append(ReaderJson(reader));
     env_.out << QJsonDocument(QJsonObject{{"readers", list}}).toJson(QJsonDocument::Compact)
              << Qt::endl;
   } else if (!readers.empty()) {
-    std::vector<QStringList> rows{{"S/N", "Product ID", "Версия ПО", "Настраивается", "Вариант",
-                                   "Префикс", "Формат кода метки", "Суффикс", "Окончание",
-                                   "Отключить Буззер", "Автономная работа", "Повтор посылки"}};
-    for (const ListedReader& reader : readers) rows.push_back(ReaderRow(reader));
     PrintTable(env_.out, rows);
   }
   if (!readers.empty()) return kDone;
@@ -117,14 +124,18 @@ int Commands::Save(const QString& given) {
              << Qt::endl;
     return kRefused;
   }
+  // A signal waits for the save: the file is whole or as it was, and no temporary one is left.
+  const StopOnSignals stopping;
   const std::optional<ListedReader> reader = Chosen();
   if (!reader) return kNoReader;
   const QJsonObject document{{"file", path}};
   if (!reader->Configurable()) {
-    env_.err << QStringLiteral("Считыватель ") << Quoted(reader->Serial())
-             << QStringLiteral(" не может быть настроен. ")
-             << FirmwareWarningText(reader->record[kColVersion]) << Qt::endl;
-    if (options_.json) Print({ResultFor(*reader, Outcome::kNotConfigurable)}, document);
+    const ReaderResult result = ResultFor(*reader, Outcome::kNotConfigurable);
+    if (options_.json) {
+      Print({result}, document);
+    } else {
+      TellWhyNotConfigured(result);
+    }
     return kRefused;
   }
   if (const auto error = WriteFileWhole(path, SettingsFileBytes(reader->record.Cached()))) {
@@ -145,15 +156,20 @@ int Commands::Save(const QString& given) {
 int Commands::Identify() {
   const std::optional<ListedReader> reader = Chosen();
   if (!reader) return kNoReader;
-  const bool indicated = IsConfigurableFirmware(reader->record[kColVersion]) &&
-                         SendReaderCommand(env_.hid, reader->Handle(), command::kIndicate);
+  const bool configurable = IsConfigurableFirmware(reader->record[kColVersion]);
+  const bool indicated =
+      configurable && SendReaderCommand(env_.hid, reader->Handle(), command::kIndicate);
   if (options_.json) {
     Print({ResultFor(*reader, indicated ? Outcome::kIdentified : Outcome::kNotIdentified)});
   } else if (indicated) {
     env_.out << reader->Serial() << Qt::endl;
   }
   if (indicated) return kDone;
-  env_.err << QStringLiteral("Ошибка при вызове светозвуковой индикации считывателя.") << Qt::endl;
+  // An old reader is no passing fault: it is told why it never will.
+  env_.err << (configurable
+                   ? QStringLiteral("Ошибка при вызове светозвуковой индикации считывателя.")
+                   : OldReaderText(reader->Serial(), reader->record[kColVersion]))
+           << Qt::endl;
   return kRefused;
 }
 
@@ -209,7 +225,7 @@ int Commands::Watch() {
   const StopOnSignals stopping;
   const auto start = std::chrono::steady_clock::now();
   std::chrono::milliseconds next_second{0};
-  while (!StopOnSignals::Requested() && (limit <= 0 || shown < limit)) {
+  while (!StopOnSignals::Requested() && !OutputBroken() && (limit <= 0 || shown < limit)) {
     const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
     if (env_.every_second && now >= next_second) {

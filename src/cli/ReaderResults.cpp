@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 
 #include "base/MessageBox.h"
+#include "reader/Firmware.h"
 
 namespace kx12r::cli {
 namespace {
@@ -53,13 +54,23 @@ QJsonObject ReaderResult::Json() const {
                      {"result", Word()},
                      {"parameter", parameters.isEmpty() ? QJsonValue() : parameters.front()},
                      {"message", Message()}};
-  if (IsComparison(outcome)) object["differing"] = QJsonArray::fromStringList(parameters);
+  if (of_comparison) {
+    object["differing"] =
+        IsComparison(outcome) ? QJsonValue(QJsonArray::fromStringList(parameters)) : QJsonValue();
+  }
   return object;
 }
 
 ReaderResult ResultFor(const ListedReader& reader, Outcome outcome, QStringList parameters) {
   return {reader.Serial(), reader.record[kColVersion], reader.record[kColProductId], outcome,
           std::move(parameters)};
+}
+
+QString OldReaderText(const QString& serial, const QString& firmware) {
+  return QStringLiteral("Считыватель ") + Quoted(serial) +
+         QStringLiteral(" не может быть настроен: версия ПО ") + firmware +
+         QStringLiteral(", нужна ") + QString::number(kFirstConfigurableFirmware, 'f', 2) +
+         QStringLiteral(" или новее. ") + FirmwareWarningText(firmware);
 }
 
 void PrintTable(QTextStream& out, const std::vector<QStringList>& rows) {

@@ -35,14 +35,21 @@ struct ReaderResult {
   Outcome outcome = Outcome::kUntouched;
   // The parameter that failed; for a comparison, every parameter that differs.
   QStringList parameters;
+  // A result of compare: its JSON has "differing" even where nothing could be compared.
+  bool of_comparison = false;
 
   QString Word() const;
   QString Message() const;
-  // {"serial", "firmware", "result", "parameter", "message"}; a comparison adds "differing".
+  // {"serial", "firmware", "result", "parameter", "message"}; a result of compare adds
+  // "differing", null for a reader that could not be compared.
   QJsonObject Json() const;
 };
 
 ReaderResult ResultFor(const ListedReader& reader, Outcome outcome, QStringList parameters = {});
+
+// Why a reader with this firmware cannot be configured: its version, the one it needs, and the
+// window's warning for that version.
+QString OldReaderText(const QString& serial, const QString& firmware);
 
 // Aligned columns for people.
 void PrintTable(QTextStream& out, const std::vector<QStringList>& rows);

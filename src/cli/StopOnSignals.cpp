@@ -1,30 +1,35 @@
 // The signals that end a long command at a safe point.
 #include "cli/StopOnSignals.h"
 
+#include <array>
 #include <atomic>
 #include <csignal>
 
 namespace kx12r::cli {
 namespace {
 
+constexpr std::array kStopSignals = {SIGINT, SIGTERM, SIGHUP};
 std::atomic<bool> requested{false};
 using Handler = void (*)(int);
-Handler previous_int = SIG_DFL;
-Handler previous_term = SIG_DFL;
+std::array<Handler, kStopSignals.size()> previous{};
 
 }  // namespace
 
 StopOnSignals::StopOnSignals() {
   requested = false;
-  previous_int = std::signal(SIGINT, [](int) { requested = true; });
-  previous_term = std::signal(SIGTERM, [](int) { requested = true; });
+  for (std::size_t i = 0; i < kStopSignals.size(); ++i) {
+    previous[i] = std::signal(kStopSignals[i], [](int) { requested = true; });
+  }
 }
 
 StopOnSignals::~StopOnSignals() {
-  std::signal(SIGINT, previous_int);
-  std::signal(SIGTERM, previous_term);
+  for (std::size_t i = 0; i < kStopSignals.size(); ++i) std::signal(kStopSignals[i], previous[i]);
 }
 
 bool StopOnSignals::Requested() { return requested.load(); }
+
+void IgnoreStopSignals() {
+  for (const int number : kStopSignals) std::signal(number, SIG_IGN);
+}
 
 }  // namespace kx12r::cli

@@ -2,8 +2,9 @@
 
 namespace kx12r::cli {
 
-// While it lives, Ctrl+C and SIGTERM do not end the process: they are noted, and the command
-// that asks Requested stops at its next safe point. One lives at a time.
+// While it lives, Ctrl+C, SIGTERM and SIGHUP (a closed terminal, a lost ssh session) do not end
+// the process: they are noted, and the command that asks Requested stops at its next safe
+// point. One lives at a time.
 class StopOnSignals {
  public:
   StopOnSignals();
@@ -13,5 +14,8 @@ class StopOnSignals {
 
   static bool Requested();
 };
+
+// Once the results are out, those signals change nothing: the status is the work's.
+void IgnoreStopSignals();
 
 }  // namespace kx12r::cli

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/RussianTranslation.h"
 #include "cli/Kx12rCtl.h"
+#include "cli/StopOnSignals.h"
 #include "db/ServiceDatabase.h"
 #include "reader/DemoReaders.h"
 #include "reader/HidapiLibrary.h"
@@ -14,6 +16,8 @@
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  // File-system errors in the words the window uses.
+  kx12r::InstallRussianTranslation();
   QStringList arguments = QCoreApplication::arguments().mid(1);
   std::unique_ptr<kx12r::HidLibrary> hid;
   std::unique_ptr<kx12r::KeyboardInputs> keyboards;
@@ -49,6 +53,7 @@ int main(int argc, char** argv) {
       nullptr,
       &nodes};
   int status = kx12r::cli::Run(arguments, environment);
+  kx12r::cli::IgnoreStopSignals();
   hid->Disconnect();
   // Results that never reached their reader (a full disk, a closed pipe) are no success.
   out.flush();

@@ -146,6 +146,7 @@ void ServiceDatabase::TellBroken(const QString& reason) {
 }
 
 void ServiceDatabase::Tell(const QString& text, int style, const QString& title) {
+  had_failure_ = true;
   if (text == last_told_) return;
   last_told_ = text;
   QTimer::singleShot(0, &turn_, [this] { last_told_.clear(); });

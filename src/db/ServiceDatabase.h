@@ -55,6 +55,9 @@ class ServiceDatabase {
 
   const QString& Path() const { return path_; }
   bool IsOpen() const { return open_; }
+  // Whether any failure has been told since the connection was made: a program that must not
+  // go on with what a failing database gave asks this.
+  bool HadFailure() const { return had_failure_; }
 
   // Why the file cannot be used: the engine's reason, and whether another program holds a lock
   // on it (the busy timeout passed).
@@ -112,6 +115,7 @@ class ServiceDatabase {
   QString reported_open_failure_;
   QString last_told_;
   bool locked_this_turn_ = false;
+  bool had_failure_ = false;
   QObject turn_;  // forgets last_told_ once the event loop turns
 };
 

@@ -115,26 +115,32 @@ QStringList SettingsFileLines(const QByteArray& bytes) {
   return FromSingleByte(std::string_view(bytes.constData(), bytes.size())).split(kCrLf);
 }
 
-std::optional<QStringList> ReadSettingsLines(const QString& path) {
+std::optional<QStringList> ReadSettingsLines(const QString& path, UnreadableFile* why) {
+  const auto refused = [why](UnreadableFile reason) -> std::optional<QStringList> {
+    if (why != nullptr) *why = reason;
+    return std::nullopt;
+  };
   // Never waits: a FIFO or a device opens at once and is then refused by its type.
   const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) {
+    return refused(errno == EACCES || errno == EPERM ? UnreadableFile::kNoPermission
+                                                     : UnreadableFile::kReadFailed);
+  }
   const auto done = qScopeGuard([fd] { close(fd); });
   struct stat opened {};
-  if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) ||
-      opened.st_size > kLargestSettingsFile) {
-    return std::nullopt;
-  }
+  if (fstat(fd, &opened) != 0) return refused(UnreadableFile::kReadFailed);
+  if (!S_ISREG(opened.st_mode)) return refused(UnreadableFile::kNotRegular);
+  if (opened.st_size > kLargestSettingsFile) return refused(UnreadableFile::kTooLarge);
   QByteArray bytes(kLargestSettingsFile + 1, Qt::Uninitialized);
   qsizetype length = 0;
   while (length < bytes.size()) {
     const ssize_t n = read(fd, bytes.data() + length, static_cast<size_t>(bytes.size() - length));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return std::nullopt;
+    if (n < 0) return refused(UnreadableFile::kReadFailed);
     if (n == 0) break;
     length += n;
   }
-  if (length > kLargestSettingsFile) return std::nullopt;  // it grew while read
+  if (length > kLargestSettingsFile) return refused(UnreadableFile::kTooLarge);  // it grew
   bytes.truncate(length);
   return SettingsFileLines(bytes);
 }

@@ -37,9 +37,12 @@ std::optional<QString> WriteFileWhole(const QString& path, const QByteArray& byt
 // A file's text split at every CR LF; an empty file has no lines.
 QStringList SettingsFileLines(const QByteArray& bytes);
 
+// Why a file could not be read as a settings file.
+enum class UnreadableFile { kNoPermission, kNotRegular, kTooLarge, kReadFailed };
+
 // The lines of the file at `path`; nothing when it cannot be read or is no regular file of at
-// most 64 KiB.
-std::optional<QStringList> ReadSettingsLines(const QString& path);
+// most 64 KiB, and then, when `why` is given, the reason there.
+std::optional<QStringList> ReadSettingsLines(const QString& path, UnreadableFile* why = nullptr);
 
 // Whether a file name ends in the extension with its exact letter case.
 bool HasSettingsExtension(const QString& name);

@@ -11,12 +11,15 @@
 #include <algorithm>
 #include <cctype>
 #include <csignal>
+#include <cstdlib>
 
 #include "FakeClock.h"
 #include "OtherProgramsLock.h"
 #include "ScriptedPresenter.h"
 #include "cli/Kx12rCtl.h"
 #include "cli/ListedReaders.h"
+#include "cli/StopOnSignals.h"
+#include "db/ServiceDatabase.h"
 #include "reader/SimulatedHidLibrary.h"
 
 namespace kx12r::cli {
@@ -94,6 +97,18 @@ TEST_F(Kx12rCtlTest, ChecksAFileAsTheFilesTabDoes) {
       << bad.out.toStdString();
   EXPECT_TRUE(bad.err.contains("содержит некорректые значения параметров"));
 
+  // What keeps a file from being read is named.
+  ASSERT_TRUE(QDir(folder_.path()).mkdir("folder.kxr"));
+  const Call folder = Kx12rCtl({"check", QDir(folder_.path()).filePath("folder.kxr")});
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_TRUE(
+      folder.err.endsWith("folder.kxr» не может быть прочитан: не является обычным "
+                          "файлом.\n"))
+      << folder.err.toStdString();
+  const Call large = Kx12rCtl({"check", File("large.kxr", QByteArray(65 * 1024, 'x'))});
+  EXPECT_TRUE(large.err.contains("не может быть прочитан: слишком велик"))
+      << large.err.toStdString();
+
   const Call wrong_name = Kx12rCtl({"check", File("notes.txt", kFile)});
   EXPECT_EQ(wrong_name.status, 1);
   EXPECT_EQ(wrong_name.err.trimmed(),
@@ -105,7 +120,25 @@ TEST_F(Kx12rCtlTest, AppliesToOneOrAllAndStopsWhereAReaderRefuses) {
   const Call one = Kx12rCtl({"apply", File("one.kxr", kFile), "--serial", "00158"});
   EXPECT_EQ(one.status, 0);
   EXPECT_EQ(one.out.trimmed(), "00158  записан");
-  EXPECT_TRUE(one.err.contains("Загрузка из файла настроек выполнена успешно."));
+  EXPECT_EQ(one.err.trimmed(), "Загрузка из файла настроек выполнена успешно.")
+      << "the result is not told twice";
+
+  // Work only partly done: a file without its suffix, a reader too old to be configured.
+  QByteArray no_suffix = kFile;
+  no_suffix.replace("Suffix=\r\n", "");
+  const Call part = Kx12rCtl({"apply", File("part.kxr", no_suffix), "--serial", "00417"});
+  EXPECT_EQ(part.status, 1);
+  EXPECT_TRUE(part.err.contains("выполнена не в полном объеме")) << part.err.toStdString();
+  const Call with_old = Kx12rCtl({"apply", File("one.kxr", kFile), "--all"});
+  EXPECT_EQ(with_old.status, 1);
+  EXPECT_TRUE(with_old.out.endsWith("00032  не может быть настроен\n"));
+  const QString old_reader =
+      "Считыватель «00032» не может быть настроен: версия ПО 1.53, нужна 1.70 или новее. "
+      "ВНИМАНИЕ! Данная версия ПО не поддерживается Конфигуратором.";
+  EXPECT_TRUE(with_old.err.contains(old_reader)) << with_old.err.toStdString();
+  const Call identify = Kx12rCtl({"identify", "--serial", "00032"});
+  EXPECT_EQ(identify.status, 1);
+  EXPECT_TRUE(identify.err.startsWith(old_reader)) << identify.err.toStdString();
 
   // Code format 12 needs firmware 1.82: the 1.72 reader refuses it.
   QByteArray twelve = kFile;
@@ -155,6 +188,9 @@ TEST_F(Kx12rCtlTest, EveryVerbOnReadersGivesOneJsonDocument) {
   EXPECT_EQ(compared[0]["result"].toString(), "equal");
   EXPECT_EQ(compared[0]["differing"].toArray(), QJsonArray());
   EXPECT_EQ(compared[1]["result"].toString(), "different");
+  EXPECT_EQ(compared[2]["result"].toString(), "not_configurable");
+  EXPECT_EQ(compared[2].toObject().keys(), compared[0].toObject().keys());
+  EXPECT_TRUE(compared[2]["differing"].isNull());
 
   const Call identify = Kx12rCtl({"identify", "--serial", "00032", "--json"});
   EXPECT_EQ(identify.status, 1);
@@ -178,6 +214,11 @@ TEST_F(Kx12rCtlTest, SavesReplacesOnlyWithForceAndIdentifies) {
 
   EXPECT_EQ(Kx12rCtl({"identify", "--serial", "00417"}).status, 0);
   EXPECT_EQ(Kx12rCtl({"identify"}).status, 2);
+
+  const Call nowhere = Kx12rCtl({"save", "/nonexistent/dir/x.kxr", "--serial", "00417"});
+  EXPECT_EQ(nowhere.status, 1);
+  EXPECT_EQ(nowhere.err.trimmed(),
+            "Ошибка при сохранении файла конфигурации: «Файл или каталог не существует»");
 }
 
 TEST_F(Kx12rCtlTest, AWrongCallGetsTheUsageAndStatusTwo) {
@@ -200,8 +241,11 @@ TEST_F(Kx12rCtlTest, AWrongCallGetsTheUsageAndStatusTwo) {
            {{"watch", "--count", "-3"},
             "Значение --count должно быть целым числом больше нуля: «-3»."},
            {{"list", "--bogus"}, "Неизвестный параметр «--bogus»."},
-           {{"apply", "f.kxr", "--serial"}, "Не задано значение параметра «--serial»."},
-           {{"list", "--json=yes"}, "Параметр «--json» не принимает значения."},
+           {{"apply", "f.kxr", "--serial"}, "Отсутствует значение после «--serial»."},
+           {{"list", "--json=yes"}, "Неожиданное значение после «--json»."},
+           {{"apply", "f.kxr", "--serial", "00417", "--serial", "00158"},
+            "Параметр «--serial» задан более одного раза."},
+           {{"list", "--json", "--json"}, "Параметр «--json» задан более одного раза."},
            {{"apply", "f.kxr", "--all", "--count", "2"},
             "Параметр --count задается только для apply --each и watch."},
            {{"compare", "f.kxr", "--each"},
@@ -227,6 +271,28 @@ TEST(Kx12rCtlOutputTest, AStandardOutputThatCannotBeWrittenIsAnError) {
                   .contains("Не удалось записать результаты в стандартный вывод."));
 }
 
+TEST(Kx12rCtlOutputTest, AClosedPipeEndsWatchWhenSigpipeIsIgnored) {
+  // As under systemd, whose services ignore SIGPIPE.
+  QProcess shell;
+  shell.start("bash", {"-c", QString("trap '' PIPE; '%1' --demo watch --json | head -c 10 "
+                                     ">/dev/null; echo ${PIPESTATUS[0]}")
+                                 .arg(KX12RCTL)});
+  ASSERT_TRUE(shell.waitForFinished(30000)) << "watch went on writing into a dead pipe";
+  EXPECT_EQ(shell.readAllStandardOutput(), "1\n");
+  EXPECT_TRUE(QString::fromUtf8(shell.readAllStandardError())
+                  .contains("Не удалось записать результаты в стандартный вывод."));
+}
+
+TEST(Kx12rCtlSignalTest, ASignalAfterTheWorkChangesNothing) {
+  EXPECT_EXIT(
+      {
+        IgnoreStopSignals();
+        for (const int number : {SIGINT, SIGTERM, SIGHUP}) std::raise(number);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 TEST(ChooseReaderTest, TwoReadersWithOneNumberAreRefused) {
   ListedReader reader;
   reader.record.cells[kColSerialNumber] = "00417";
@@ -238,7 +304,10 @@ TEST(ChooseReaderTest, TwoReadersWithOneNumberAreRefused) {
 // kx12rctl in this process, over simulated readers of the test's own.
 class ApplyOverSimulatedReadersTest : public Kx12rCtlTest {
  protected:
-  ApplyOverSimulatedReadersTest() { hid_.SetClock(clock_); }
+  ApplyOverSimulatedReadersTest() {
+    hid_.SetClock(clock_);
+    QFile::copy(KX12R_BUILT_DATABASE, database_path_);
+  }
   int Run(const QStringList& arguments) {
     out_text_.clear();
     err_text_.clear();
@@ -276,7 +345,7 @@ class ApplyOverSimulatedReadersTest : public Kx12rCtlTest {
   SimulatedHidLibrary hid_;
   FakeClock clock_;
   ScriptedNodes nodes_{clock_};
-  QString database_path_;
+  QString database_path_ = QDir(folder_.path()).filePath("kx12rConfig.db");
   QString out_text_;
   QString err_text_;
   QTextStream out_{&out_text_};
@@ -307,7 +376,7 @@ TEST_F(ApplyOverSimulatedReadersTest, ASignalFinishesTheReaderInHandAndTouchesNo
   hid_.on_write = [&](int handle) {
     if (handle == hid_.HandleOf(first) && first.Settings().variant == 8 && !raised) {
       raised = true;
-      std::raise(SIGTERM);  // in the middle of the first reader
+      std::raise(SIGHUP);  // the terminal closed in the middle of the first reader
     }
   };
   EXPECT_EQ(Run({"apply", file, "--all"}), 1);
@@ -371,7 +440,7 @@ TEST_F(ApplyOverSimulatedReadersTest, AStationSignalsOnlyAReaderThatHoldsTheFile
 TEST_F(ApplyOverSimulatedReadersTest, ASignalEndsTheStationOnceTheReaderInHandIsDone) {
   auto& first = hid_.Plug({.version = 0x0184, .serial_number = "00417"});
   hid_.on_write = [&](int handle) {
-    if (handle == hid_.HandleOf(first) && Count(first, 'V') == 1) std::raise(SIGINT);
+    if (handle == hid_.HandleOf(first) && Count(first, 'V') == 1) std::raise(SIGTERM);
   };
   nodes_.plugs = {[&] { hid_.Plug({.version = 0x0184, .serial_number = "00158"}); }};
   EXPECT_EQ(Run({"apply", File("one.kxr", kFile), "--each"}), 0);
@@ -396,6 +465,49 @@ TEST_F(ApplyOverSimulatedReadersTest, CompareNamesWhatDiffersAndWritesNothing) {
   reader.Settings().repeat = true;
   EXPECT_EQ(Run({"compare", File("one.kxr", kFile), "--serial", "00417"}), 0);
   EXPECT_EQ(out_text_, "00417  совпадает с файлом\n");
+}
+
+TEST_F(ApplyOverSimulatedReadersTest, ASignalDuringASaveLeavesAWholeFileAndNoTemporaryOne) {
+  auto& reader = hid_.Plug({.version = 0x0184, .serial_number = "00417"});
+  hid_.on_write = [&](int handle) {
+    if (handle == hid_.HandleOf(reader) && Count(reader, 'e') == 0) std::raise(SIGTERM);
+  };
+  const QString path = QDir(folder_.path()).filePath("saved.kxr");
+  EXPECT_EQ(Run({"save", path, "--serial", "00417"}), 0);
+  EXPECT_EQ(QDir(folder_.path()).entryList({"saved.kxr*"}), QStringList{"saved.kxr"});
+  QFile saved(path);
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(saved.readAll().endsWith("Repeat_message=0\r\n\r\n"));
+}
+
+TEST_F(ApplyOverSimulatedReadersTest, AFileIsJudgedOnlyAgainstAServiceDatabaseThatCanBeRead) {
+  hid_.Plug({.version = 0x0184, .serial_number = "00417"});
+  const QString bad_codes = File("bad.kxr", "Variant=8\r\nCode_format=777\r\nEnding=200\r\n");
+  const QString missing = database_path_;
+  ASSERT_TRUE(QFile::rename(missing, missing + ".away"));
+  for (const QString verb : {"check", "apply", "compare"}) {
+    QStringList call{verb, bad_codes};
+    if (verb != "check") call << "--all";
+    EXPECT_EQ(Run(call), kDatabase) << verb.toStdString();
+    EXPECT_TRUE(err_text_.startsWith("Служебная база данных «" + missing + "» не найдена"))
+        << err_text_.toStdString();
+    EXPECT_EQ(out_text_, "");
+  }
+  EXPECT_EQ(Run({"list"}), 0) << "names by number";
+
+  ASSERT_TRUE(QFile::rename(missing + ".away", missing));
+  {
+    ServiceDatabase damaged(missing, false);
+    ASSERT_FALSE(damaged.SelectRows("ALTER TABLE CodeVariantsTable DROP COLUMN NAME"));
+  }
+  for (const QStringList& call : {QStringList{"list"}, QStringList{"check", File("one.kxr", kFile)},
+                                  QStringList{"apply", File("one.kxr", kFile), "--all"}}) {
+    EXPECT_EQ(Run(call), kDatabase) << call.join(' ').toStdString();
+    EXPECT_TRUE(err_text_.contains("«в базе данных нет поля NAME»")) << err_text_.toStdString();
+    EXPECT_EQ(out_text_, "") << "nothing is made of what the database could not give";
+  }
+  EXPECT_TRUE(std::ranges::none_of(hid_.DeviceAt(1)->ReceivedReports(),
+                                   [](const auto& report) { return std::isupper(report[1]); }));
 }
 
 TEST_F(ApplyOverSimulatedReadersTest, ADatabaseThatCannotBeReadHasItsOwnStatus) {

@@ -188,15 +188,20 @@ TEST_F(SettingsFileTest, OnlyASmallRegularFileIsReadAndNoReadWaits) {
   const QDir folder(folder_.path());
   const QString fifo = folder.filePath("x.kxr");
   ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-  EXPECT_EQ(ReadSettingsLines(fifo), std::nullopt) << "returns at once";
+  UnreadableFile why{};
+  EXPECT_EQ(ReadSettingsLines(fifo, &why), std::nullopt) << "returns at once";
+  EXPECT_EQ(why, UnreadableFile::kNotRegular);
   ASSERT_TRUE(QFile::link("/dev/zero", folder.filePath("zero.kxr")));
   EXPECT_EQ(ReadSettingsLines(folder.filePath("zero.kxr")), std::nullopt);
-  EXPECT_EQ(ReadSettingsLines(folder.path()), std::nullopt);
+  why = {};
+  EXPECT_EQ(ReadSettingsLines(folder.path(), &why), std::nullopt);
+  EXPECT_EQ(why, UnreadableFile::kNotRegular);
   const QByteArray largest = Crlf({"Variant=8"}) + QByteArray(64 * 1024 - 11, 'x');
   ASSERT_EQ(WriteFileWhole(folder.filePath("largest.kxr"), largest), std::nullopt);
   ASSERT_EQ(WriteFileWhole(folder.filePath("large.kxr"), largest + "x"), std::nullopt);
   EXPECT_EQ(ReadSettingsLines(folder.filePath("largest.kxr"))->front(), "Variant=8");
-  EXPECT_EQ(ReadSettingsLines(folder.filePath("large.kxr")), std::nullopt);
+  EXPECT_EQ(ReadSettingsLines(folder.filePath("large.kxr"), &why), std::nullopt);
+  EXPECT_EQ(why, UnreadableFile::kTooLarge);
 }
 
 TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileAsItWas) {

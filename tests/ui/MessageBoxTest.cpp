@@ -5,8 +5,8 @@
 
 #include "ScriptedPresenter.h"
 #include "base/MessageBox.h"
+#include "base/RussianTranslation.h"
 #include "ui/QtMessagePresenter.h"
-#include "ui/RussianTranslation.h"
 
 namespace kx12r {
 namespace {

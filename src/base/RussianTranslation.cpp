@@ -1,5 +1,5 @@
 // Qt's own texts in Russian.
-#include "ui/RussianTranslation.h"
+#include "base/RussianTranslation.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
