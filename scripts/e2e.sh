@@ -36,6 +36,10 @@ done | awk '!seen[$0]++' | while read -r path; do
 done
 (cd "$initramfs" && find . | busybox cpio -o -H newc 2>/dev/null | gzip -1) > "$OUT/initramfs.cpio.gz"
 
+# The guest finds the project and the output folder by their real paths, through no link.
+root="$(cd "$ROOT" && pwd -P)"
+out="$(cd "$OUT" && pwd -P)"
+
 accel=(-accel tcg,thread=multi)
 # KVM only when asked for: some machines offer a /dev/kvm that never starts a guest.
 [ "${E2E_KVM:-0}" = 1 ] && accel=(-accel kvm "${accel[@]}")
@@ -45,9 +49,9 @@ status=0
 timeout "${E2E_TIMEOUT:-900}" qemu-system-x86_64 "${accel[@]}" -m 2048 -smp 2 \
   -nographic -no-reboot -monitor none -serial stdio -nic none -usb -device usb-tablet \
   -kernel "$kernel" -initrd "$OUT/initramfs.cpio.gz" \
-  -append "console=ttyS0 panic=-1 quiet loglevel=3 e2e.root=$ROOT e2e.out=$OUT" \
+  -append "console=ttyS0 panic=-1 quiet loglevel=3 e2e.root=$root e2e.out=$out" \
   -virtfs "local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap" \
-  -virtfs "local,path=$OUT,mount_tag=out,security_model=none" \
+  -virtfs "local,path=$out,mount_tag=out,security_model=none" \
   < /dev/null > "$console" 2>&1 || status=$?
 [ "$status" -eq 124 ] && echo "e2e: the guest did not finish within ${E2E_TIMEOUT:-900} s" >&2
 

@@ -1,7 +1,8 @@
 #!/bin/busybox sh
 # The guest's first process: mount the host's root read-only over 9p with writable scratch
-# folders on top, then run the scenarios on it. The last line the host looks for is printed
-# by the scenarios; whatever happens, the guest powers off.
+# folders on top, the project's folder shown through them wherever it lies, then run the
+# scenarios on it. The last line the host looks for is printed by the scenarios; whatever
+# happens, the guest powers off.
 /bin/busybox --install -s /bin
 mount -t proc proc /proc
 mount -t sysfs sysfs /sys
@@ -16,7 +17,13 @@ if ! mount -t 9p -o trans=virtio,version=9p2000.L,ro,msize=262144 hostroot /host
   echo "E2E-RESULT passed=0 failed=1 (the host's root could not be mounted)"
   poweroff -f
 fi
+# A second view of the root, kept whole under the scratch folders below.
+mkdir -p /whole
+mount --bind /host /whole
 for dir in run tmp root home var/tmp; do mount -t tmpfs tmpfs "/host/$dir"; done
+# A checkout in a home folder or under /tmp would be hidden by them: it is shown again.
+mkdir -p "/host$root" 2> /dev/null
+mount --bind "/whole$root" "/host$root"
 mount -t 9p -o trans=virtio,version=9p2000.L,msize=262144 out "/host$out"
 mount --move /dev /host/dev
 mount --move /proc /host/proc
