@@ -25,9 +25,20 @@ for path in /usr/bin/kx12r-config /usr/bin/kx12r-config-demo /usr/bin/kx12rctl \
     /usr/share/bash-completion/completions/kx12rctl \
     /usr/share/icons/hicolor/scalable/apps/kx12r-config.svg \
     /usr/share/doc/kx12r-config/copyright /usr/share/kx12r-config/kx12rConfig.db \
-    "$STATE/kx12rConfig.db"; do
+    /usr/share/metainfo/ru.salvion.kx12r_config.metainfo.xml "$STATE/kx12rConfig.db"; do
   [ -e "$path" ] || fail "$path is missing"
 done
+# A software centre lists the program, and offers it when a reader is plugged in.
+appstreamcli validate --no-net /usr/share/metainfo/ru.salvion.kx12r_config.metainfo.xml ||
+  fail "the AppStream metadata does not validate"
+for product in 0002 F002 F6F1 00DF; do
+  grep -qF "<modalias>usb:v04D8p${product}d*</modalias>" \
+    /usr/share/metainfo/ru.salvion.kx12r_config.metainfo.xml ||
+    fail "the AppStream metadata does not offer the program for product $product"
+done
+cmp -s <(sed -n '/^ Permission/,$p' /usr/share/doc/kx12r-config/copyright |
+  sed -e 's/^ //' -e 's/^\.$//') <(sed -n '/^Permission/,$p' "$ROOT/LICENSE") ||
+  fail "the package's copyright is not the licence of LICENSE"
 [ "$(readlink /usr/lib/kx12r-config/kx12rConfig.db)" = "$STATE/kx12rConfig.db" ] ||
   fail "the programs' database is no link to $STATE"
 [ "$(stat -c %G "$STATE/kx12rConfig.db")" = sudo ] || fail "the database is not the admins'"

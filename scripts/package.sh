@@ -2,7 +2,8 @@
 # Builds the Debian package kx12r-config_<version>_amd64.deb into build-package/ and checks it
 # with lintian.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-PACKAGES+=(dpkg-dev lintian)
+# appstream: lintian and scripts/package-check.sh read the AppStream metadata with it.
+PACKAGES+=(dpkg-dev lintian appstream)
 install_missing_packages
 PACKAGE_DIR="$ROOT/build-package"
 export SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git -C "$ROOT" log -1 --format=%ct 2>/dev/null || date +%s)}"
