@@ -56,7 +56,7 @@ timeout "${E2E_TIMEOUT:-900}" qemu-system-x86_64 "${accel[@]}" -m 2048 -smp 2 \
 [ "$status" -eq 124 ] && echo "e2e: the guest did not finish within ${E2E_TIMEOUT:-900} s" >&2
 
 # QEMU's own exit status says nothing about the scenarios: the guest's lines do.
-tr -d '\r' < "$console" | grep -E '^E2E-(PASS|FAIL|RESULT)' || true
+tr -d '\r' < "$console" | grep -oE 'E2E-(PASS|FAIL|RESULT).*' || true
 result="$(tr -d '\r' < "$console" | grep -E '^E2E-RESULT' | tail -n 1)"
 if [[ "$result" =~ passed=([0-9]+)\ failed=0$ ]] && [ "${BASH_REMATCH[1]}" -gt 0 ]; then
   exit 0
