@@ -16,7 +16,10 @@ using namespace kx12r;
 
 KeyboardLayout LayoutFor(std::uint8_t choice) {
   if (choice % 2 == 0) return BootKeyboardLayout();
-  return {.uses_report_ids = true, .report_id = choice % 5, .modifier_bit = 0, .keys_bit = 8,
+  return {.uses_report_ids = true,
+          .report_id = choice % 5,
+          .modifier_bit = 0,
+          .keys_bit = 8,
           .key_count = choice % 11};
 }
 
@@ -26,7 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   constexpr int kEndings[] = {0, 13, 10, 9, 27, 8, 32};
   KeyboardDecoder decoder(LayoutFor(data[0]));
-  cli::MessageAssembler assembler(QStringLiteral("00417"), kEndings[(data[0] / 2) % 7]);
+  // A reader on variant 8 with a prefix and suffix of letters, so the verdict is judged too.
+  cli::MessageAssembler assembler(
+      QStringLiteral("00417"),
+      {CardFrame{QStringLiteral("#K"), QStringLiteral("AB"), kEndings[(data[0] / 2) % 7]}, {}});
   std::chrono::milliseconds now{0};
   for (std::size_t at = 1; at < size;) {
     const std::size_t length = std::min<std::size_t>(data[at], size - at - 1);

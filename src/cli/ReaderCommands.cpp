@@ -178,23 +178,24 @@ int Commands::Watch() {
     env_.err << QStringLiteral("Клавиатурный интерфейс считывателей недоступен.") << Qt::endl;
     return kRefused;
   }
-  std::map<QString, int> endings;
-  auto ending_of = [&](const QString& serial) -> int {
-    if (!endings.contains(serial)) {
+  std::map<QString, ReaderFrame> frames;
+  auto frame_of = [&](const QString& serial) -> ReaderFrame {
+    if (!frames.contains(serial)) {
       for (const ListedReader& reader : ListReaders(env_.hid, Clock())) {
-        const CachedReader cached = reader.record.Cached();
-        endings[reader.Serial()] =
-            reader.Configurable()
-                ? MessageEnding(cached.Variant(), cached.Number(SettingsKey::kEnding))
-                : 0;
+        frames[reader.Serial()] = FrameOfReader(reader.record.Cached(), reader.access_denied);
       }
     }
-    const auto known = endings.find(serial);
-    return known == endings.end() ? 0 : known->second;
+    const auto known = frames.find(serial);
+    return known == frames.end()
+               ? ReaderFrame{std::nullopt, QStringLiteral("считыватель не найден в списке")}
+               : known->second;
   };
   const bool json = options_.json;
   const int limit = options_.count;
   int shown = 0;
+  const auto or_null = [](const QString& word) {
+    return word.isEmpty() ? QJsonValue() : QJsonValue(word);
+  };
   WatchSession::Events events;
   events.message = [&](const TypedMessage& message) {
     ++shown;
@@ -206,7 +207,9 @@ int Commands::Watch() {
                                   {"typed", message.typed},
                                   {"ending", message.ending.isEmpty() ? QJsonValue()
                                                                       : QJsonValue(message.ending)},
-                                  {"russian", message.russian}})
+                                  {"russian", message.russian},
+                                  {"verdict", or_null(VerdictWord(message.verdict.kind))},
+                                  {"verdict_message", message.verdict.text}})
                       .toJson(QJsonDocument::Compact)
                << Qt::endl;
       return;
@@ -217,10 +220,10 @@ int Commands::Watch() {
       env_.out << QStringLiteral("  (в русской раскладке: ") << message.russian
                << QStringLiteral(")");
     }
-    env_.out << Qt::endl;
+    env_.out << QStringLiteral("  ") << message.verdict.text << Qt::endl;
   };
   events.note = [&](const QString& text) { env_.err << text << Qt::endl; };
-  WatchSession session(*env_.keyboards, options_.serial, ending_of, events);
+  WatchSession session(*env_.keyboards, options_.serial, frame_of, events);
 
   const StopOnSignals stopping;
   const auto start = std::chrono::steady_clock::now();

@@ -7,46 +7,59 @@
 
 namespace kx12r::cli {
 
-MessageAssembler::MessageAssembler(QString serial_number, int ending)
-    : serial_number_(std::move(serial_number)), ending_key_(KeyForEnding(ending)) {}
+MessageAssembler::MessageAssembler(QString serial_number, ReaderFrame frame)
+    : serial_number_(std::move(serial_number)),
+      frame_(std::move(frame)),
+      ending_key_(frame_.frame ? KeyForEnding(frame_.frame->ending) : std::nullopt),
+      // The assembler is moved into place, so the check keeps its own copy of the ending key.
+      keys_(ending_key_
+                ? [ending = *ending_key_](const KeyStroke& key) { return IsKey(key, ending); }
+                : std::function<bool(const KeyStroke&)>(),
+            kMessagePause) {}
+
+bool MessageAssembler::IsKey(const KeyStroke& key, const KeyStroke& ending) {
+  return key.usage == ending.usage && key.ctrl == ending.ctrl;
+}
 
 std::optional<TypedMessage> MessageAssembler::Key(const KeyStroke& key,
                                                   std::chrono::milliseconds now) {
-  last_key_ = now;
-  if (ending_key_ && key.usage == ending_key_->usage && key.ctrl == ending_key_->ctrl) {
-    return Finish(KeyName(key));
-  }
-  const QString us = UsCharacter(key);
-  const QString russian = RussianCharacter(key);
-  // A key that types nothing, or a blank inside a message, is shown for what it is.
-  typed_ += us.isEmpty() ? KeyName(key) : us;
-  russian_ += russian.isEmpty() ? KeyName(key) : russian;
+  if (auto keys = keys_.Add(key, now)) return Finish(*keys);
   return std::nullopt;
 }
 
 std::optional<TypedMessage> MessageAssembler::Idle(std::chrono::milliseconds now) {
-  if (ending_key_ || typed_.isEmpty() || now - last_key_ < kMessagePause) return std::nullopt;
-  return Finish(QString());
+  if (auto keys = keys_.Idle(now)) return Finish(*keys);
+  return std::nullopt;
 }
 
-std::optional<TypedMessage> MessageAssembler::Finish(const QString& ending) {
-  TypedMessage message{serial_number_, typed_ + ending, russian_ + ending,
-                       ending.mid(1, ending.size() - 2)};
-  typed_.clear();
-  russian_.clear();
-  return message;
+QString MessageAssembler::Pending() const {
+  QString typed;
+  for (const KeyStroke& key : keys_.Pending()) {
+    typed += UsCharacter(key).isEmpty() ? KeyName(key) : UsCharacter(key);
+  }
+  return typed;
 }
 
-int MessageEnding(int variant, int ending_code) {
-  if (const FixedVariant* fixed = FixedVariantOf(variant)) return fixed->ending;
-  return variant == kChangeableVariant ? ending_code : 0;
+TypedMessage MessageAssembler::Finish(const std::vector<KeyStroke>& keys) const {
+  // A key that types nothing, the ending key included, is shown for what it is.
+  ReceivedKeys us, russian;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const bool ending = i + 1 == keys.size() && ending_key_ && IsKey(keys[i], *ending_key_);
+    const QString name = KeyName(keys[i]);
+    us << (ending || UsCharacter(keys[i]).isEmpty() ? name : UsCharacter(keys[i]));
+    russian << (ending || RussianCharacter(keys[i]).isEmpty() ? name : RussianCharacter(keys[i]));
+  }
+  const bool ended_by_key = ending_key_ && !keys.empty() && IsKey(keys.back(), *ending_key_);
+  return {serial_number_, us.join(QString()), russian.join(QString()),
+          ended_by_key ? us.last().mid(1, us.last().size() - 2) : QString(),
+          JudgeCardRead(us, frame_)};
 }
 
 WatchSession::WatchSession(KeyboardInputs& keyboards, QString serial_number,
-                           std::function<int(const QString&)> endings, Events events)
+                           std::function<ReaderFrame(const QString&)> frames, Events events)
     : keyboards_(keyboards),
       serial_number_(std::move(serial_number)),
-      endings_(std::move(endings)),
+      frames_(std::move(frames)),
       events_(std::move(events)) {}
 
 void WatchSession::Rescan() {
@@ -59,7 +72,7 @@ void WatchSession::Rescan() {
     watched_.emplace(
         found.id,
         Watched{found.serial_number, KeyboardDecoder(layout.value_or(BootKeyboardLayout())),
-                MessageAssembler(found.serial_number, endings_(found.serial_number))});
+                MessageAssembler(found.serial_number, frames_(found.serial_number))});
     events_.note(QStringLiteral("Считыватель ") + Quoted(found.serial_number) +
                  QStringLiteral(": ожидание карты."));
     told_waiting_ = false;

@@ -45,8 +45,16 @@ class ScriptedKeyboards : public KeyboardInputs {
 
 class WatchSessionTest : public ::testing::Test {
  protected:
+  // Readers set to send no prefix and no suffix, with the ending `endings` gives.
   WatchSession Session(KeyboardInputs& keyboards, std::function<int(const QString&)> endings) {
-    return WatchSession(keyboards, QString(), std::move(endings),
+    const auto frames = [endings](const QString& serial) {
+      return ReaderFrame{CardFrame{"", "", endings(serial)}, QString()};
+    };
+    return Session(keyboards, frames);
+  }
+  WatchSession Session(KeyboardInputs& keyboards,
+                       std::function<ReaderFrame(const QString&)> frames) {
+    return WatchSession(keyboards, QString(), std::move(frames),
                         {[this](const TypedMessage& m) { messages.push_back(m); },
                          [this](const QString& text) { notes.push_back(text); }});
   }
@@ -54,19 +62,15 @@ class WatchSessionTest : public ::testing::Test {
   QStringList notes;
 };
 
-TEST(MessageEndingTest, ByVariant) {
-  EXPECT_EQ(MessageEnding(1, 13), 0) << "variant 1 sends no ending key";
-  EXPECT_EQ(MessageEnding(5, 9), 13);
-  EXPECT_EQ(MessageEnding(8, 9), 9);
-  EXPECT_EQ(MessageEnding(0, 0), 0);
-}
-
 TEST_F(WatchSessionTest, TwoReadersTypingAtOnceGiveTheirOwnMessages) {
   SimulatedHidLibrary hid;
   PlugDemoReaders(hid);
   SimulatedKeyboardInputs keyboards(hid);
   WatchSession session = Session(keyboards, [](const QString& serial) {
-    return serial == "00032" ? 0 : 13;  // the old reader's variant 1 sends no ending
+    // As the demo readers are set; the old one cannot be asked.
+    if (serial == "00417") return ReaderFrame{CardFrame{"#K", "", 13}, QString()};
+    if (serial == "00158") return ReaderFrame{FrameOfVariant(3, "", "", 9), QString()};
+    return ReaderFrame{std::nullopt, "считыватель старый"};
   });
   session.Step(0ms);
   hid.GetItemCount();
@@ -78,6 +82,8 @@ TEST_F(WatchSessionTest, TwoReadersTypingAtOnceGiveTheirOwnMessages) {
   EXPECT_EQ(messages[0].typed, "#K12345678AB<Enter>");
   EXPECT_EQ(messages[0].russian, "№Л12345678ФИ<Enter>");
   EXPECT_EQ(messages[0].ending, "Enter");
+  EXPECT_EQ(messages[0].verdict.kind, CardVerdict::Kind::kMatches)
+      << messages[0].verdict.text.toStdString();
   EXPECT_EQ(messages[1].typed, ";018052086120171?<Enter>");
   session.Step(50ms);
   EXPECT_EQ(messages.size(), 2u) << "the message without an ending key waits for its pause";
@@ -85,6 +91,7 @@ TEST_F(WatchSessionTest, TwoReadersTypingAtOnceGiveTheirOwnMessages) {
   ASSERT_EQ(messages.size(), 3u);
   EXPECT_EQ(messages[2].typed, "018052086120171");
   EXPECT_EQ(messages[2].ending, "");
+  EXPECT_EQ(messages[2].verdict.text, "Сравнить не с чем: считыватель старый.");
 }
 
 TEST_F(WatchSessionTest, AMessageSplitOverStepsAndAReaderGoneInTheMiddleOfOne) {
@@ -125,12 +132,14 @@ TEST(WatchCommandTest, TheDemoReadersTypeTheirCards) {
     serials << message["serial"].toString();
     EXPECT_TRUE(message.contains("russian"));
     EXPECT_TRUE(message.contains("time"));
+    EXPECT_TRUE(message.contains("verdict")) << "in every message, null or not";
   }
   serials.sort();
   EXPECT_EQ(serials, (QStringList{"00032", "00158", "00417"}));
   const QJsonObject first = QJsonDocument::fromJson(lines[0]).object();
   EXPECT_TRUE(first["typed"].toString().startsWith("#K"));
   EXPECT_TRUE(first["russian"].toString().startsWith("№Л"));
+  EXPECT_EQ(first["verdict"].toString(), "matches") << lines[0].toStdString();
 }
 
 }  // namespace
