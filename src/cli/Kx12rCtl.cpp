@@ -39,7 +39,8 @@ const QString kHelp = kUsageLine + QStringLiteral(R"(
   identify              светозвуковая индикация считывателя --serial S
   watch                 показывать посылки, которые набирает считыватель (--serial S) или каждый:
                         время, серийный номер, посылка в английской раскладке с названиями
-                        клавиш, не дающих символа, и то, что набрала бы русская раскладка;
+                        клавиш, не дающих символа, то, что набрала бы русская раскладка, и
+                        совпадает ли посылка с настройками считывателя;
                         до прерывания (Ctrl+C, SIGTERM, SIGHUP) или до --count N посылок
 
 Параметры:
@@ -70,7 +71,10 @@ JSON:
                         параметров); при отказе до выбора считывателей документ не выводится
   apply --each          по объекту на строку: "time", "serial", "firmware", "result",
                         "parameter", "message"
-  watch                 по объекту на строку: "time", "serial", "typed", "ending", "russian"
+  watch                 по объекту на строку: "time", "serial", "typed", "ending", "russian",
+                        "verdict" (сравнение с настройками считывателя: matches, differs,
+                        russian_layout, caps_lock; null, если сравнить не с чем),
+                        "verdict_message" (то же словами)
   "result"              written, unconfirmed, refused, untouched, not_configurable, no_access,
                         silent, equal, different, saved, not_saved, identified, not_identified
   "parameter"           название параметра, на котором запись прервана или не подтверждена,
