@@ -24,7 +24,7 @@ constexpr QRect kTabsPlace = TwipsRect(120, 1800, 10700, 4650);
 constexpr QRect kProgressPlace = TwipsRect(7080, 6650, 3700, 160);
 constexpr int kIndicationColumn = kColVendorId;
 constexpr int kSerialNumberColumn = kColSerialNumber;
-enum Tab { kSettingsTab = 0, kFilesTab = 1, kDatabaseTab = 2, kUpdateTab = 3 };
+enum Tab { kSettingsTab = 0, kFilesTab = 1, kDatabaseTab = 2, kUpdateTab = 3, kCardTestTab = 4 };
 // How long a reader may stay without access before the user is told: udev needs a moment.
 constexpr std::chrono::seconds kAccessSettlingTime{2};
 
@@ -79,6 +79,7 @@ Form1::Form1(HidLibrary& hid, WaitClock& clock, const StartupEnvironment& enviro
              bool user_is_admin, QString read_only_reason)
     : hid_(hid),
       clock_(clock),
+      present_card_(environment.present_card),
       program_folder_(environment.program_folder),
       compiled_run_(environment.compiled_run),
       user_is_admin_(user_is_admin),
@@ -121,6 +122,7 @@ void Form1::CreateControls() {
   DatabaseTab = new DatabasePageTab(database_, user_is_admin_, read_only_reason_);
   Transaction = DatabaseTab->Editors->Transaction;
   UpdateTab = new FirmwareUpdateTab;
+  CardTab = new CardTestTab(*link_, clock_, present_card_);
   ProgressBar1->raise();
 }
 
@@ -131,6 +133,7 @@ void Form1::Start() {
   SSTab1->addTab(FilesTab, QStringLiteral("Файлы настроек"));
   SSTab1->addTab(DatabaseTab, QStringLiteral("Специальные настройки"));
   SSTab1->addTab(UpdateTab, QStringLiteral("Обновление ПО"));
+  SSTab1->addTab(CardTab, QStringLiteral("Проверка считывания"));
 
   // A rebuilt list has shown its reader count already.
   if (hid_.Connect() && !link_->DiscoverReaders(false)) {
@@ -261,7 +264,8 @@ void Form1::HideProgress() { ProgressBar1->hide(); }
 
 void Form1::ShowReadersPresent(bool present) {
   SettingsTab->MSFlexGrid2->setEnabled(present);
-  if (!present) SSTab1->setCurrentIndex(kSettingsTab);
+  // The card test goes on without readers: it says there is nothing to compare with.
+  if (!present && SSTab1->currentIndex() != kCardTestTab) SSTab1->setCurrentIndex(kSettingsTab);
   SSTab1->setTabEnabled(kFilesTab, present);
 }
 

@@ -14,6 +14,7 @@
 
 #include "app/FirmwareUpdateTab.h"
 #include "base/WaitClock.h"
+#include "cardtest/CardTestTab.h"
 #include "db/DatabasePageTab.h"
 #include "db/ServiceDatabase.h"
 #include "files/SettingsFilesTab.h"
@@ -35,12 +36,14 @@ struct StartupEnvironment {
   std::chrono::milliseconds database_busy_timeout = kDatabaseBusyTimeout;
   // Another service database than the one beside the program (the demo's own copy).
   QString database_path;
+  // The demo readers' cards for the card test; none with real readers.
+  PresentDemoCard present_card;
 };
 
 // The service database the window works on.
 QString DatabasePathOf(const StartupEnvironment& environment);
 
-// The main window: the device list, the four tabs and the status bar.
+// The main window: the device list, the five tabs and the status bar.
 class Form1 : public QWidget, private DiscoveryView {
   Q_OBJECT
 
@@ -62,6 +65,7 @@ class Form1 : public QWidget, private DiscoveryView {
   SettingsFilesTab* FilesTab;
   DatabasePageTab* DatabaseTab;
   FirmwareUpdateTab* UpdateTab;
+  CardTestTab* CardTab;
 
   ReaderLink& Link() { return *link_; }
   StatusPanels& Status() { return *status_; }
@@ -93,6 +97,7 @@ class Form1 : public QWidget, private DiscoveryView {
 
   HidLibrary& hid_;
   WaitClock& clock_;
+  const PresentDemoCard present_card_;
   const QString program_folder_;
   const bool compiled_run_;
   const bool user_is_admin_;

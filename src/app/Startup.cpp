@@ -68,7 +68,7 @@ std::optional<int> AnswerWithoutWindow(const char* program, const char* purpose,
   return std::nullopt;
 }
 
-int RunConfigurator(HidLibrary& hid, const QString& database_path) {
+int RunConfigurator(HidLibrary& hid, const QString& database_path, PresentDemoCard present_card) {
   InstallRussianTranslation();
   const EndOnSignals ending_on_signals;
   QtMessagePresenter presenter;
@@ -77,7 +77,8 @@ int RunConfigurator(HidLibrary& hid, const QString& database_path) {
   const StartupEnvironment environment{.program_folder = QCoreApplication::applicationDirPath(),
                                        .compiled_run = kCompiledRun,
                                        .is_user_an_admin = IsUserAnAdmin,
-                                       .database_path = database_path};
+                                       .database_path = database_path,
+                                       .present_card = std::move(present_card)};
   std::unique_ptr<Form1> form = Form1::Load(hid, clock, environment);
   if (!form) return EXIT_FAILURE;
   presenter.SetParent(form.get());

@@ -3,6 +3,7 @@
 #include <QString>
 #include <optional>
 
+#include "cardtest/CardTestTab.h"
 #include "reader/HidLibrary.h"
 
 namespace kx12r {
@@ -14,7 +15,9 @@ std::optional<int> AnswerWithoutWindow(const char* program, const char* purpose,
                                        char** argv);
 
 // Starts the configurator over the given readers and runs it until its window closes; the
-// program's exit code. Without `database_path` it works on the service database beside it.
-int RunConfigurator(HidLibrary& hid, const QString& database_path = QString());
+// program's exit code. Without `database_path` it works on the service database beside it;
+// with `present_card`, the card test offers the demo readers' cards.
+int RunConfigurator(HidLibrary& hid, const QString& database_path = QString(),
+                    PresentDemoCard present_card = {});
 
 }  // namespace kx12r

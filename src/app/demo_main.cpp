@@ -4,6 +4,7 @@
 
 #include "app/DemoDatabase.h"
 #include "app/Startup.h"
+#include "cardtest/DemoCards.h"
 #include "reader/DemoReaders.h"
 
 int main(int argc, char** argv) {
@@ -17,9 +18,11 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   kx12r::SimulatedHidLibrary hid;
   kx12r::PlugDemoReaders(hid);
+  kx12r::DemoCards cards(hid);
   // Whatever is tried in the demo stays in its own database, gone when it closes.
   const QTemporaryDir folder;
   return kx12r::RunConfigurator(
-      hid, kx12r::CopyPristineDatabase(QString::fromLatin1(kx12r::kDemoPristineDatabase),
-                                       folder.path()));
+      hid,
+      kx12r::CopyPristineDatabase(QString::fromLatin1(kx12r::kDemoPristineDatabase), folder.path()),
+      [&cards](int handle, bool russian_layout) { cards.Present(handle, russian_layout); });
 }

@@ -74,9 +74,14 @@ void FlexGrid::SetRows(int rows) {
   SetCell(clamp(row_), col_, clamp(row_sel_), col_sel_);
 }
 
-void FlexGrid::AddItem(const QString& tab_separated) {
-  const int row = Rows();
-  SetRows(row + 1);
+void FlexGrid::AddItem(const QString& tab_separated, int index) {
+  int row = Rows();
+  if (index >= fixed_rows_ && index < Rows()) {
+    insertRow(index - fixed_rows_);
+    row = index;
+  } else {
+    SetRows(row + 1);
+  }
   const QStringList texts = tab_separated.split(QLatin1Char('\t'));
   for (int col = 0; col < texts.size() && col < Cols(); ++col) SetTextMatrix(row, col, texts[col]);
 }
@@ -293,6 +298,10 @@ void FlexGrid::SetColAlignment(int col, Qt::Alignment alignment) {
 
 void FlexGrid::SetCellAlignment(int row, int col, Qt::Alignment alignment) {
   if (QTableWidgetItem* cell = Item(row, col)) cell->setTextAlignment(alignment);
+}
+
+void FlexGrid::SetCellToolTip(int row, int col, const QString& text) {
+  if (QTableWidgetItem* cell = Item(row, col)) cell->setToolTip(text);
 }
 
 void FlexGrid::SetMergeRow(int row, bool merge) {

@@ -31,8 +31,9 @@ class FlexGrid : public QTableWidget {
   int FixedCols() const { return fixed_cols_; }
   void SetFixedCols(int fixed_cols);  // 0 or 1
   bool HasDataRows() const { return Rows() > fixed_rows_; }
-  // Appends a row whose cells take the tab-separated texts, from column 0.
-  void AddItem(const QString& tab_separated);
+  // Adds a row whose cells take the tab-separated texts, from column 0: at the end, or at the
+  // data row `index`, the rows from there on moving down.
+  void AddItem(const QString& tab_separated, int index = -1);
   // Removes a data row; the rows below move up.
   void RemoveItem(int row);
 
@@ -68,6 +69,8 @@ class FlexGrid : public QTableWidget {
   QColor CellForeColor(int row, int col) const;
   void SetColAlignment(int col, Qt::Alignment alignment);
   void SetCellAlignment(int row, int col, Qt::Alignment alignment);
+  // What the pointer resting on a cell shows, a long text whole.
+  void SetCellToolTip(int row, int col, const QString& text);
   // Equal neighbouring cells of a marked row are shown as one; empty cells are never merged.
   void SetMergeRow(int row, bool merge);
 

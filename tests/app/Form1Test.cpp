@@ -95,8 +95,9 @@ TEST_F(Form1Test, NoReaderConnected) {
             "ТК «Сальвион системы» - Конфигуратор для считывателя «KX12R» v1.0.3");
   QStringList captions;
   for (int tab = 0; tab < form->SSTab1->count(); ++tab) captions << form->SSTab1->tabText(tab);
-  EXPECT_EQ(captions, (QStringList{"Настройки считывателя", "Файлы настроек",
-                                   "Специальные настройки", "Обновление ПО"}));
+  EXPECT_EQ(captions,
+            (QStringList{"Настройки считывателя", "Файлы настроек", "Специальные настройки",
+                         "Обновление ПО", "Проверка считывания"}));
   EXPECT_EQ(form->Status().Text(1), "Нет подключенных устройств");
   EXPECT_EQ(form->Status().Icon(1), StatusIcon::kStop);
   EXPECT_FALSE(form->MSFlexGrid1->isEnabled());
