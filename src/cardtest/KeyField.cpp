@@ -4,36 +4,36 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 
+#include "reader/KeyboardText.h"
+
 namespace kx12r {
 namespace {
 
-// The name of a key that types no character, as the ending list names it.
+// The name of a key that types no character, as watch and the ending list name it.
 QString NameOf(const QKeyEvent& event) {
-  QString name;
+  std::uint8_t usage = 0;
   switch (event.key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      name = QStringLiteral("Enter");
+      usage = kUsageEnter;
       break;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-      name = QStringLiteral("Tab");
+      usage = kUsageTab;
       break;
     case Qt::Key_Escape:
-      name = QStringLiteral("Esc");
+      usage = kUsageEscape;
       break;
     case Qt::Key_Backspace:
-      name = QStringLiteral("Backspace");
+      usage = kUsageBackspace;
       break;
     case Qt::Key_Space:
-      name = QStringLiteral("Space");
+      usage = kUsageSpace;
       break;
     default:
       return QString();
   }
-  const bool ctrl = event.modifiers().testFlag(Qt::ControlModifier);
-  return QStringLiteral("<") + (ctrl ? QStringLiteral("Ctrl+") : QString()) + name +
-         QStringLiteral(">");
+  return KeyName({.usage = usage, .ctrl = event.modifiers().testFlag(Qt::ControlModifier)});
 }
 
 bool IsModifier(int key) {
