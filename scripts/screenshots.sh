@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Shows the demo program under Xvfb, clicked with real X input, at 1x and at QT_SCALE_FACTOR=2:
 # every tab and both popups go to build/screenshots/<scale>x/, and the README's pictures
-# (docs/settings-tab.png, docs/files-tab.png) are made again from the 1x run. Look at them after
-# every change of the window.
+# (docs/settings-tab.png, docs/files-tab.png, docs/card-test.png) are made again from the 1x
+# run. Look at them after every change of the window.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 PACKAGES+=(xvfb xdotool imagemagick)
 install_missing_packages
@@ -59,10 +59,16 @@ show_window() {
   shoot 06-database-page
   click 460 131
   shoot 07-firmware-update
+  click 580 131   # the card test
+  click 60 418    # a card from the demo reader, as the US layout types it
+  click 215 408   # the Russian layout
+  click 60 418    # and the same reader's card through it
+  shoot 08-card-test
   echo "$out"
 }
 
 show_window 1 :97
 cp "$shots/1x/01-settings.png" "$ROOT/docs/settings-tab.png"
 cp "$shots/1x/04-files.png" "$ROOT/docs/files-tab.png"
+cp "$shots/1x/08-card-test.png" "$ROOT/docs/card-test.png"
 show_window 2 :98
