@@ -8,7 +8,9 @@
 #   E2E_TIMEOUT=SECONDS       the guest's time limit (default 900)
 #   E2E_KVM=1                 with KVM where /dev/kvm works
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-PACKAGES+=(qemu-system-x86 linux-image-amd64 busybox-static kmod xvfb xdotool imagemagick udev jq)
+PACKAGES+=(qemu-system-x86 linux-image-amd64 busybox-static kmod xvfb xdotool imagemagick udev jq
+  xserver-xorg-core xserver-xorg-video-dummy xserver-xorg-input-libinput x11-xkb-utils xinput
+  at-spi2-core python3-pyatspi dbus)
 install_missing_packages
 build kx12rctl kx12r-config kx12r-reader-gadget
 

@@ -35,13 +35,8 @@ CardTestTab::CardTestTab(ReaderLink& link, WaitClock& clock, PresentDemoCard pre
       QStringLiteral("Сюда считыватель набирает код поднесенной карты"));
   ClearLog = new QPushButton(QStringLiteral("Очистить журнал"), this);
   ClearLog->setGeometry(TabPageRect(8280, 990, 2160, 390));
-  ReadLog = new FlexGrid(this);
-  ReadLog->setGeometry(TabPageRect(240, 1500, 10200, 2520));
-  ReadLog->setAccessibleName(QStringLiteral("Журнал считываний"));
-  // Neither takes the keys from the field: a reader's next card still lands there.
-  for (QWidget* control : std::initializer_list<QWidget*>{ClearLog, ReadLog}) {
-    control->setFocusPolicy(Qt::NoFocus);
-  }
+  // It takes no keys from the field: a reader's next card still lands there.
+  ClearLog->setFocusPolicy(Qt::NoFocus);
   setFocusProxy(Receiver);
 
   if (present_card_) {
@@ -64,7 +59,7 @@ CardTestTab::CardTestTab(ReaderLink& link, WaitClock& clock, PresentDemoCard pre
 
   connect(Receiver, &KeyField::KeyTyped, this, &CardTestTab::OnKey);
   connect(ClearLog, &QPushButton::clicked, this, [this] {
-    if (ReadLog->Cols() > 0) ReadLog->SetRows(1);
+    if (ReadLog != nullptr) ReadLog->SetRows(1);
   });
   pause_timer_.setInterval(kPauseCheck);
   connect(&pause_timer_, &QTimer::timeout, this, &CardTestTab::CheckPause);
@@ -73,7 +68,7 @@ CardTestTab::CardTestTab(ReaderLink& link, WaitClock& clock, PresentDemoCard pre
 void CardTestTab::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   // Made when first seen, so the window comes up no later for it.
-  if (ReadLog->Cols() == 0) BuildReadLog();
+  if (ReadLog == nullptr) BuildReadLog();
   Receiver->setFocus();
 }
 
@@ -83,6 +78,11 @@ void CardTestTab::mousePressEvent(QMouseEvent* event) {
 }
 
 void CardTestTab::BuildReadLog() {
+  ReadLog = new FlexGrid(this);
+  ReadLog->setGeometry(TabPageRect(240, 1500, 10200, 2520));
+  ReadLog->setAccessibleName(QStringLiteral("Журнал считываний"));
+  ReadLog->setFocusPolicy(Qt::NoFocus);  // the keys stay in the field
+  ReadLog->show();
   FlexGrid& log = *ReadLog;
   log.SetSelectionMode(FlexGrid::SelectionMode::kByRow);
   log.SetCols(3);
@@ -130,7 +130,7 @@ void CardTestTab::CheckPause() {
 void CardTestTab::Log(const std::vector<Key>& keys) {
   pause_timer_.stop();
   Receiver->clear();
-  if (ReadLog->Cols() == 0) BuildReadLog();
+  if (ReadLog == nullptr) BuildReadLog();
   // The ending key shows by its name, like every key that types nothing.
   ReceivedKeys received;
   for (const Key& key : keys) received << key.shown;

@@ -35,7 +35,7 @@ class CardTestTab : public QWidget {
 
   QLabel* Intro;
   KeyField* Receiver;
-  FlexGrid* ReadLog;
+  FlexGrid* ReadLog = nullptr;  // made when the tab is first shown
   QPushButton* ClearLog;
   QPushButton* PresentCard = nullptr;
   QCheckBox* RussianLayout = nullptr;

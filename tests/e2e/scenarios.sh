@@ -229,5 +229,8 @@ scenario station_configures_each_plugged_reader station_configures_each_plugged_
 scenario access_needs_the_rule access_needs_the_rule
 source "$ROOT/tests/e2e/window.sh"
 scenario window_over_real_readers window_over_real_readers
+source "$ROOT/tests/e2e/card_test.sh"
+scenario card_test_in_both_layouts card_test_in_both_layouts
+card_test_cleanup
 
 echo "E2E-RESULT passed=$passed failed=$failed"

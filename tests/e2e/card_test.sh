@@ -1,0 +1,79 @@
+# The window's card test over a gadget reader typing through a real X server: Xorg with the
+# dummy video driver reads the gadget's keyboard interface through udev and libinput, and the
+# window's verdicts are read through AT-SPI, as a screen reader reads them. Sourced by
+# scenarios.sh after the readers are up; the screenshots are kept in the host's build/e2e/.
+
+# Keys as a boot keyboard sends them: modifier byte and key usage, in hex.
+CARD_KEYS=(02:20 02:0e 00:1e 00:1f 00:20 00:21 00:22 00:23 00:24 00:25 00:28) # #K12345678 Enter
+
+type_card() {
+  local node="$1" key
+  for key in "${CARD_KEYS[@]}"; do
+    printf "\\x${key%%:*}\\x00\\x${key#*:}\\x00\\x00\\x00\\x00\\x00" > "$node"
+    printf '\x00\x00\x00\x00\x00\x00\x00\x00' > "$node"
+    sleep 0.05
+  done
+}
+
+# The newest verdict, once the log has `rows` reads.
+newest_verdict() {
+  /usr/bin/python3 "$ROOT/tests/e2e/window_cell.py" "$(cat "$LOGS/card-window.pid")" \
+    "Журнал считываний" "$1" 2 180 2>> "$LOGS/atspi.err"
+}
+
+card_test_in_both_layouts() {
+  printf 'Variant=8\r\nPrefix=#K\r\nCode_format=3\r\nSuffix=\r\nEnding=13\r\nbuZzer_off=0\r\nstandAlone=0\r\nRepeat_message=0\r\n\r\n' > "$WORK/card.kxr"
+  "$CTL" apply "$WORK/card.kxr" --all > /dev/null 2>&1
+  # The old reader would be the one selected, and it has nothing to compare with.
+  unplug r3
+  wait_gone E2E03 || fail "E2E03's node stayed"
+  modprobe evdev
+  mkdir -p /var/lib/xkb
+  mount -t tmpfs tmpfs /var/lib/xkb
+  export DISPLAY=:8
+  Xorg "$DISPLAY" -config "$ROOT/tests/e2e/xorg.conf" -noreset -nolisten tcp -novtswitch \
+    -sharevts -logfile "$LOGS/Xorg.log" > "$LOGS/xorg.out" 2>&1 &
+  echo $! > "$LOGS/xorg.pid"
+  within 300 xdotool getdisplaygeometry > /dev/null 2>&1 || fail "Xorg did not start: $(tail -n 5 "$LOGS/Xorg.log")"
+  reader_keyboard() { xinput list --name-only 2> /dev/null | grep -q 'KX12R'; }
+  within 300 reader_keyboard || fail "X has no keyboard of the reader: $(xinput list 2>&1)"
+  dbus-run-session -- bash -c '
+    /usr/libexec/at-spi-bus-launcher --launch-immediately > /dev/null 2>&1 &
+    sleep 2
+    QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb "$0" > "$1/card-window.out" 2>&1 &
+    echo $! > "$1/card-window.pid"
+    wait' "$WINDOW_PROGRAM" "$LOGS" > "$LOGS/card-session.out" 2>&1 &
+  echo $! > "$LOGS/card-session.pid"
+  local window
+  window_up() { window="$(xdotool search --onlyvisible --name 'Конфигуратор' 2> /dev/null | head -n 1)"; [ -n "$window" ]; }
+  within 600 window_up || fail "the window did not come up: $(cat "$LOGS/card-window.out")"
+  sleep 2
+  xdotool mousemove --window "$window" 580 131 click 1   # the card test's tab
+  sleep 1
+  xdotool windowfocus --sync "$window"
+  local keyboard verdict
+  keyboard="$(function_node r1 keyboard)"
+
+  setxkbmap us
+  type_card "$keyboard"
+  verdict="$(newest_verdict 1)" || fail "no read reached the log (English layout)"
+  [[ "$verdict" == "Совпадает с настройками считывателя: префикс «#K», код «12345678»"* ]] ||
+    fail "in the English layout: $verdict"
+  setxkbmap ru
+  type_card "$keyboard"
+  verdict="$(newest_verdict 2)" || fail "no second read reached the log (Russian layout)"
+  [[ "$verdict" == "В принимающей программе включена русская раскладка клавиатуры: считыватель набирает «#K12345678<Enter>»"* ]] ||
+    fail "in the Russian layout: $verdict"
+  import -window root "$OUT/card-test.png"
+  return 0
+}
+
+# Whatever happened, the next scenarios find the bus as it was.
+card_test_cleanup() {
+  local name
+  for name in card-session card-window xorg; do
+    [ -f "$LOGS/$name.pid" ] && kill "$(cat "$LOGS/$name.pid")" 2> /dev/null
+  done
+  umount /var/lib/xkb 2> /dev/null
+  plug r3
+}
