@@ -28,7 +28,9 @@ _kx12rctl() {
   local options="--demo --help --version"
   case $verb in
     "")
-      [[ $cur == -* ]] || options="list check apply compare save identify watch"
+      # The verbs as kx12rctl's own help lists them.
+      [[ $cur == -* ]] || options=$("${COMP_WORDS[0]}" --help 2> /dev/null |
+        sed -n '/^Команды:/,/^$/p' | grep -oE '^  [a-z]+' | sort -u)
       COMPREPLY=($(compgen -W "$options" -- "$cur"))
       return
       ;;

@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "cli/Kx12rCtl.h"
+#include "cli/Environment.h"
 #include "cli/ListedReaders.h"
 #include "cli/ReaderResults.h"
 #include "db/ServiceDatabase.h"

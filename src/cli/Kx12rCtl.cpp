@@ -6,43 +6,13 @@
 
 #include "base/MessageBox.h"
 #include "cli/Commands.h"
+#include "cli/Verbs.h"
 
 namespace kx12r::cli {
 namespace {
 
-const QString kUsageLine = QStringLiteral(
-    "Использование: kx12rctl [--demo] (list [--json] | check ФАЙЛ [--json] | "
-    "apply ФАЙЛ (--serial S | --all | --each [--count N]) [--no-verify] [--json] | "
-    "compare ФАЙЛ (--serial S | --all) [--json] | save ФАЙЛ --serial S [--force] [--json] | "
-    "identify --serial S [--json] | watch [--serial S] [--json] [--count N])");
-
-const QString kHelp = kUsageLine + QStringLiteral(R"(
-
-Настройка считывателей KX12R из командной строки.
-
-Команды:
-  list                  считыватели: Product ID, версия ПО, серийный номер и настройки
-  check ФАЙЛ            проверить файл настроек (.kxr), как его проверяет вкладка файлов
-  apply ФАЙЛ            записать файл настроек в считыватель (--serial S) или во все (--all),
-                        затем считать настройки обратно и сравнить с файлом (--no-verify: не
-                        сравнивать); Ctrl+C, SIGTERM или SIGHUP дописывает текущий считыватель
-                        и завершает, остальные не затрагиваются
-  apply ФАЙЛ --each     рабочее место: каждый считыватель, который подключен или будет
-                        подключен, записывается, проверяется и при успехе подает светозвуковой
-                        сигнал; один раз за подключение; строка на считыватель (время, серийный
-                        номер, версия ПО, результат); до --count N считывателей или до Ctrl+C
-                        (SIGTERM, SIGHUP) после текущего считывателя
-  compare ФАЙЛ          какие настройки считывателя (--serial S) или каждого (--all) отличаются
-                        от файла; ничего не записывается
-  save ФАЙЛ             сохранить настройки считывателя --serial S в файл (--force заменяет
-                        существующий файл)
-  identify              светозвуковая индикация считывателя --serial S
-  watch                 показывать посылки, которые набирает считыватель (--serial S) или каждый:
-                        время, серийный номер, посылка в английской раскладке с названиями
-                        клавиш, не дающих символа, то, что набрала бы русская раскладка, и
-                        совпадает ли посылка с настройками считывателя;
-                        до прерывания (Ctrl+C, SIGTERM, SIGHUP) или до --count N посылок
-
+// The rest of --help, after the verbs.
+const QString kOptionsAndKeys = QStringLiteral(R"(
 Параметры:
   --serial S            считыватель с серийным номером S
   --all                 все подключенные считыватели; запись останавливается на первом отказе
@@ -92,6 +62,15 @@ JSON:
      является файлом, заблокирована другой программой, повреждена
   141  читающая программа закрыла стандартный вывод, и программа завершена сигналом SIGPIPE
 )");
+
+// --help: the usage line and the verbs come from the table of verbs.
+QString Help() {
+  return UsageLine() +
+         QStringLiteral(
+             "\n\nНастройка считывателей KX12R из командной строки.\n\n"
+             "Команды:\n") +
+         VerbsHelp() + kOptionsAndKeys;
+}
 
 // Messages of the shared reader code go where kx12rctl's messages go.
 class StreamPresenter : public MessagePresenter {
@@ -178,7 +157,7 @@ int Run(const QStringList& arguments, Environment& environment) {
   // A wrong word is named, so the caller sees what to mend.
   const auto wrong_call = [&](const QString& what) {
     environment.err << what << Qt::endl;
-    environment.err << kUsageLine << Qt::endl;
+    environment.err << UsageLine() << Qt::endl;
     return kUsage;
   };
   if (!parser.parse(QStringList{"kx12rctl"} + arguments)) return wrong_call(ParserError(parser));
@@ -195,19 +174,25 @@ int Run(const QStringList& arguments, Environment& environment) {
     return kDone;
   }
   if (parser.isSet("help")) {
-    environment.out << kHelp;
+    environment.out << Help();
     environment.out.flush();
     return kDone;
   }
   const QStringList words = parser.positionalArguments();
-  const QString verb = words.value(0);
-  static const QStringList kVerbs = {"list", "check",    "apply", "compare",
-                                     "save", "identify", "watch"};
-  if (!verb.isEmpty() && !kVerbs.contains(verb)) {
-    return wrong_call(QStringLiteral("Неизвестная команда ") + Quoted(verb) + QStringLiteral("."));
+  if (words.isEmpty()) return wrong_call(QStringLiteral("Не задана команда."));
+  const Verb* verb = FindVerb(words[0]);
+  if (verb == nullptr) {
+    return wrong_call(QStringLiteral("Неизвестная команда ") + Quoted(words[0]) +
+                      QStringLiteral("."));
   }
+  const QString named = QStringLiteral("Команде ") + QLatin1String(verb->name);
   if (words.size() > 1 && words[1].trimmed().isEmpty()) {
     return wrong_call(QStringLiteral("Не задано имя файла."));
+  }
+  if (verb->takes_file && words.size() < 2)
+    return wrong_call(named + QStringLiteral(" нужен ФАЙЛ."));
+  if (words.size() > (verb->takes_file ? 2 : 1)) {
+    return wrong_call(QStringLiteral("Лишнее слово ") + Quoted(words.last()) + QStringLiteral("."));
   }
   CallOptions options{.json = parser.isSet("json"),
                       .all = parser.isSet("all"),
@@ -222,55 +207,33 @@ int Run(const QStringList& arguments, Environment& environment) {
       return wrong_call(QStringLiteral("Значение --count должно быть целым числом больше нуля: ") +
                         Quoted(parser.value("count")) + QStringLiteral("."));
     }
+    if (verb->choice != ReaderChoice::kEveryOrOne &&
+        !(verb->choice == ReaderChoice::kOneAllOrEach && options.each)) {
+      return wrong_call(
+          QStringLiteral("Параметр --count задается только для apply --each и watch."));
+    }
   }
-  const bool with_file = verb == "check" || verb == "apply" || verb == "compare" || verb == "save";
-  if (verb.isEmpty()) return wrong_call(QStringLiteral("Не задана команда."));
-  if (with_file && words.size() < 2) {
-    return wrong_call(QStringLiteral("Команде ") + verb + QStringLiteral(" нужен ФАЙЛ."));
+  if (const QString wrong = ChoiceError(*verb, parser.isSet("serial"), options.all, options.each);
+      !wrong.isEmpty()) {
+    return wrong_call(wrong);
   }
-  if (words.size() > (with_file ? 2 : 1)) {
-    return wrong_call(QStringLiteral("Лишнее слово ") + Quoted(words.last()) + QStringLiteral("."));
+  const QStringList own = QString::fromLatin1(verb->own_options).split(QLatin1Char(' '));
+  for (const char* option : {"force", "no-verify"}) {
+    if (parser.isSet(option) && !own.contains(QStringLiteral("--") + QLatin1String(option))) {
+      return wrong_call(QStringLiteral("Параметр --") + QLatin1String(option) +
+                        QStringLiteral(" не задается для команды ") + QLatin1String(verb->name) +
+                        QStringLiteral("."));
+    }
   }
-  if (parser.isSet("count") && verb != "watch" && !(verb == "apply" && options.each)) {
-    return wrong_call(QStringLiteral("Параметр --count задается только для apply --each и watch."));
-  }
-  const bool serial = parser.isSet("serial");
-  const int choices = int{serial} + int{options.all} + int{options.each};
-  const auto needs = [&](const QString& what) {
-    return wrong_call(QStringLiteral("Команде ") + verb + QStringLiteral(" нужен ") + what +
-                      QStringLiteral("."));
-  };
-  if (verb == "apply" && choices != 1) {
-    return needs(QStringLiteral("ровно один из параметров --serial, --all, --each"));
-  }
-  if (verb == "compare" && (choices != 1 || options.each)) {
-    return needs(QStringLiteral("ровно один из параметров --serial, --all"));
-  }
-  if ((verb == "save" || verb == "identify") && (!serial || choices != 1)) {
-    return needs(QStringLiteral("параметр --serial и только он из --serial, --all, --each"));
-  }
-  if ((verb == "list" || verb == "check" || verb == "watch") &&
-      choices != (verb == "watch" ? int{serial} : 0)) {
-    return wrong_call(QStringLiteral("Команде ") + verb +
-                      (verb == "watch" ? QStringLiteral(" не нужны --all и --each.")
-                                       : QStringLiteral(" не нужны --serial, --all и --each.")));
-  }
-  // Only the verbs that name code formats and endings read the database; a file can only be
-  // judged against it.
+  // A file can only be judged against the database; names without it are numbers.
   std::unique_ptr<ServiceDatabase> database;
-  if (verb == "list" || (with_file && verb != "save")) {
+  if (verb->database != DatabaseUse::kNone) {
     bool fault = false;
-    database = OpenDatabase(environment, verb != "list", fault);
+    database = OpenDatabase(environment, verb->database == DatabaseUse::kJudge, fault);
     if (fault) return kDatabase;
   }
   Commands commands(environment, options, std::move(database));
-  if (verb == "list") return commands.List();
-  if (verb == "check") return commands.Check(words[1]);
-  if (verb == "apply") return commands.Apply(words[1]);
-  if (verb == "compare") return commands.Compare(words[1]);
-  if (verb == "save") return commands.Save(words[1]);
-  if (verb == "watch") return commands.Watch();
-  return commands.Identify();
+  return verb->run(commands, words.value(1));
 }
 
 }  // namespace kx12r::cli

@@ -32,6 +32,9 @@ constexpr OutcomeText kOutcomeTexts[] = {
     {"not_identified", "индикация не вызвана"},
 };
 
+// A word for every outcome, and none left over.
+static_assert(std::size(kOutcomeTexts) == static_cast<std::size_t>(Outcome::kNotIdentified) + 1);
+
 const OutcomeText& TextOf(Outcome outcome) { return kOutcomeTexts[static_cast<int>(outcome)]; }
 
 bool IsComparison(Outcome outcome) {

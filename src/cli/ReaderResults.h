@@ -24,7 +24,7 @@ enum class Outcome {
   kSaved,
   kNotSaved,
   kIdentified,
-  kNotIdentified,
+  kNotIdentified,  // the last: the table of words checks its length against it
 };
 
 // One reader's result, for a person (the message) and for a script (the fixed word).
