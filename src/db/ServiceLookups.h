@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "db/ServiceDatabase.h"
+#include "reader/Firmware.h"
 
 namespace kx12r {
 
@@ -32,13 +33,7 @@ inline const QString kSetupGrid = QStringLiteral(
     "FROM SetupTable ORDER BY P_CAPTION COLLATE RUSSIAN");
 }  // namespace service_sql
 
-// Which code formats the setting editor offers a reader.
-enum class CodeFormatChoice {
-  kBelowNineWithoutZero,  // firmware below 1.82
-  kWithoutZero,           // 1.82 and later
-  kAll,                   // product 00DF from 1.84
-};
-// Number, name and description of each offered code format, by number.
+// Number, name and description of each code format a reader offers, by number.
 std::optional<Rows> SelectCodeFormatChoices(ServiceDatabase& db, CodeFormatChoice choice);
 
 // Code-format numbers and ending codes are 16-bit: a number outside -32768..32767 names no row.

@@ -39,7 +39,27 @@ const std::vector<WarningRange>& WarningRanges() {
   return ranges;
 }
 
+constexpr double kAllCodeFormatsFirmware = 1.82;
+constexpr double kCodeFormatZeroFirmware = 1.84;
+const QString kCodeFormatZeroProduct = QStringLiteral("00DF");
+constexpr int kLastBasicCodeFormat = 8;
+
 }  // namespace
+
+CodeFormatChoice CodeFormatsOffered(const QString& version, const QString& product_id) {
+  const double number = FirmwareNumber(version);
+  if (number < kAllCodeFormatsFirmware) return CodeFormatChoice::kBelowNineWithoutZero;
+  if (number >= kCodeFormatZeroFirmware && product_id == kCodeFormatZeroProduct) {
+    return CodeFormatChoice::kAll;
+  }
+  return CodeFormatChoice::kWithoutZero;
+}
+
+bool OffersCodeFormat(CodeFormatChoice choice, int id) {
+  if (id == 0) return choice == CodeFormatChoice::kAll;
+  if (id >= 1 && id <= kLastBasicCodeFormat) return true;
+  return id > kLastBasicCodeFormat && choice != CodeFormatChoice::kBelowNineWithoutZero;
+}
 
 QString FirmwareWarningText(const QString& version) {
   const double x = FirmwareNumber(version);

@@ -19,4 +19,14 @@ inline bool IsConfigurableFirmware(const QString& version) {
 // The warning for a reader whose firmware cannot be configured, by its version text.
 QString FirmwareWarningText(const QString& version);
 
+// Which code formats a reader offers: the basic ones (1 to 8) below firmware 1.82, every one but
+// 0 from 1.82, and 0 too on product 00DF from 1.84.
+enum class CodeFormatChoice {
+  kBelowNineWithoutZero,
+  kWithoutZero,
+  kAll,
+};
+CodeFormatChoice CodeFormatsOffered(const QString& version, const QString& product_id);
+bool OffersCodeFormat(CodeFormatChoice choice, int id);
+
 }  // namespace kx12r

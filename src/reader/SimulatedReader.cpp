@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "reader/CardCode.h"
+#include "reader/DeviceReading.h"
+#include "reader/Firmware.h"
 #include "reader/KeyboardText.h"
 #include "reader/ReaderIdentity.h"
 #include "reader/ReaderSettings.h"
@@ -15,11 +17,7 @@ namespace {
 constexpr std::uint8_t kRefused = 127;
 constexpr std::uint8_t kSpace = 0x20;
 constexpr std::uint16_t kFirstConfigurableVersion = 0x0170;
-constexpr std::uint16_t kAllCodeFormatsVersion = 0x0182;
-constexpr std::uint16_t kCodeFormatZeroVersion = 0x0184;
-constexpr std::uint16_t kCodeFormatZeroProduct = 0x00DF;
-constexpr int kLastBasicCodeFormat = 8;
-constexpr int kLastCodeFormat = 12;
+constexpr int kLastCodeFormat = 12;  // the formats this model knows
 constexpr std::size_t kAffixLimit = 5;
 constexpr std::size_t kSerialLength = 5;
 constexpr std::string_view kQueries = "vzarpcse";
@@ -199,11 +197,9 @@ std::vector<std::size_t> SimulatedReader::Apply(std::uint8_t code,
 }
 
 bool SimulatedReader::OffersCodeFormat(int id) const {
-  if (id >= 1 && id <= kLastBasicCodeFormat) return true;
-  if (identity_.version < kAllCodeFormatsVersion) return false;
-  if (id > kLastBasicCodeFormat && id <= kLastCodeFormat) return true;
-  return id == 0 && identity_.product_id == kCodeFormatZeroProduct &&
-         identity_.version >= kCodeFormatZeroVersion;
+  return id <= kLastCodeFormat &&
+         kx12r::OffersCodeFormat(
+             CodeFormatsOffered(VersionText(identity_.version), HexWord(identity_.product_id)), id);
 }
 
 std::string SimulatedReader::MessageText(std::uint64_t card) const {

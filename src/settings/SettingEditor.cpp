@@ -45,11 +45,6 @@ constexpr int kDescriptionHeight = 1800;
 constexpr int kDescriptionGap = 300;
 constexpr int kLowestBottomMargin = 50;
 
-// Code formats by firmware: all of them from 1.82, format 0 only on product 00DF from 1.84.
-constexpr float kAllCodeFormatsFirmware = 1.82f;
-constexpr float kCodeFormatZeroFirmware = 1.84f;
-const QString kCodeFormatZeroProduct = QStringLiteral("00DF");
-
 QString Hint(const QString& keys, const QString& action) { return keys + action; }
 QString Key(const char* name) { return QStringLiteral("\"") + name + QStringLiteral("\""); }
 const QString kEraserHint = Hint(Key("Click") + " или " + Key("Backspace"), " - удалить символ");
@@ -248,13 +243,8 @@ void SettingEditor::EraseLastCharacter() {
 }
 
 bool SettingEditor::OpenCodeFormatList() {
-  const float version = static_cast<float>(FirmwareNumber(link_.SelectedReaderField(kColVersion)));
-  const QString product = link_.SelectedReaderField(kColProductId);
-  const CodeFormatChoice choice =
-      version < kAllCodeFormatsFirmware ? CodeFormatChoice::kBelowNineWithoutZero
-      : version >= kCodeFormatZeroFirmware && product == kCodeFormatZeroProduct
-          ? CodeFormatChoice::kAll
-          : CodeFormatChoice::kWithoutZero;
+  const CodeFormatChoice choice = CodeFormatsOffered(link_.SelectedReaderField(kColVersion),
+                                                     link_.SelectedReaderField(kColProductId));
   return FillList(SelectCodeFormatChoices(database_, choice),
                   {kNarrowColumn, kListWidth - 2 * kNarrowColumn, 0},
                   {Qt::AlignCenter, Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignCenter}, 1);
