@@ -20,9 +20,9 @@ int ShowMessage(const QString& text, int style, const QString& title) {
   const MessageButton button = installed_presenter
                                    ? installed_presenter->Present(text, box_style, title)
                                    : MessageButton::kFailed;
+  // A box nobody saw answers no question with Yes: nothing is deleted or closed unasked.
   switch (button) {
     case MessageButton::kYes:
-    case MessageButton::kFailed:
       return kAnswerYes;
     case MessageButton::kOk:
     case MessageButton::kCancel:

@@ -36,7 +36,7 @@ class MessagePresenter {
 void SetMessagePresenter(MessagePresenter* presenter);
 
 // Shows the text modally and answers 1 for Yes, 0 for No (and Abort, Retry, Ignore), 2 for OK
-// or Cancel, and 1 when the box could not be shown.
+// or Cancel, and 0 when the box could not be shown: a question nobody answered is a No.
 int ShowMessage(const QString& text, int style, const QString& title);
 
 // A value quoted in a message stands between guillemets.

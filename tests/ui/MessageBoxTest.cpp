@@ -29,8 +29,8 @@ TEST(MessageBoxTest, QuestionStylesBecomeBoxStylesAndAnswersAreMapped) {
   EXPECT_EQ(presenter.shown[5].style, 36);
 }
 
-TEST(MessageBoxTest, ABoxThatCannotBeShownAnswersOne) {
-  EXPECT_EQ(ShowMessage("nobody sees this", kYesNoQuestion, kMessageTitle), kAnswerYes);
+TEST(MessageBoxTest, AQuestionNobodyCouldAnswerIsAnsweredNo) {
+  EXPECT_EQ(ShowMessage("nobody sees this", kYesNoQuestion, kMessageTitle), kAnswerNo);
   EXPECT_EQ(Quoted("118"), "«118»");
 }
 
