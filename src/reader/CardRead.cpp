@@ -35,7 +35,7 @@ ReceivedKeys KeysOf(const QString& text) {
   return keys;
 }
 
-// How the reads of one frame line up with it.
+// How a read lines up with the frame it is compared with.
 struct Parts {
   const CardFrame& frame;
   ReceivedKeys prefix, suffix;
@@ -60,8 +60,9 @@ Parts Compare(const ReceivedKeys& received, const CardFrame& frame) {
               .prefix_ok = false,
               .suffix_ok = false,
               .ending_ok = false};
-  parts.prefix_ok = room && parts.prefix == prefix;
-  parts.suffix_ok = room && parts.suffix == suffix;
+  // An empty prefix or suffix is always there; a suffix never overlaps the prefix.
+  parts.prefix_ok = parts.prefix == prefix;
+  parts.suffix_ok = suffix.isEmpty() || (room && parts.suffix == suffix);
   parts.ending_ok = parts.ending == parts.expected_ending;
   if (room) parts.code = read.body.mid(prefix.size(), body_size - prefix.size() - suffix.size());
   return parts;

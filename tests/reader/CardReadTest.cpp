@@ -61,6 +61,11 @@ TEST(CardReadTest, EachReadGetsTheVerdictThatExplainsIt) {
       {"12345678", Frame("", "!", 13), Kind::kDiffers,
        "Не совпадает с настройками считывателя: суффикс: пришло «8», задано «!»; окончание: "
        "пришло ничего, задано Enter."},
+      // Too short a read blames the part that is missing, never an empty one.
+      {"#<Enter>", Frame("#K", "", 13), Kind::kDiffers,
+       "Не совпадает с настройками считывателя: префикс: пришло «#», задано «#K»."},
+      {"A<Enter>", Frame("", "AB", 13), Kind::kDiffers,
+       "Не совпадает с настройками считывателя: суффикс: пришло «A», задано «AB»."},
       {"#K1<Enter>", Frame("#K", "", 0), Kind::kDiffers,
        "Не совпадает с настройками считывателя: окончание: пришло Enter, задано Нет."},
       {"#K1<Enter>",
