@@ -5,27 +5,14 @@
 #include <QKeyEvent>
 #include <QWidget>
 
-#include "reader/KeyboardText.h"
+#include "cardtest/NamedKeys.h"
 
 namespace kx12r {
 namespace {
 
 // The key the window system names for a key that types no character, or for the character.
 int QtKeyOf(const KeyStroke& key, const QString& text) {
-  switch (key.usage) {
-    case kUsageEnter:
-      return Qt::Key_Return;
-    case kUsageEscape:
-      return Qt::Key_Escape;
-    case kUsageBackspace:
-      return Qt::Key_Backspace;
-    case kUsageTab:
-      return Qt::Key_Tab;
-    case kUsageSpace:
-      return Qt::Key_Space;
-    default:
-      break;
-  }
+  if (const std::optional<int> named = QtKeyOfUsage(key.usage)) return *named;
   const QChar c = text.isEmpty() ? QChar() : text.front().toUpper();
   return c.unicode() > 0 && c.unicode() < 0x7F ? int{c.unicode()} : int{Qt::Key_unknown};
 }

@@ -4,36 +4,16 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 
-#include "reader/KeyboardText.h"
+#include "cardtest/NamedKeys.h"
 
 namespace kx12r {
 namespace {
 
 // The name of a key that types no character, as watch and the ending list name it.
 QString NameOf(const QKeyEvent& event) {
-  std::uint8_t usage = 0;
-  switch (event.key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      usage = kUsageEnter;
-      break;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-      usage = kUsageTab;
-      break;
-    case Qt::Key_Escape:
-      usage = kUsageEscape;
-      break;
-    case Qt::Key_Backspace:
-      usage = kUsageBackspace;
-      break;
-    case Qt::Key_Space:
-      usage = kUsageSpace;
-      break;
-    default:
-      return QString();
-  }
-  return KeyName({.usage = usage, .ctrl = event.modifiers().testFlag(Qt::ControlModifier)});
+  const std::optional<std::uint8_t> usage = UsageOfQtKey(event.key());
+  if (!usage) return QString();
+  return KeyName({.usage = *usage, .ctrl = event.modifiers().testFlag(Qt::ControlModifier)});
 }
 
 bool IsModifier(int key) {

@@ -6,6 +6,14 @@
 #include "reader/ReaderSettings.h"
 
 namespace kx12r::cli {
+namespace {
+
+// A key as a message shows it: the character it types, or its name when it types none.
+QString Shown(const QString& character, const KeyStroke& key) {
+  return character.isEmpty() ? KeyName(key) : character;
+}
+
+}  // namespace
 
 MessageAssembler::MessageAssembler(QString serial_number, ReaderFrame frame)
     : serial_number_(std::move(serial_number)),
@@ -34,22 +42,19 @@ std::optional<TypedMessage> MessageAssembler::Idle(std::chrono::milliseconds now
 
 QString MessageAssembler::Pending() const {
   QString typed;
-  for (const KeyStroke& key : keys_.Pending()) {
-    typed += UsCharacter(key).isEmpty() ? KeyName(key) : UsCharacter(key);
-  }
+  for (const KeyStroke& key : keys_.Pending()) typed += Shown(UsCharacter(key), key);
   return typed;
 }
 
 TypedMessage MessageAssembler::Finish(const std::vector<KeyStroke>& keys) const {
-  // A key that types nothing, the ending key included, is shown for what it is.
+  const bool ended_by_key = ending_key_ && !keys.empty() && IsKey(keys.back(), *ending_key_);
   ReceivedKeys us, russian;
   for (std::size_t i = 0; i < keys.size(); ++i) {
-    const bool ending = i + 1 == keys.size() && ending_key_ && IsKey(keys[i], *ending_key_);
-    const QString name = KeyName(keys[i]);
-    us << (ending || UsCharacter(keys[i]).isEmpty() ? name : UsCharacter(keys[i]));
-    russian << (ending || RussianCharacter(keys[i]).isEmpty() ? name : RussianCharacter(keys[i]));
+    // The ending key is shown by its name, whatever it types.
+    const bool ending = ended_by_key && i + 1 == keys.size();
+    us << (ending ? KeyName(keys[i]) : Shown(UsCharacter(keys[i]), keys[i]));
+    russian << (ending ? KeyName(keys[i]) : Shown(RussianCharacter(keys[i]), keys[i]));
   }
-  const bool ended_by_key = ending_key_ && !keys.empty() && IsKey(keys.back(), *ending_key_);
   return {serial_number_, us.join(QString()), russian.join(QString()),
           ended_by_key ? us.last().mid(1, us.last().size() - 2) : QString(),
           JudgeCardRead(us, frame_)};
