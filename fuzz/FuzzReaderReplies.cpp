@@ -58,7 +58,9 @@ class FuzzedDevice : public OneDeviceHid {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDevice device(data, size);
   for (std::uint8_t code : {'v', 'z', 'a', 'r', 'p', 'c', 's', 'e'}) {
-    FUZZ_CHECK(!QueryReader(device, 1, code).contains(QLatin1Char(' ')));
+    const QueryReply reply = AskReader(device, 1, code);
+    FUZZ_CHECK(!reply.text.value_or(QString()).contains(QLatin1Char(' ')));
+    FUZZ_CHECK(!reply.refused || reply.text == QString());
   }
   for (const char* text : {"8", "#K", "12", "\r", "Z", " ", "123C9", ""}) {
     device.last_read_.clear();
@@ -73,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(marked);
   }
-  const DeviceRecord reader = ReadDevice(device, 1);
-  FUZZ_CHECK(reader[kColCodeMethod].toLongLong() >= -2147483648LL);
+  const ConnectedReader reader = ReadConnectedReader(device, 1);
+  FUZZ_CHECK(reader.Configurable() == (reader.Values().variant >= 1));
   return 0;
 }

@@ -40,7 +40,7 @@ void CheckSent(const AppliedParameter& parameter) {
       break;
     default:
       FUZZ_CHECK(sent == QStringLiteral(" ") || sent == QString(QChar(parameter.Setting().set)));
-      FUZZ_CHECK(parameter.cached == (sent == QStringLiteral(" ") ? "0" : "-1"));
+      FUZZ_CHECK(std::get<bool>(parameter.value) == (sent != QStringLiteral(" ")));
       break;
   }
 }
@@ -64,19 +64,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (!complete) return 0;
 
-  // The cache an apply leaves, saved as the window saves it.
-  QString cells[kDeviceColumnCount];
-  for (const AppliedParameter& parameter : parameters) {
-    cells[parameter.Setting().device_column] = parameter.cached;
-  }
-  const CachedReader saved([&](int column) { return cells[column]; });
+  // What a reader holds after the apply, saved as the window saves it.
+  ReaderValues saved;
+  for (const AppliedParameter& parameter : parameters) saved.Set(parameter.key, parameter.value);
   const ValidatedSettings reread =
       ValidateSettings(SettingsFileLines(SettingsFileBytes(saved)), names);
   FUZZ_CHECK(!reread.HasInvalidValues());
   const std::vector<AppliedParameter> again = ParametersToApply(reread);
   for (std::size_t i = 0; i < parameters.size(); ++i) {
     FUZZ_CHECK(again[i].sent == parameters[i].sent);
-    FUZZ_CHECK(again[i].cached == parameters[i].cached);
+    FUZZ_CHECK(again[i].value == parameters[i].value);
   }
   return 0;
 }

@@ -212,21 +212,18 @@ void Form1::TellAboutDeniedReaders() {
   const auto now = clock_.Now();
   QHash<int, std::chrono::milliseconds> still_denied;
   QStringList messages;
-  for (int row = 1; row < MSFlexGrid1->Rows(); ++row) {
-    const int handle = link_->ReaderInRow(row).Handle();
-    if (!IsReaderIdentity(hid_.GetVendorID(handle), hid_.GetProductID(handle)) ||
-        !hid_.IsAccessDenied(handle)) {
-      continue;
-    }
+  for (const ConnectedReader& device : link_->Devices().Devices()) {
+    const int handle = device.handle;
+    // Asked now: the system may have let the program in since the list was read.
+    if (!device.identity.IsOurs() || !hid_.IsAccessDenied(handle)) continue;
     const auto since = denied_since_.value(handle, now);
     still_denied.insert(handle, since);
     if (now - since < kAccessSettlingTime) continue;
-    const QString product = MSFlexGrid1->TextMatrix(row, kColProductId);
-    const QString serial = MSFlexGrid1->TextMatrix(row, kColSerialNumber);
-    const QString reader = product + "/" + serial;
+    const QString reader =
+        HexWord(device.identity.product_id) + "/" + device.identity.serial_number;
     if (denied_readers_told_.contains(reader)) continue;
     denied_readers_told_.insert(reader);
-    messages << NoAccessMessage(product, serial);
+    messages << NoAccessMessage(device);
   }
   denied_since_ = std::move(still_denied);
   // The boxes come last: the list may be rebuilt while one is open.

@@ -102,8 +102,7 @@ void CardTestTab::BuildReadLog() {
 
 ReaderFrame CardTestTab::SelectedFrame() const {
   if (!link_.HasSelectedReader()) return {std::nullopt, kNoReaderChosen};
-  return FrameOfReader(link_.SelectedReader(),
-                       link_.Hid().IsAccessDenied(link_.SelectedReaderHandle()));
+  return FrameOfReader(link_.SelectedReader());
 }
 
 void CardTestTab::OnKey(const QString& shown, const QString& name) {

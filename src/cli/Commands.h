@@ -6,6 +6,7 @@
 
 #include "cli/Environment.h"
 #include "cli/ListedReaders.h"
+#include "reader/DeviceReading.h"
 #include "cli/ReaderResults.h"
 #include "db/ServiceDatabase.h"
 #include "files/SettingsFile.h"
@@ -42,15 +43,15 @@ class Commands {
   ReferenceNames Names() const { return ReferenceNames(database_.get()); }
   QString CodeFormatName(int number) const;
   QString EndingName(int code) const;
-  QJsonObject ReaderJson(const ListedReader& reader) const;
-  QStringList ReaderRow(const ListedReader& reader) const;
+  QJsonObject ReaderJson(const ConnectedReader& reader) const;
+  QStringList ReaderRow(const ConnectedReader& reader) const;
   // The file's values, judged; nothing after telling why it cannot be read.
   std::optional<ValidatedSettings> ReadFile(const QString& path);
   // The file's parameters when every value is valid; nothing after telling why not.
   std::optional<std::vector<AppliedParameter>> FileParameters(const QString& path);
   // The one reader of --serial, or every reader with --all; nothing after telling why not.
-  std::optional<std::vector<ListedReader>> ChosenReaders();
-  std::optional<ListedReader> Chosen();
+  std::optional<std::vector<ConnectedReader>> ChosenReaders();
+  std::optional<ConnectedReader> Chosen();
   int ApplyEach(const std::vector<AppliedParameter>& parameters);
   // The results of a per-reader command on standard output, and why a reader was passed over.
   void Print(const std::vector<ReaderResult>& results, QJsonObject document = {});

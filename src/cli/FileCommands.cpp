@@ -69,19 +69,19 @@ std::optional<std::vector<AppliedParameter>> Commands::FileParameters(const QStr
   return ParametersToApply(*settings);
 }
 
-std::optional<ListedReader> Commands::Chosen() {
+std::optional<ConnectedReader> Commands::Chosen() {
   const Choice choice = ChooseReader(ListReaders(env_.hid, Clock()), options_.serial);
   if (!choice.reader) env_.err << choice.error << Qt::endl;
   return choice.reader;
 }
 
-std::optional<std::vector<ListedReader>> Commands::ChosenReaders() {
+std::optional<std::vector<ConnectedReader>> Commands::ChosenReaders() {
   if (!options_.all) {
-    const std::optional<ListedReader> reader = Chosen();
+    const std::optional<ConnectedReader> reader = Chosen();
     if (!reader) return std::nullopt;
-    return std::vector<ListedReader>{*reader};
+    return std::vector<ConnectedReader>{*reader};
   }
-  std::vector<ListedReader> readers = ListReaders(env_.hid, Clock());
+  std::vector<ConnectedReader> readers = ListReaders(env_.hid, Clock());
   if (readers.empty()) {
     env_.err << kNoDevices << Qt::endl;
     return std::nullopt;
@@ -113,7 +113,7 @@ int Commands::Check(const QString& path) {
       if (!settings) break;
       const SettingsValue& value = (*settings)[setting.key];
       values.append(QJsonObject{{"key", QLatin1String(setting.file_key)},
-                                {"value", value.value},
+                                {"value", value.value.Shown()},
                                 {"shown", value.shown},
                                 {"valid", value.valid}});
     }
@@ -141,12 +141,12 @@ int Commands::Apply(const QString& path) {
   if (database_->HadFailure()) return DatabaseFault();
   if (!parameters) return kRefused;
   if (options_.each) return ApplyEach(*parameters);
-  const std::optional<std::vector<ListedReader>> chosen = ChosenReaders();
+  const std::optional<std::vector<ConnectedReader>> chosen = ChosenReaders();
   if (!chosen) return kNoReader;
   std::vector<ApplyTarget> targets;
   std::vector<ReaderResult> results;
-  for (const ListedReader& reader : *chosen) {
-    targets.push_back({reader.Handle(), reader.Configurable()});
+  for (const ConnectedReader& reader : *chosen) {
+    targets.push_back({reader.handle, reader.Configurable()});
     results.push_back(ResultFor(reader, reader.access_denied    ? Outcome::kNoAccess
                                         : reader.Configurable() ? Outcome::kUntouched
                                                                 : Outcome::kNotConfigurable));
@@ -223,7 +223,7 @@ int Commands::ApplyEach(const std::vector<AppliedParameter>& parameters) {
               env_.out << QJsonDocument(line).toJson(QJsonDocument::Compact) << Qt::endl;
             } else {
               env_.out << now.toString(QStringLiteral("HH:mm:ss")) << QStringLiteral("  ")
-                       << result.serial << QStringLiteral("  ") << result.firmware
+                       << result.serial << QStringLiteral("  ") << result.firmware.Text()
                        << QStringLiteral("  ") << result.Message() << Qt::endl;
             }
             TellWhyNotConfigured(result);
@@ -238,12 +238,12 @@ int Commands::Compare(const QString& path) {
   const std::optional<std::vector<AppliedParameter>> parameters = FileParameters(path);
   if (database_->HadFailure()) return DatabaseFault();
   if (!parameters) return kRefused;
-  const std::optional<std::vector<ListedReader>> chosen = ChosenReaders();
+  const std::optional<std::vector<ConnectedReader>> chosen = ChosenReaders();
   if (!chosen) return kNoReader;
   std::vector<ReaderResult> results;
-  for (const ListedReader& reader : *chosen) {
+  for (const ConnectedReader& reader : *chosen) {
     const QStringList differing =
-        reader.Configurable() ? DifferingParameters(reader.record, *parameters) : QStringList();
+        reader.Configurable() ? DifferingParameters(reader.Values(), *parameters) : QStringList();
     results.push_back(ResultFor(reader,
                                 reader.access_denied     ? Outcome::kNoAccess
                                 : !reader.Configurable() ? Outcome::kNotConfigurable

@@ -1,11 +1,12 @@
 // Writing a file to readers as they are plugged in, and confirming what they hold.
 #include "cli/Provisioning.h"
 
-#include <map>
 #include <set>
 
 #include "files/SettingsApply.h"
+#include "reader/DeviceReading.h"
 #include "reader/ReaderIdentity.h"
+#include "reader/ReaderScan.h"
 #include "reader/ReportExchange.h"
 
 namespace kx12r::cli {
@@ -18,36 +19,40 @@ using std::chrono::milliseconds;
 constexpr milliseconds kLatePoll{250};
 constexpr milliseconds kQuietPoll{1000};
 
-ReaderResult Provisioned(const Station& station, const ListedReader& reader) {
+ReaderResult Provisioned(const Station& station, const ConnectedReader& reader) {
   if (!reader.Configurable()) {
     return ResultFor(reader, reader.access_denied ? Outcome::kNoAccess : Outcome::kNotConfigurable);
   }
-  const ReaderApply applied = ApplyToReader(station.hid, reader.Handle(), station.parameters, {});
+  const ReaderApply applied = ApplyToReader(station.hid, reader.handle, station.parameters, {});
   if (applied.refused_caption)
     return ResultFor(reader, Outcome::kRefused, {*applied.refused_caption});
   ReaderResult result = Confirmed(station.hid, reader, station.parameters, station.verify);
   // The signal tells the worker the reader is done without a look at the screen.
   if (result.outcome == Outcome::kWritten) {
-    SendReaderCommand(station.hid, reader.Handle(), command::kIndicate);
+    SendReaderCommand(station.hid, reader.handle, command::kIndicate);
   }
   return result;
 }
 
 }  // namespace
 
-ReaderResult Confirmed(HidLibrary& hid, const ListedReader& reader,
+ReaderResult Confirmed(HidLibrary& hid, const ConnectedReader& reader,
                        const std::vector<AppliedParameter>& parameters, bool verify) {
   // A reader may echo a command and still not keep the value: all of them are read back.
-  QStringList differing =
-      verify ? DifferingParameters(ReadDevice(hid, reader.Handle()), parameters) : QStringList();
+  QStringList differing;
+  if (verify) {
+    const ConnectedReader read_back = ReadConnectedReader(hid, reader.handle);
+    TellRefusedQueries(read_back);
+    differing = DifferingParameters(read_back.Values(), parameters);
+  }
   if (differing.isEmpty()) return ResultFor(reader, Outcome::kWritten);
   return ResultFor(reader, Outcome::kUnconfirmed, {differing.front()});
 }
 
 bool RunStation(const Station& station) {
   HidLibrary& hid = station.hid;
-  std::set<int> dealt_with;                  // handles: a handle is one connection
-  std::map<int, milliseconds> silent_since;  // readers that have not answered yet
+  std::set<int> dealt_with;  // handles: a handle is one connection
+  StartingReaders starting(station.clock);
   int dealt = 0;
   bool all_written = true;
   if (!hid.Connect()) return false;
@@ -63,27 +68,25 @@ bool RunStation(const Station& station) {
           !IsReaderIdentity(hid.GetVendorID(handle), hid.GetProductID(handle))) {
         continue;
       }
-      const ListedReader reader = ReadReader(hid, handle);
-      if (reader.record.silent) {
-        // It may still be starting: asked again for the late-reader grace.
-        const milliseconds since =
-            silent_since.try_emplace(handle, station.clock.Now()).first->second;
-        if (station.clock.Now() - since < kLateReaderGrace) {
-          look_again_soon = true;
-          continue;
-        }
+      const ConnectedReader reader = ReadConnectedReader(hid, handle);
+      TellRefusedQueries(reader);
+      starting.Note(reader);
+      // It may still be starting: asked again for the late-reader grace.
+      if (reader.silent && starting.Waiting(handle)) {
+        look_again_soon = true;
+        continue;
       }
       dealt_with.insert(handle);
-      if (!reader.access_denied && !reader.record.is_reader && !reader.record.silent) continue;
+      if (!reader.access_denied && !reader.Listed() && !reader.silent) continue;
       const ReaderResult result =
-          reader.record.silent ? ResultFor(reader, Outcome::kSilent) : Provisioned(station, reader);
+          reader.silent ? ResultFor(reader, Outcome::kSilent) : Provisioned(station, reader);
       all_written = all_written && result.outcome == Outcome::kWritten;
       station.done(result);
       if (++dealt == station.count || (station.stop && station.stop())) return all_written;
     }
     // Handles of readers gone are never given again: forgetting them keeps the sets small.
     std::erase_if(dealt_with, [&](int handle) { return !present.contains(handle); });
-    std::erase_if(silent_since, [&](const auto& entry) { return !present.contains(entry.first); });
+    starting.KeepOnly(present);
     station.nodes.WaitForChange(look_again_soon ? kLatePoll : kQuietPoll);
   }
   return all_written;

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "base/WaitClock.h"
-#include "cli/ListedReaders.h"
+#include "reader/ConnectedReader.h"
 #include "cli/ReaderResults.h"
 #include "files/SettingsFile.h"
 #include "reader/HidLibrary.h"
@@ -14,7 +14,7 @@ namespace kx12r::cli {
 
 // After a reader took every parameter: written, or, with `verify`, unconfirmed with the
 // parameters the reader does not hold when its settings are read back.
-ReaderResult Confirmed(HidLibrary& hid, const ListedReader& reader,
+ReaderResult Confirmed(HidLibrary& hid, const ConnectedReader& reader,
                        const std::vector<AppliedParameter>& parameters, bool verify);
 
 // A station: a worker plugs readers in one after another and each configurable one is written,

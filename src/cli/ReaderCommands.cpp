@@ -31,29 +31,29 @@ QString Commands::EndingName(int code) const {
   return database_ ? GetEndingKeyName(*database_, code) : QString();
 }
 
-QJsonObject Commands::ReaderJson(const ListedReader& reader) const {
-  const DeviceRecord& r = reader.record;
-  QJsonObject object{{"serial", reader.Serial()},
-                     {"product_id", r[kColProductId]},
-                     {"firmware", r[kColVersion]},
+QJsonObject Commands::ReaderJson(const ConnectedReader& reader) const {
+  const DeviceIdentity& identity = reader.identity;
+  QJsonObject object{{"serial", identity.serial_number},
+                     {"product_id", HexWord(identity.product_id)},
+                     {"firmware", identity.firmware.Text()},
                      {"access", !reader.access_denied},
                      {"configurable", reader.Configurable()}};
   const bool settings = reader.Configurable();
-  const CachedReader cached = r.Cached();
   auto or_null = [](const QString& name) {
     return name.isEmpty() ? QJsonValue() : QJsonValue(name);
   };
   auto value_of = [&](const SettingDescriptor& setting) -> QJsonValue {
-    const int number = cached.Number(setting.key);
+    const SettingValue value = reader.Values().Get(setting.key);
+    if (const bool* flag = std::get_if<bool>(&value)) return *flag;
+    if (const Affix* affix = std::get_if<Affix>(&value)) return affix->text;
+    const int number = std::get<int>(value);
     if (setting.key == SettingsKey::kCodeFormat) {
       return QJsonObject{{"number", number}, {"name", or_null(CodeFormatName(number))}};
     }
     if (setting.key == SettingsKey::kEnding) {
       return QJsonObject{{"code", number}, {"name", or_null(EndingName(number))}};
     }
-    if (setting.encoding == SettingEncoding::kFlag) return cached.Flag(setting.key);
-    if (setting.encoding == SettingEncoding::kNumber) return number;
-    return cached.Text(setting.key);
+    return number;
   };
   for (const SettingDescriptor& setting : kSettings) {
     // null: a reader that cannot be configured is not asked
@@ -62,36 +62,37 @@ QJsonObject Commands::ReaderJson(const ListedReader& reader) const {
   return object;
 }
 
-QStringList Commands::ReaderRow(const ListedReader& reader) const {
-  const DeviceRecord& r = reader.record;
-  QStringList row{reader.Serial(), r[kColProductId], r[kColVersion]};
+QStringList Commands::ReaderRow(const ConnectedReader& reader) const {
+  const DeviceIdentity& identity = reader.identity;
+  QStringList row{identity.serial_number, HexWord(identity.product_id), identity.firmware.Text()};
   if (reader.access_denied) return row << QStringLiteral("нет доступа");
   if (!reader.Configurable()) return row << ShownFlag(false);
-  const CachedReader cached = r.Cached();
-  auto named = [&](SettingsKey key, const QString& name) {
-    return cached.Text(key) + QStringLiteral(" ") + (name.isEmpty() && database_ ? kUnknown : name);
+  const ReaderValues& values = reader.Values();
+  auto named = [&](const QString& number, const QString& name) {
+    return number + QStringLiteral(" ") + (name.isEmpty() && database_ ? kUnknown : name);
   };
-  row << ShownFlag(true) << cached.Text(SettingsKey::kVariant)
-      << ShownAffix(cached.Text(SettingsKey::kPrefix))
-      << named(SettingsKey::kCodeFormat, CodeFormatName(cached.Number(SettingsKey::kCodeFormat)))
-      << ShownAffix(cached.Text(SettingsKey::kSuffix))
-      << named(SettingsKey::kEnding, EndingName(cached.Number(SettingsKey::kEnding)));
-  for (SettingsKey flag : kFlagKeys) row << ShownFlag(cached.Flag(flag));
+  const int code_format = values.code_format.value_or(0);
+  row << ShownFlag(true) << QString::number(values.variant) << ShownAffix(values.prefix.text)
+      << named(values.code_format ? QString::number(code_format) : QString(),
+               CodeFormatName(code_format))
+      << ShownAffix(values.suffix.text)
+      << named(QString::number(values.ending), EndingName(values.ending));
+  for (SettingsKey flag : kFlagKeys) row << ShownFlag(values.Flag(flag));
   return row;
 }
 
 int Commands::List() {
-  const std::vector<ListedReader> readers = ListReaders(env_.hid, Clock());
-  for (const ListedReader& reader : readers) {
+  const std::vector<ConnectedReader> readers = ListReaders(env_.hid, Clock());
+  for (const ConnectedReader& reader : readers) {
     if (reader.access_denied) {
-      env_.err << NoAccessMessage(reader.record[kColProductId], reader.Serial()) << Qt::endl;
+      env_.err << NoAccessMessage(reader) << Qt::endl;
     }
   }
   QJsonArray list;
   std::vector<QStringList> rows{{"S/N", "Product ID", "Версия ПО", "Настраивается", "Вариант",
                                  "Префикс", "Формат кода метки", "Суффикс", "Окончание",
                                  "Отключить Буззер", "Автономная работа", "Повтор посылки"}};
-  for (const ListedReader& reader : readers) {
+  for (const ConnectedReader& reader : readers) {
     if (options_.json) {
       list.append(ReaderJson(reader));
     } else {
@@ -126,7 +127,7 @@ int Commands::Save(const QString& given) {
   }
   // A signal waits for the save: the file is whole or as it was, and no temporary one is left.
   const StopOnSignals stopping;
-  const std::optional<ListedReader> reader = Chosen();
+  const std::optional<ConnectedReader> reader = Chosen();
   if (!reader) return kNoReader;
   const QJsonObject document{{"file", path}};
   if (!reader->Configurable()) {
@@ -138,7 +139,7 @@ int Commands::Save(const QString& given) {
     }
     return kRefused;
   }
-  if (const auto error = WriteFileWhole(path, SettingsFileBytes(reader->record.Cached()))) {
+  if (const auto error = WriteFileWhole(path, SettingsFileBytes(reader->Values()))) {
     env_.err << QStringLiteral("Ошибка при сохранении файла конфигурации: ") << Quoted(*error)
              << Qt::endl;
     if (options_.json) Print({ResultFor(*reader, Outcome::kNotSaved)}, document);
@@ -154,21 +155,21 @@ int Commands::Save(const QString& given) {
 }
 
 int Commands::Identify() {
-  const std::optional<ListedReader> reader = Chosen();
+  const std::optional<ConnectedReader> reader = Chosen();
   if (!reader) return kNoReader;
-  const bool configurable = IsConfigurableFirmware(reader->record[kColVersion]);
+  const bool configurable = reader->identity.firmware.Configurable();
   const bool indicated =
-      configurable && SendReaderCommand(env_.hid, reader->Handle(), command::kIndicate);
+      configurable && SendReaderCommand(env_.hid, reader->handle, command::kIndicate);
   if (options_.json) {
     Print({ResultFor(*reader, indicated ? Outcome::kIdentified : Outcome::kNotIdentified)});
   } else if (indicated) {
-    env_.out << reader->Serial() << Qt::endl;
+    env_.out << reader->identity.serial_number << Qt::endl;
   }
   if (indicated) return kDone;
   // An old reader is no passing fault: it is told why it never will.
   env_.err << (configurable
                    ? QStringLiteral("Ошибка при вызове светозвуковой индикации считывателя.")
-                   : OldReaderText(reader->Serial(), reader->record[kColVersion]))
+                   : OldReaderText(reader->identity.serial_number, reader->identity.firmware))
            << Qt::endl;
   return kRefused;
 }
@@ -181,8 +182,8 @@ int Commands::Watch() {
   std::map<QString, ReaderFrame> frames;
   auto frame_of = [&](const QString& serial) -> ReaderFrame {
     if (!frames.contains(serial)) {
-      for (const ListedReader& reader : ListReaders(env_.hid, Clock())) {
-        frames[reader.Serial()] = FrameOfReader(reader.record.Cached(), reader.access_denied);
+      for (const ConnectedReader& reader : ListReaders(env_.hid, Clock())) {
+        frames[reader.identity.serial_number] = FrameOfReader(reader);
       }
     }
     const auto known = frames.find(serial);

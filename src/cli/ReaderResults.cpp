@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 
 #include "base/MessageBox.h"
+#include "reader/DeviceReading.h"
 #include "reader/Firmware.h"
 
 namespace kx12r::cli {
@@ -53,7 +54,7 @@ QString ReaderResult::Message() const {
 
 QJsonObject ReaderResult::Json() const {
   QJsonObject object{{"serial", serial},
-                     {"firmware", firmware},
+                     {"firmware", firmware.Text()},
                      {"result", Word()},
                      {"parameter", parameters.isEmpty() ? QJsonValue() : parameters.front()},
                      {"message", Message()}};
@@ -64,16 +65,16 @@ QJsonObject ReaderResult::Json() const {
   return object;
 }
 
-ReaderResult ResultFor(const ListedReader& reader, Outcome outcome, QStringList parameters) {
-  return {reader.Serial(), reader.record[kColVersion], reader.record[kColProductId], outcome,
-          std::move(parameters)};
+ReaderResult ResultFor(const ConnectedReader& reader, Outcome outcome, QStringList parameters) {
+  return {reader.identity.serial_number, reader.identity.firmware,
+          HexWord(reader.identity.product_id), outcome, std::move(parameters)};
 }
 
-QString OldReaderText(const QString& serial, const QString& firmware) {
+QString OldReaderText(const QString& serial, const FirmwareVersion& firmware) {
   return QStringLiteral("Считыватель ") + Quoted(serial) +
-         QStringLiteral(" не может быть настроен: версия ПО ") + firmware +
-         QStringLiteral(", нужна ") + QString::number(kFirstConfigurableFirmware, 'f', 2) +
-         QStringLiteral(" или новее. ") + FirmwareWarningText(firmware);
+         QStringLiteral(" не может быть настроен: версия ПО ") + firmware.Text() +
+         QStringLiteral(", нужна ") + FirmwareVersion::FirstConfigurableText() +
+         QStringLiteral(" или новее. ") + firmware.Warning();
 }
 
 void PrintTable(QTextStream& out, const std::vector<QStringList>& rows) {

@@ -6,7 +6,7 @@
 #include <QTextStream>
 #include <vector>
 
-#include "cli/ListedReaders.h"
+#include "reader/ConnectedReader.h"
 
 namespace kx12r::cli {
 
@@ -30,7 +30,7 @@ enum class Outcome {
 // One reader's result, for a person (the message) and for a script (the fixed word).
 struct ReaderResult {
   QString serial;
-  QString firmware;
+  FirmwareVersion firmware;
   QString product_id;  // for the message on access, not printed
   Outcome outcome = Outcome::kUntouched;
   // The parameter that failed; for a comparison, every parameter that differs.
@@ -45,11 +45,11 @@ struct ReaderResult {
   QJsonObject Json() const;
 };
 
-ReaderResult ResultFor(const ListedReader& reader, Outcome outcome, QStringList parameters = {});
+ReaderResult ResultFor(const ConnectedReader& reader, Outcome outcome, QStringList parameters = {});
 
 // Why a reader with this firmware cannot be configured: its version, the one it needs, and the
 // window's warning for that version.
-QString OldReaderText(const QString& serial, const QString& firmware);
+QString OldReaderText(const QString& serial, const FirmwareVersion& firmware);
 
 // Aligned columns for people.
 void PrintTable(QTextStream& out, const std::vector<QStringList>& rows);

@@ -35,27 +35,13 @@ QString NothingAppliedText() {
       "быть настроен.");
 }
 
-QStringList DifferingParameters(const DeviceRecord& read_back,
+QStringList DifferingParameters(const ReaderValues& read_back,
                                 const std::vector<AppliedParameter>& parameters) {
   QStringList differing;
   for (const AppliedParameter& parameter : parameters) {
-    if (parameter.missing) continue;
-    const SettingDescriptor& setting = parameter.Setting();
-    const QString& held = read_back[setting.device_column];
-    bool same = false;
-    switch (setting.encoding) {
-      case SettingEncoding::kAffix:
-        same = held == (parameter.cached == kNone ? QString() : parameter.cached);
-        break;
-      case SettingEncoding::kNumber:
-      case SettingEncoding::kEnding:
-        same = !held.isEmpty() && CachedNumber(held) == CachedNumber(parameter.cached);
-        break;
-      case SettingEncoding::kFlag:
-        same = CachedFlag(held) == CachedFlag(parameter.cached);
-        break;
+    if (!parameter.missing && !read_back.Holds(parameter.key, parameter.value)) {
+      differing << parameter.Setting().caption;
     }
-    if (!same) differing << setting.caption;
   }
   return differing;
 }

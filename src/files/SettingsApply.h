@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "files/SettingsFile.h"
-#include "reader/DeviceReading.h"
+#include "reader/ReaderSettings.h"
 #include "reader/HidLibrary.h"
 
 namespace kx12r {
@@ -25,15 +25,14 @@ struct ReaderApply {
 };
 
 // Writes the parameters to one reader in order and stops at the first it refuses; `accepted`
-// hears of each parameter the reader took, so its cache can follow.
+// hears of each parameter the reader took, so what is known of the reader can follow.
 ReaderApply ApplyToReader(HidLibrary& hid, int handle,
                           const std::vector<AppliedParameter>& parameters,
                           const std::function<void(const AppliedParameter&)>& accepted);
 
 // The captions of the parameters that `read_back` (a reader's settings as the queries read
-// them) does not hold as `parameters` set them, in their order: a cleared prefix or suffix
-// reads back empty, a flag by its letter, the ending by its code. Empty when all are held.
-QStringList DifferingParameters(const DeviceRecord& read_back,
+// them) does not hold as `parameters` set them, in their order. Empty when all are held.
+QStringList DifferingParameters(const ReaderValues& read_back,
                                 const std::vector<AppliedParameter>& parameters);
 
 // One reader an apply may write to.

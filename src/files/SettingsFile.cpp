@@ -40,29 +40,36 @@ int WriteWholeAndClose(int fd, const QByteArray& bytes, mode_t mode) {
   return error;
 }
 
-QString FlagShown(const QString& value) {
-  return value == kNotSet ? kNotSet : ShownFlag(NumberOfValue(value) != 0);
+// The word a settings file may give for a value that is none, as an empty one.
+const QString kFileNoneWord = QStringLiteral("нет");
+
+QString FlagShown(const FileValue& value) {
+  return value.kind == FileValue::Kind::kNotSet ? kNotSet
+                                                : ShownFlag(NumberOfValue(value.text) != 0);
 }
 
 // A code format or an ending: valid when its integer names a row, and never when the file does
 // not set it, whatever rows the database holds.
-SettingsValue NamedNumber(const QString& value, const std::function<bool(int)>& exists,
+SettingsValue NamedNumber(const FileValue& value, const std::function<bool(int)>& exists,
                           const std::function<QString(int)>& name) {
-  const std::optional<std::int16_t> number = IntegerOfValue(value);
-  const bool valid = value != kNotSet && number && exists(*number);
+  const std::optional<std::int16_t> number = IntegerOfValue(value.text);
+  const bool valid = value.kind != FileValue::Kind::kNotSet && number && exists(*number);
   return {value, valid ? name(*number) : kUnknown, valid};
 }
 
 }  // namespace
 
-QByteArray SettingsFileBytes(const CachedReader& reader) {
+QByteArray SettingsFileBytes(const ReaderValues& values) {
   QString text;
   for (const SettingDescriptor& setting : kSettings) {
-    // A cached flag "-1" is written "1".
-    const QString value = setting.encoding == SettingEncoding::kFlag
-                              ? QString::number(reader.Flag(setting.key) ? 1 : 0)
-                              : reader.Text(setting.key);
-    text += QLatin1String(setting.file_key) + QLatin1Char('=') + value + kCrLf;
+    const SettingValue value = values.Get(setting.key);
+    QString written;
+    if (const bool* flag = std::get_if<bool>(&value)) written = QString::number(*flag ? 1 : 0);
+    if (const Affix* affix = std::get_if<Affix>(&value)) written = WrittenAffix(*affix);
+    if (const int* number = std::get_if<int>(&value)) written = QString::number(*number);
+    // A code format the reader never gave is written empty.
+    if (setting.key == SettingsKey::kCodeFormat && !values.code_format) written.clear();
+    text += QLatin1String(setting.file_key) + QLatin1Char('=') + written + kCrLf;
   }
   text += kCrLf;
   const std::string bytes = ToSingleByte(text);
@@ -149,21 +156,34 @@ bool HasSettingsExtension(const QString& name) {
   return name.endsWith(QLatin1String(kSettingsFileExtension), Qt::CaseSensitive);
 }
 
-QString GetSettingsValue(const QString& key, const QStringList& lines) {
+QString FileValue::Shown() const {
+  switch (kind) {
+    case Kind::kNotSet:
+      return kNotSet;
+    case Kind::kNone:
+      return kNone;
+    case Kind::kGiven:
+      break;
+  }
+  return text;
+}
+
+FileValue GetSettingsValue(const QString& key, const QStringList& lines) {
   const QString marked = key + QLatin1Char('=');
   for (const QString& line : lines) {
     if (!line.contains(marked, Qt::CaseInsensitive)) continue;
     QString value = line;
     value.remove(marked, Qt::CaseInsensitive);
-    return value.isEmpty() ? kNone : value;
+    if (value.isEmpty() || value == kFileNoneWord) return {FileValue::Kind::kNone};
+    return {FileValue::Kind::kGiven, value};
   }
-  return kNotSet;
+  return {};
 }
 
-bool IsValidAffix(const QString& text) {
-  if (text == kNotSet || text == kNone) return true;
-  if (text.size() > kAffixLimit) return false;
-  for (char byte : ToSingleByte(text)) {
+bool IsValidAffix(const FileValue& value) {
+  if (value.kind != FileValue::Kind::kGiven) return true;
+  if (value.text.size() > kAffixLimit) return false;
+  for (char byte : ToSingleByte(value.text)) {
     const int code = static_cast<unsigned char>(byte);
     if (code < kLowestAffixCode || code > kHighestAffixCode) return false;
   }
@@ -194,17 +214,17 @@ QString ReferenceNames::EndingName(int code) const {
 ValidatedSettings ValidateSettings(const QStringList& lines, const ReferenceNames& names) {
   ValidatedSettings settings;
   for (const SettingDescriptor& setting : kSettings) {
-    const QString value = GetSettingsValue(QLatin1String(setting.file_key), lines);
+    const FileValue value = GetSettingsValue(QLatin1String(setting.file_key), lines);
     SettingsValue& judged = settings.values[static_cast<int>(setting.key)];
     switch (setting.key) {
       case SettingsKey::kVariant: {
-        const double number = NumberOfValue(value);
-        judged = {value, value, number >= kLowestVariant && number <= kChangeableVariant};
+        const double number = NumberOfValue(value.text);
+        judged = {value, value.Shown(), number >= kLowestVariant && number <= kChangeableVariant};
         break;
       }
       case SettingsKey::kPrefix:
       case SettingsKey::kSuffix:
-        judged = {value, value, IsValidAffix(value)};
+        judged = {value, value.Shown(), IsValidAffix(value)};
         break;
       case SettingsKey::kCodeFormat:
         judged = NamedNumber(
@@ -217,14 +237,14 @@ ValidatedSettings ValidateSettings(const QStringList& lines, const ReferenceName
             [&](int code) { return names.EndingName(code); });
         // An ending goes out as one character: a code without one is never applied.
         judged.valid =
-            judged.valid && EncodeSetting(setting.key, IntegerOfValue(value).value_or(0));
+            judged.valid && EncodeSetting(setting.key, IntegerOfValue(value.text).value_or(0));
         break;
       default:
         judged = {value, FlagShown(value), true};
         break;
     }
     // Such a byte has no character to send or to show, so its value is never applied.
-    if (HasUndefinedByte(value)) judged.valid = false;
+    if (HasUndefinedByte(value.text)) judged.valid = false;
   }
   return settings;
 }
@@ -233,19 +253,19 @@ std::vector<AppliedParameter> ParametersToApply(const ValidatedSettings& setting
   std::vector<AppliedParameter> parameters;
   for (const SettingDescriptor& setting : kSettings) {
     AppliedParameter parameter{.key = setting.key};
-    const QString& value = settings[setting.key].value;
-    if (value == kNotSet) {
+    const FileValue& value = settings[setting.key].value;
+    if (value.kind == FileValue::Kind::kNotSet) {
       parameter.missing = true;
       parameters.push_back(parameter);
       continue;
     }
     // Numbers go as the integer validation judged, flags by their number (0 clears).
-    SettingValue typed = IntegerOfValue(value).value_or(0);
-    if (setting.encoding == SettingEncoding::kAffix) typed = value;
-    if (setting.encoding == SettingEncoding::kFlag) typed = NumberOfValue(value) != 0;
-    const SettingWrite write = EncodeSetting(setting.key, typed).value_or(SettingWrite{});
-    parameter.sent = write.sent;
-    parameter.cached = write.cached;
+    parameter.value = IntegerOfValue(value.text).value_or(0);
+    if (setting.encoding == SettingEncoding::kAffix) {
+      parameter.value = Affix{value.text, value.kind == FileValue::Kind::kNone};
+    }
+    if (setting.encoding == SettingEncoding::kFlag) parameter.value = NumberOfValue(value.text) != 0;
+    parameter.sent = EncodeSetting(setting.key, parameter.value).value_or(QString());
     parameters.push_back(parameter);
   }
   return parameters;

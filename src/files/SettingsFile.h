@@ -9,7 +9,6 @@
 #include <optional>
 
 #include "db/ServiceDatabase.h"
-#include "reader/CachedReader.h"
 #include "reader/ReaderSettings.h"
 
 namespace kx12r {
@@ -17,9 +16,9 @@ namespace kx12r {
 // The extension of a settings file, with its exact letter case.
 inline constexpr char kSettingsFileExtension[] = ".kxr";
 
-// The file a reader's cached settings make: eight lines "Key=value" in Windows-1251, each ended
-// by CR LF, and one more CR LF. Flags are written as "1"/"0".
-QByteArray SettingsFileBytes(const CachedReader& reader);
+// The file a reader's settings make: eight lines "Key=value" in Windows-1251, each ended by
+// CR LF, and one more CR LF. Flags are written as "1"/"0".
+QByteArray SettingsFileBytes(const ReaderValues& values);
 
 // Whether anything has the name `path`, a link that points nowhere included.
 bool PathEntryExists(const QString& path);
@@ -47,17 +46,26 @@ std::optional<QStringList> ReadSettingsLines(const QString& path, UnreadableFile
 // Whether a file name ends in the extension with its exact letter case.
 bool HasSettingsExtension(const QString& name);
 
-// The value of `key` in the lines: the first line that contains key + "=" (any letter case),
-// with every occurrence of that text removed; kNotSet without such a line, kNone when
-// nothing remains.
-QString GetSettingsValue(const QString& key, const QStringList& lines);
+// A key's value in a settings file: not set (no line carries the key), none (the line gives
+// nothing, or the file's word for nothing), or the text the line gives.
+struct FileValue {
+  enum class Kind { kNotSet, kNone, kGiven };
+  Kind kind = Kind::kNotSet;
+  QString text;  // empty unless given
+  // As the preview and kx12rctl show it: kNotSet, kNone, or the text.
+  QString Shown() const;
+};
 
-// A prefix or suffix of a file: kNotSet, kNone, or at most five characters of codes 32..126.
-bool IsValidAffix(const QString& text);
+// The value of `key` in the lines: the first line that contains key + "=" (any letter case),
+// with every occurrence of that text removed.
+FileValue GetSettingsValue(const QString& key, const QStringList& lines);
+
+// A prefix or suffix of a file: not set, none, or at most five characters of codes 32..126.
+bool IsValidAffix(const FileValue& value);
 
 // One looked-up value of a file and what validation made of it.
 struct SettingsValue {
-  QString value;  // as GetSettingsValue returned it
+  FileValue value;
   QString shown;  // what the preview shows
   bool valid = true;
 };
@@ -87,13 +95,13 @@ class ReferenceNames {
 
 ValidatedSettings ValidateSettings(const QStringList& lines, const ReferenceNames& names);
 
-// One parameter an apply writes: its text (one character a position) and what the device list
-// caches on success. A key the file does not set is `missing` and sends nothing.
+// One parameter an apply writes: its value and its text on the wire (one character a position).
+// A key the file does not set is `missing` and sends nothing.
 struct AppliedParameter {
   SettingsKey key;
   bool missing = false;
+  SettingValue value;
   QString sent;
-  QString cached;
   const SettingDescriptor& Setting() const { return SettingOf(key); }
 };
 

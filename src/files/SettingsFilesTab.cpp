@@ -205,8 +205,8 @@ void SettingsFilesTab::SetFilesMode(bool save) {
   }
 }
 
-void SettingsFilesTab::ShowVariantKind(const QString& variant) {
-  if (NumberOfValue(variant) == kChangeableVariant) {
+void SettingsFilesTab::ShowVariantKind(double variant) {
+  if (variant == kChangeableVariant) {
     link_.Status().SetStatus(StatusIcon::kEdit, QStringLiteral("изменяемый вариант"), 2);
   } else {
     link_.Status().SetStatus(StatusIcon::kNone, QStringLiteral("фиксированный вариант"), 2);
@@ -219,22 +219,23 @@ void SettingsFilesTab::ShowValue(int row, const QString& text, bool valid) {
 }
 
 void SettingsFilesTab::PreviewReaderSettings() {
-  const CachedReader reader = link_.SelectedReader();
-  ShowVariantKind(reader.Text(SettingsKey::kVariant));
+  const ConnectedReader& reader = link_.SelectedReader();
+  const ReaderValues& values = reader.Values();
+  ShowVariantKind(values.variant);
   const bool ok = reader.Configurable();
   if (ok) {
-    ShowValue(1, reader.Text(SettingsKey::kVariant), true);
-    ShowValue(2, ShownAffix(reader.Text(SettingsKey::kPrefix)), true);
-    const int format = reader.Number(SettingsKey::kCodeFormat);
+    ShowValue(1, QString::number(values.variant), true);
+    ShowValue(2, ShownAffix(values.prefix.text), true);
+    const int format = values.code_format.value_or(0);
     const bool format_known = CodeVariantExists(database_, format);
     const QString format_name = format_known ? GetCodeVariantName(database_, format) : QString();
     ShowValue(3, format_name.isEmpty() ? kUnknown : format_name, format_known);
-    ShowValue(4, ShownAffix(reader.Text(SettingsKey::kSuffix)), true);
-    const int ending = reader.Number(SettingsKey::kEnding);
+    ShowValue(4, ShownAffix(values.suffix.text), true);
+    const int ending = values.ending;
     const bool ending_known = EndingCodeExists(database_, ending);
     ShowValue(5, ending_known ? GetEndingKeyName(database_, ending) : kUnknown, ending_known);
     for (int i = 0; i < static_cast<int>(kFlagKeys.size()); ++i) {
-      ShowValue(6 + i, ShownFlag(reader.Flag(kFlagKeys[i])), true);
+      ShowValue(6 + i, ShownFlag(values.Flag(kFlagKeys[i])), true);
     }
   } else {
     FirmwareWarning(*Label2, link_);
@@ -292,7 +293,7 @@ void SettingsFilesTab::PreviewSettingsFile() {
     } else {
       MSFlexGrid5->SetTextMatrix(row, 1, value.shown);
     }
-    if (key == SettingsKey::kVariant) ShowVariantKind(value.value);
+    if (key == SettingsKey::kVariant) ShowVariantKind(NumberOfValue(value.value.text));
   }
 }
 
@@ -311,7 +312,7 @@ void SettingsFilesTab::SaveSettingsFile() {
                   kYesNoQuestion, kMessageTitle) != kAnswerYes) {
     return;
   }
-  if (const auto error = WriteFileWhole(path, SettingsFileBytes(link_.SelectedReader()))) {
+  if (const auto error = WriteFileWhole(path, SettingsFileBytes(link_.SelectedReader().Values()))) {
     ShowMessage(QStringLiteral("Ошибка при сохранении файла конфигурации: ") + Quoted(*error),
                 kInformationStyle, kMessageTitle);
     return;
@@ -349,13 +350,14 @@ void SettingsFilesTab::ApplySettingsFile() {
   }
   const std::vector<AppliedParameter> parameters = ParametersToApply(settings);
 
-  FlexGrid& table = link_.DeviceTable();
+  const FlexGrid& table = link_.DeviceTable();
+  DeviceList& devices = link_.Devices();
   const int first = Check1->isChecked() ? 1 : table.Row();
   const int last = Check1->isChecked() ? table.Rows() - 1 : table.Row();
   std::vector<ApplyTarget> targets;
   for (int row = std::max(first, 1); row <= last; ++row) {
-    const CachedReader reader = link_.ReaderInRow(row);
-    targets.push_back({reader.Handle(), reader.Configurable()});
+    const ConnectedReader& reader = devices.InRow(row);
+    targets.push_back({reader.handle, reader.Configurable()});
   }
   const bool progress = last > 0 && first != last;
   if (progress) link_.View().ShowProgress(last);
@@ -363,7 +365,7 @@ void SettingsFilesTab::ApplySettingsFile() {
   const ApplyReport report = ApplyToReaders(
       link_.Hid(), targets, parameters,
       [&](int target, const AppliedParameter& accepted) {
-        table.SetTextMatrix(first_row + target, accepted.Setting().device_column, accepted.cached);
+        devices.TakeValue(first_row + target, accepted.key, accepted.value);
       },
       [&](int target) {
         if (progress) link_.View().SetProgress(first_row + target);
@@ -374,7 +376,7 @@ void SettingsFilesTab::ApplySettingsFile() {
     return;
   }
   // The kind of the variant written, when a reader took it.
-  ShowVariantKind(report.configured > 0 ? parameters.front().sent : QString());
+  ShowVariantKind(report.configured > 0 ? NumberOfValue(parameters.front().sent) : 0);
   // Nothing was written to a reader that cannot be configured; saying "done" would be false.
   if (report.configured == 0) {
     ShowMessage(NothingAppliedText(), kInformationStyle, kMessageTitle);

@@ -62,7 +62,7 @@ class SettingsFilesTab : public QWidget {
   bool SaveMode() const { return Option1->isChecked(); }
   void SetUpPreviewGrid();
   void ShowValue(int row, const QString& text, bool valid);
-  void ShowVariantKind(const QString& variant);
+  void ShowVariantKind(double variant);
   void OnCommand1Click();
   void OnDriveChange();
   void OnFolderChange();

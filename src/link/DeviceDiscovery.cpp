@@ -5,7 +5,8 @@
 #include <QScopeGuard>
 #include <utility>
 
-#include "base/NumericText.h"
+#include <set>
+
 #include "reader/DeviceReading.h"
 #include "reader/ReportExchange.h"
 
@@ -14,34 +15,24 @@ namespace {
 
 constexpr std::chrono::milliseconds kDevicePoll{500};
 constexpr std::chrono::seconds kDeviceWaitLimit{30};
-constexpr int kShownRowHeight = 240;
 
 }  // namespace
 
-CachedReader ReaderInRow(const FlexGrid& device_table, int row) {
-  return CachedReader(
-      [&device_table, row](int column) { return device_table.TextMatrix(row, column); });
-}
-
-DeviceDiscovery::DeviceDiscovery(HidLibrary& hid, FlexGrid& device_table, StatusPanels& status,
+DeviceDiscovery::DeviceDiscovery(HidLibrary& hid, DeviceList& devices, StatusPanels& status,
                                  DiscoveryView& view, WaitClock& clock, const bool& shut_down)
     : hid_(hid),
-      device_table_(device_table),
+      devices_(devices),
       status_(status),
       view_(view),
       clock_(clock),
-      shut_down_(shut_down) {}
+      shut_down_(shut_down),
+      starting_(clock) {}
 
 bool DeviceDiscovery::DeviceListUnchanged() {
   const int count = hid_.GetItemCount();
-  if (device_table_.Rows() != count + 1) return false;
+  if (static_cast<int>(devices_.Devices().size()) != count) return false;
   for (int i = 0; i < count; ++i) {
-    const int handle = hid_.GetItem(i);
-    bool listed = false;
-    for (int row = 1; row <= count && !listed; ++row) {
-      listed = ReaderInRow(device_table_, row).Handle() == handle;
-    }
-    if (!listed) return false;
+    if (devices_.RowOf(hid_.GetItem(i)) == 0) return false;
   }
   return true;
 }
@@ -62,13 +53,7 @@ int DeviceDiscovery::WaitForDevices() {
   return count;
 }
 
-int DeviceDiscovery::CountListedReaders() const {
-  int shown = 0;
-  for (int row = 1; row < device_table_.Rows(); ++row) {
-    if (device_table_.RowHeight(row) > 0) ++shown;
-  }
-  return shown;
-}
+int DeviceDiscovery::CountListedReaders() const { return devices_.ListedCount(); }
 
 bool DeviceDiscovery::Run(bool force, int selected_handle) {
   busy_ = true;
@@ -79,14 +64,19 @@ bool DeviceDiscovery::Run(bool force, int selected_handle) {
   const int remembered_handle = selected_handle;
   const int count = WaitForDevices();
   if (shut_down_) return false;
-  device_table_.SetRows(count + 1);
+  devices_.Restart(count);
   if (count > 0) view_.ShowProgress(count);
-  int readers = 0;
   int last_reader_row = 0;
+  std::set<int> present;
+  for (int i = 0; i < count; ++i) present.insert(hid_.GetItem(i));
   // Only devices still listed keep their place among the late readers.
-  const std::map<int, std::chrono::milliseconds> late_before = std::exchange(late_readers_, {});
+  starting_.KeepOnly(present);
   for (int i = 0; i < count; ++i) {
-    FillDeviceRow(i + 1, hid_.GetItem(i), readers, last_reader_row, late_before);
+    ConnectedReader device = ReadConnectedReader(hid_, hid_.GetItem(i));
+    starting_.Note(device);
+    if (device.Listed()) last_reader_row = i + 1;
+    devices_.Show(i + 1, std::move(device));
+    TellRefusedQueries(devices_.InRow(i + 1));
     // A message about a reader's reply lets the window close in the middle of the list.
     if (shut_down_) return false;
     view_.SetProgress(i + 1);
@@ -94,21 +84,20 @@ bool DeviceDiscovery::Run(bool force, int selected_handle) {
   view_.HideProgress();
 
   // Keep the selected reader while it is still listed; a hidden device is never selected.
-  int chosen = last_reader_row;
-  for (int row = 1; row <= count && remembered_handle != 0; ++row) {
-    if (device_table_.RowHeight(row) > 0 &&
-        ReaderInRow(device_table_, row).Handle() == remembered_handle) {
-      chosen = row;
-    }
-  }
+  const int remembered_row = devices_.RowOf(remembered_handle);
+  const int chosen = remembered_handle != 0 && devices_.InRow(remembered_row).Listed()
+                         ? remembered_row
+                         : last_reader_row;
+  const int readers = devices_.ListedCount();
+  FlexGrid& table = devices_.Table();
   if (readers == 0) {
-    device_table_.SetColSel(0);
+    table.SetColSel(0);
   } else {
-    device_table_.SetRow(chosen);
-    device_table_.SetCol(0);
-    device_table_.SetColSel(device_table_.Cols() - 1);
+    table.SetRow(chosen);
+    table.SetCol(0);
+    table.SetColSel(table.Cols() - 1);
   }
-  device_table_.setEnabled(readers > 0);
+  table.setEnabled(readers > 0);
   view_.ShowReadersPresent(readers > 0);
   ShowReaderCount();
   return true;
@@ -116,39 +105,12 @@ bool DeviceDiscovery::Run(bool force, int selected_handle) {
 
 bool DeviceDiscovery::LateReaderAnswered() {
   bool answered = false;
-  for (auto late = late_readers_.begin(); late != late_readers_.end();) {
-    const auto [handle, first_silent] = *late;
-    if (clock_.Now() - first_silent > kLateReaderGrace) {
-      late = late_readers_.erase(late);  // left hidden
-      continue;
-    }
-    const std::optional<QString> reply = AskReader(hid_, handle, command::kQueryVariant);
-    if (!reply) {
-      ++late;
-      continue;
-    }
+  for (const ConnectedReader& reader : starting_.ReadAgain(hid_)) {
+    TellRefusedQueries(reader);
     // A refusal or "0" hides it for good, as at its first answer.
-    answered = answered || LeadingInteger(*reply) > 0;
-    late = late_readers_.erase(late);
+    answered = answered || reader.Listed();
   }
   return answered;
-}
-
-void DeviceDiscovery::FillDeviceRow(int row, int handle, int& readers, int& last_reader_row,
-                                    const std::map<int, std::chrono::milliseconds>& late_before) {
-  const DeviceRecord device = ReadDevice(hid_, handle);
-  if (device.silent) {
-    const auto known = late_before.find(handle);
-    late_readers_[handle] = known != late_before.end() ? known->second : clock_.Now();
-  }
-  for (int col = 0; col < kDeviceColumnCount; ++col) {
-    device_table_.SetTextMatrix(row, col, device.cells[col]);
-  }
-  if (device.is_reader) {
-    ++readers;
-    last_reader_row = row;
-  }
-  device_table_.SetRowHeight(row, device.is_reader ? kShownRowHeight : 0);
 }
 
 void DeviceDiscovery::ShowReaderCount() {

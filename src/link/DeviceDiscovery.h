@@ -1,12 +1,9 @@
 #pragma once
 
-#include <chrono>
-#include <map>
-
 #include "base/WaitClock.h"
-#include "reader/CachedReader.h"
+#include "link/DeviceList.h"
 #include "reader/HidLibrary.h"
-#include "ui/FlexGrid.h"
+#include "reader/ReaderScan.h"
 #include "ui/StatusPanels.h"
 
 namespace kx12r {
@@ -24,15 +21,12 @@ class DiscoveryView {
   virtual void SetSettingsGridEnabled(bool enabled) = 0;
 };
 
-// A row of the device list read as values, when asked.
-CachedReader ReaderInRow(const FlexGrid& device_table, int row);
-
-// The discovery pass: fills the device list with one row per HID device, a reader's row shown
-// and any other device's row hidden, and keeps the selection on the reader it was on.
+// The discovery pass: reads every HID device into the device list, and keeps the selection on
+// the reader it was on.
 class DeviceDiscovery {
  public:
   // `shut_down` turns true when the window closes: a running pass then stops where it is.
-  DeviceDiscovery(HidLibrary& hid, FlexGrid& device_table, StatusPanels& status,
+  DeviceDiscovery(HidLibrary& hid, DeviceList& devices, StatusPanels& status,
                   DiscoveryView& view, WaitClock& clock, const bool& shut_down);
 
   // True while a pass runs.
@@ -49,21 +43,18 @@ class DeviceDiscovery {
   void ShowReaderCount();
 
  private:
-  void FillDeviceRow(int row, int handle, int& readers, int& last_reader_row,
-                     const std::map<int, std::chrono::milliseconds>& late_before);
   // Asks each reader that gave no answer yet, within its grace, once more; true when one now
-  // answers with a variant and the list is to be built again.
+  // answers and the list is to be built again.
   bool LateReaderAnswered();
 
   HidLibrary& hid_;
-  FlexGrid& device_table_;
+  DeviceList& devices_;
   StatusPanels& status_;
   DiscoveryView& view_;
   WaitClock& clock_;
   const bool& shut_down_;
   bool busy_ = false;
-  // Readers that gave no answer at all, by handle, with when that was first seen.
-  std::map<int, std::chrono::milliseconds> late_readers_;
+  StartingReaders starting_;
 };
 
 }  // namespace kx12r

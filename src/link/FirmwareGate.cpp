@@ -12,14 +12,13 @@ const QColor kWarningColour(255, 0, 0);
 }  // namespace
 
 bool FirmwareAtLeast170(const ReaderLink& link) {
-  return IsConfigurableFirmware(link.SelectedReaderField(kColVersion));
+  return link.HasSelectedReader() && link.SelectedReader().identity.firmware.Configurable();
 }
 
 void FirmwareWarning(QLabel& label, const ReaderLink& link) {
   QString text;
-  if (link.SelectedReaderField(kColVendorId) == HexWord(kReaderVendorId)) {
-    text = FirmwareWarningText(link.SelectedReaderField(kColVersion));
-  }
+  const DeviceIdentity& identity = link.SelectedReader().identity;
+  if (identity.vendor_id == kReaderVendorId) text = identity.firmware.Warning();
   QPalette palette = label.palette();
   if (palette.color(QPalette::WindowText) != kWarningColour) {
     palette.setColor(QPalette::WindowText, kWarningColour);

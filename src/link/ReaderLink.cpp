@@ -23,7 +23,8 @@ ReaderLink::ReaderLink(HidLibrary& hid, FlexGrid& device_table, StatusPanels& st
       status_(status),
       view_(view),
       clock_(clock),
-      discovery_(hid, device_table, status, view, clock, shut_down_) {
+      devices_(device_table),
+      discovery_(hid, devices_, status, view, clock, shut_down_) {
   timer_.setInterval(kTimerInterval);
   connect(&timer_, &QTimer::timeout, this, &ReaderLink::Timer1Tick);
   connect(&device_table_, &FlexGrid::Click, this, &ReaderLink::SelectReader);
@@ -40,27 +41,22 @@ bool ReaderLink::InitDeviceTable() {
 
 bool ReaderLink::HasSelectedReader() const {
   const int row = device_table_.Row();
-  return row >= device_table_.FixedRows() && row < device_table_.Rows() &&
-         device_table_.RowHeight(row) > 0;
+  return row >= device_table_.FixedRows() && devices_.InRow(row).Listed();
 }
 
-int ReaderLink::SelectedReaderHandle() const { return SelectedReader().Handle(); }
+int ReaderLink::SelectedReaderHandle() const { return SelectedReader().handle; }
+
+const ConnectedReader& ReaderLink::SelectedReader() const {
+  return devices_.InRow(HasSelectedReader() ? device_table_.Row() : 0);
+}
 
 QString ReaderLink::SelectedReaderField(int column) const {
   if (!HasSelectedReader()) return QString();
-  return device_table_.TextMatrix(device_table_.Row(), column);
+  return DeviceList::RowTexts(SelectedReader())[column];
 }
 
-void ReaderLink::SetSelectedReaderField(int column, const QString& text) {
-  if (HasSelectedReader()) device_table_.SetTextMatrix(device_table_.Row(), column, text);
-}
-
-CachedReader ReaderLink::SelectedReader() const {
-  return CachedReader([this](int column) { return SelectedReaderField(column); });
-}
-
-CachedReader ReaderLink::ReaderInRow(int row) const {
-  return kx12r::ReaderInRow(device_table_, row);
+void ReaderLink::SetSelectedReaderField(SettingsKey key, const SettingValue& value) {
+  if (HasSelectedReader()) devices_.TakeValue(device_table_.Row(), key, value);
 }
 
 bool ReaderLink::DiscoverReaders(bool force) {
@@ -70,11 +66,9 @@ bool ReaderLink::DiscoverReaders(bool force) {
 }
 
 bool ReaderLink::WriteSetting(SettingsKey key, const SettingValue& value) {
-  const std::optional<SettingWrite> write = EncodeSetting(key, value);
-  if (!write || !SendToSelectedReader(SettingOf(key).set, TextToParameters(write->sent))) {
-    return false;
-  }
-  SetSelectedReaderField(SettingOf(key).device_column, write->cached);
+  const std::optional<QString> sent = EncodeSetting(key, value);
+  if (!sent || !SendToSelectedReader(SettingOf(key).set, TextToParameters(*sent))) return false;
+  SetSelectedReaderField(key, value);
   return true;
 }
 

@@ -11,7 +11,8 @@
 
 #include "base/WaitClock.h"
 #include "link/DeviceDiscovery.h"
-#include "reader/CachedReader.h"
+#include "link/DeviceList.h"
+#include "reader/ConnectedReader.h"
 #include "reader/DeviceColumns.h"
 #include "reader/DeviceReading.h"
 #include "reader/HidLibrary.h"
@@ -44,16 +45,19 @@ class ReaderLink : public QObject {
   // The selected reader is the current row of the device list when that row shows a reader;
   // a hidden device is never the selected reader.
   bool HasSelectedReader() const;
-  // The handle in the selected row; 0 without a selected reader.
+  // The selected reader's handle; 0 without a selected reader.
   int SelectedReaderHandle() const;
-  // The text of a column in the selected row; empty without a selected reader.
+  // The selected reader; a device with no identity and no settings without one.
+  const ConnectedReader& SelectedReader() const;
+  // The text the device list shows in a column of the selected reader's row; empty without a
+  // selected reader.
   QString SelectedReaderField(int column) const;
-  void SetSelectedReaderField(int column, const QString& text);
-  // The selected reader's row as values, read when asked.
-  CachedReader SelectedReader() const;
-  // A row of the device list as values, read when asked.
-  CachedReader ReaderInRow(int row) const;
-  // Writes one setting to the selected reader; once the reader took it, the cache follows.
+  // The selected reader took a value: the model and its row follow.
+  void SetSelectedReaderField(SettingsKey key, const SettingValue& value);
+  // The connected devices, one a row of the device list.
+  DeviceList& Devices() { return devices_; }
+  const DeviceList& Devices() const { return devices_; }
+  // Writes one setting to the selected reader; once the reader took it, the model follows.
   // False when the value has no form on the wire, nothing could be sent, or the reader refused.
   bool WriteSetting(SettingsKey key, const SettingValue& value);
 
@@ -108,6 +112,7 @@ class ReaderLink : public QObject {
   StatusPanels& status_;
   DiscoveryView& view_;
   WaitClock& clock_;
+  DeviceList devices_;
   QTimer timer_;
   bool selecting_ = false;
   bool shut_down_ = false;

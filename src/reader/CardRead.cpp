@@ -162,17 +162,17 @@ QString EndingKeyShown(int code) {
   return key ? KeyName(*key) : QString();
 }
 
-ReaderFrame FrameOfReader(const CachedReader& reader, bool access_denied) {
-  if (access_denied) {
+ReaderFrame FrameOfReader(const ConnectedReader& reader) {
+  if (reader.access_denied) {
     return {std::nullopt, QStringLiteral("система не разрешает программе доступ к считывателю")};
   }
   if (!reader.Configurable()) {
-    return {std::nullopt, QStringLiteral("считыватель с версией ПО ") + reader.Text(kColVersion) +
+    return {std::nullopt, QStringLiteral("считыватель с версией ПО ") + reader.identity.firmware.Text() +
                               QStringLiteral(" не может быть настроен, его настройки неизвестны")};
   }
+  const ReaderValues& values = reader.Values();
   const std::optional<CardFrame> frame =
-      FrameOfVariant(reader.Variant(), reader.Text(SettingsKey::kPrefix),
-                     reader.Text(SettingsKey::kSuffix), reader.Number(SettingsKey::kEnding));
+      FrameOfVariant(values.variant, values.prefix.text, values.suffix.text, values.ending);
   if (!frame) return {std::nullopt, QStringLiteral("вариант посылки считывателя неизвестен")};
   return {frame, QString()};
 }

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "reader/CachedReader.h"
+#include "reader/ConnectedReader.h"
 
 namespace kx12r {
 
@@ -26,9 +26,9 @@ struct ReaderFrame {
   QString why_nothing;  // when there is no frame
 };
 
-// The frame of a reader in the device list; `access_denied` when the system keeps the program
-// from it.
-ReaderFrame FrameOfReader(const CachedReader& reader, bool access_denied);
+// The frame a connected reader sends; nothing, with why, for one the program may not open or
+// cannot configure.
+ReaderFrame FrameOfReader(const ConnectedReader& reader);
 
 // When no reader is chosen.
 inline const QString kNoReaderChosen = QStringLiteral("считыватель не выбран");

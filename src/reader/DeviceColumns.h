@@ -2,7 +2,7 @@
 
 namespace kx12r {
 
-// Columns of the device list: a device's identity, then the reader's cached settings.
+// Columns of the device list: a device's identity, then the reader's settings.
 enum DeviceColumn {
   kColHandle = 0,
   kColVendorId,
@@ -20,6 +20,8 @@ enum DeviceColumn {
   kColSuffix,
   kColEnding,
 };
+
+inline constexpr int kDeviceColumnCount = kColEnding + 1;
 
 inline constexpr char kDeviceTableCaptions[] =
     "RrHendle|Vendor ID|Product ID|Версия ПО|S/N     |Наименование                    "

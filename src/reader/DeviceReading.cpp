@@ -1,14 +1,10 @@
-// Reading one device's identity and settings into its device-list row.
+// Reading one device's identity and settings.
 #include "reader/DeviceReading.h"
 
 #include <QFileInfo>
 
 #include "base/MessageBox.h"
-#include "base/NumericText.h"
 #include "base/SingleByteText.h"
-#include "reader/Firmware.h"
-#include "reader/ReaderIdentity.h"
-#include "reader/ReaderSettings.h"
 #include "reader/ReportExchange.h"
 
 namespace kx12r {
@@ -26,61 +22,44 @@ QString TextBeforeZero(const std::string& text) {
 
 }  // namespace
 
-DeviceRecord ReadDevice(HidLibrary& hid, int handle) {
-  DeviceRecord device;
-  auto& cells = device.cells;
-  cells[kColHandle] = QString::number(handle);
-  cells[kColVendorId] = HexWord(hid.GetVendorID(handle));
-  cells[kColProductId] = HexWord(hid.GetProductID(handle));
-  cells[kColVersion] = VersionText(hid.GetVersion(handle));
+const ReaderValues& ConnectedReader::Values() const {
+  static const ReaderValues kNoValues;
+  return settings ? *settings : kNoValues;
+}
 
-  int variant = 0;
-  if (cells[kColVendorId] == HexWord(kReaderVendorId) &&
-      InList(cells[kColProductId], ReaderProductTexts())) {
-    if (!IsConfigurableFirmware(cells[kColVersion])) {
-      device.is_reader = true;  // listed, so the user learns why it cannot be configured
-    } else {
-      const std::optional<QString> reply = AskReader(hid, handle, command::kQueryVariant);
-      device.silent = !reply;
-      variant = LeadingInteger(reply.value_or(QString()));
-      device.is_reader = variant > 0;
-    }
+ConnectedReader ReadConnectedReader(HidLibrary& hid, int handle) {
+  ConnectedReader reader{.handle = handle};
+  DeviceIdentity& identity = reader.identity;
+  identity.vendor_id = hid.GetVendorID(handle);
+  identity.product_id = hid.GetProductID(handle);
+  identity.firmware = FirmwareVersion(hid.GetVersion(handle));
+  identity.serial_number = TextBeforeZero(hid.GetSerialNumber(handle));
+  identity.product_name = TextBeforeZero(hid.GetProductName(handle)).trimmed();
+  identity.vendor_name = TextBeforeZero(hid.GetVendorName(handle)).trimmed();
+  reader.access_denied = hid.IsAccessDenied(handle);
+  // An old reader is listed unasked, so the user learns why it cannot be configured.
+  if (!identity.IsOurs() || !identity.firmware.Configurable() || reader.access_denied) {
+    return reader;
   }
-  cells[kColSerialNumber] = TextBeforeZero(hid.GetSerialNumber(handle));
-  cells[kColProductName] = TextBeforeZero(hid.GetProductName(handle)).trimmed();
-  cells[kColVendorName] = TextBeforeZero(hid.GetVendorName(handle)).trimmed();
-  cells[kColCodeMethod] = QString::number(variant);
-
+  const auto ask = [&](SettingsKey key) {
+    const QueryReply reply = AskReader(hid, handle, SettingOf(key).query);
+    if (reply.refused) reader.refused_queries.push_back(SettingOf(key).query);
+    return reply;
+  };
+  const QueryReply variant = ask(SettingsKey::kVariant);
+  reader.silent = !variant.text;
+  if (reader.silent) return reader;
+  ReaderValues& values = reader.settings.emplace();
+  values.TakeReply(SettingsKey::kVariant, *variant.text);
+  if (values.variant < 1) return reader;
   for (SettingsKey key : kQueriedAfterVariant) {
-    const SettingDescriptor& setting = SettingOf(key);
-    if (variant >= 1) {
-      cells[setting.device_column] = CachedFromReply(key, QueryReader(hid, handle, setting.query));
-    } else if (setting.encoding == SettingEncoding::kFlag) {
-      cells[setting.device_column] = FlagCell(false);
-    }
+    values.TakeReply(key, ask(key).text.value_or(QString()));
   }
-  return device;
+  return reader;
 }
 
 QString HexWord(std::uint16_t value) {
   return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')).toUpper();
-}
-
-QString VersionText(std::uint16_t release) {
-  const QString digits = HexWord(release);
-  // The major number is read as a decimal number from the first two digits.
-  return QString::number(static_cast<int>(LeadingNumber(digits.left(2)))) + "." + digits.mid(2);
-}
-
-bool InList(const QString& text, const QStringList& list) { return list.contains(text); }
-
-const QStringList& ReaderProductTexts() {
-  static const QStringList products = [] {
-    QStringList texts;
-    for (std::uint16_t product : kReaderProductIds) texts << HexWord(product);
-    return texts;
-  }();
-  return products;
 }
 
 bool ReaderRuleInstalled() {
@@ -105,6 +84,16 @@ QString NoAccessMessage(const QString& product_id, const QString& serial_number,
          QStringLiteral(" (Product ID ") + Quoted(product_id) + QStringLiteral(", S/N ") +
          Quoted(serial_number) +
          QStringLiteral(") подключен, но система не разрешает программе доступ к нему. ") + fix;
+}
+
+void TellRefusedQueries(const ConnectedReader& reader) {
+  for (std::uint8_t code : reader.refused_queries) {
+    ShowMessage(RefusedQueryText(code), kInformationStyle, kMessageTitle);
+  }
+}
+
+QString NoAccessMessage(const ConnectedReader& reader) {
+  return NoAccessMessage(HexWord(reader.identity.product_id), reader.identity.serial_number);
 }
 
 }  // namespace kx12r

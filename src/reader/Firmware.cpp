@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/MessageBox.h"
+#include "base/NumericText.h"
 
 namespace kx12r {
 namespace {
@@ -39,15 +40,29 @@ const std::vector<WarningRange>& WarningRanges() {
   return ranges;
 }
 
+constexpr double kFirstConfigurableFirmware = 1.70;
 constexpr double kAllCodeFormatsFirmware = 1.82;
 constexpr double kCodeFormatZeroFirmware = 1.84;
-const QString kCodeFormatZeroProduct = QStringLiteral("00DF");
+constexpr std::uint16_t kCodeFormatZeroProduct = 0x00DF;
 constexpr int kLastBasicCodeFormat = 8;
 
 }  // namespace
 
-CodeFormatChoice CodeFormatsOffered(const QString& version, const QString& product_id) {
-  const double number = FirmwareNumber(version);
+QString FirmwareVersion::Text() const {
+  const QString digits = QStringLiteral("%1").arg(release_, 4, 16, QLatin1Char('0')).toUpper();
+  return QString::number(static_cast<int>(LeadingNumber(digits.left(2)))) + "." + digits.mid(2);
+}
+
+double FirmwareVersion::Number() const { return LeadingNumber(Text()); }
+
+bool FirmwareVersion::Configurable() const { return Number() >= kFirstConfigurableFirmware; }
+
+QString FirmwareVersion::FirstConfigurableText() {
+  return QString::number(kFirstConfigurableFirmware, 'f', 2);
+}
+
+CodeFormatChoice FirmwareVersion::CodeFormats(std::uint16_t product_id) const {
+  const double number = Number();
   if (number < kAllCodeFormatsFirmware) return CodeFormatChoice::kBelowNineWithoutZero;
   if (number >= kCodeFormatZeroFirmware && product_id == kCodeFormatZeroProduct) {
     return CodeFormatChoice::kAll;
@@ -61,8 +76,8 @@ bool OffersCodeFormat(CodeFormatChoice choice, int id) {
   return id > kLastBasicCodeFormat && choice != CodeFormatChoice::kBelowNineWithoutZero;
 }
 
-QString FirmwareWarningText(const QString& version) {
-  const double x = FirmwareNumber(version);
+QString FirmwareVersion::Warning() const {
+  const double x = Number();
   for (const WarningRange& range : WarningRanges()) {
     if (x >= range.lowest && x <= range.highest) return range.text;
   }

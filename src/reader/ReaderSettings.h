@@ -27,10 +27,10 @@ inline constexpr int kSettingsKeyCount = 8;
 
 // How a setting's value goes to the reader and into the device list.
 enum class SettingEncoding {
-  kNumber,  // decimal digits, sent and cached alike
+  kNumber,  // decimal digits, sent and shown alike
   kAffix,   // up to five characters, one to a report position; an empty one is sent as a space
-  kEnding,  // one character on the wire, cached as its code
-  kFlag,    // the setting's own command letter when set, a space when cleared; cached -1 or 0
+  kEnding,  // one character on the wire, shown as its code
+  kFlag,    // the setting's own command letter when set, a space when cleared; shown -1 or 0
 };
 
 struct SettingDescriptor {
@@ -106,30 +106,53 @@ inline const QString kNone = QStringLiteral("нет");             // an empty p
 inline const QString kUnknown = QStringLiteral("не известен");  // a number no name is known for
 inline const QString kNotSet = QStringLiteral("не задан");      // a file without the key
 
+// A prefix or suffix, empty when there is none. One that a settings file gave as none keeps that
+// form: the device list shows it, and a file saved from the reader writes it, as the file did.
+struct Affix {
+  QString text;
+  bool none_from_file = false;
+  bool operator==(const Affix& other) const { return text == other.text; }
+};
+
 // A prefix or suffix as the screens show it: kNone when empty.
 inline QString ShownAffix(const QString& text) { return text.isEmpty() ? kNone : text; }
+// A prefix or suffix as the device list and a settings file write it.
+inline QString WrittenAffix(const Affix& affix) {
+  return affix.none_from_file ? kNone : affix.text;
+}
 // A flag as the screens show it.
 inline QString ShownFlag(bool set) { return set ? QStringLiteral("Да") : QStringLiteral("Нет"); }
 
 // A value a write takes: a number for the variant, the code format and the ending's character
-// code; a text for the prefix and the suffix; whether a flag is set.
-using SettingValue = std::variant<int, QString, bool>;
+// code; the characters of the prefix and the suffix; whether a flag is set.
+using SettingValue = std::variant<int, Affix, bool>;
 
-// What a write of a setting sends, and what the device list caches once the reader took it.
-struct SettingWrite {
-  QString sent;
-  QString cached;
+// The text a write of a setting sends: the one translation of a value to the wire. Nothing when
+// the value has no form there: an ending code outside one byte, or a value of another kind than
+// the setting's.
+std::optional<QString> EncodeSetting(SettingsKey key, const SettingValue& value);
+
+// The eight settings of a reader that answered with a variant, as values.
+struct ReaderValues {
+  int variant = 0;
+  Affix prefix;
+  std::optional<int> code_format;  // nothing: the reader gave none
+  Affix suffix;
+  int ending = 0;  // the ending character's code
+  bool buzzer_off = false;
+  bool stand_alone = false;
+  bool repeat_message = false;
+
+  bool Flag(SettingsKey key) const;
+  // The value of a setting, of the kind a write takes.
+  SettingValue Get(SettingsKey key) const;
+  // Takes a value the reader now holds: one it took on a write.
+  void Set(SettingsKey key, const SettingValue& value);
+  // Takes a query's reply (its spaces left out): a flag by its letter, the ending by its
+  // character's code (a space, left out, is 32), the code format by its number.
+  void TakeReply(SettingsKey key, const QString& reply);
+  // Whether the reader holds `value` as a write of it would set it.
+  bool Holds(SettingsKey key, const SettingValue& value) const;
 };
-
-// The one translation of a value into its write. Nothing when the value has no form on the
-// wire: an ending code outside one byte, or a value of another kind than the setting's.
-std::optional<SettingWrite> EncodeSetting(SettingsKey key, const SettingValue& value);
-
-// What the device list caches of a query's reply (its spaces left out): a flag by its letter,
-// the ending by its character's code (a space, left out, is 32), other settings as they came.
-QString CachedFromReply(SettingsKey key, const QString& reply);
-
-// A flag as the device list caches it.
-QString FlagCell(bool set);
 
 }  // namespace kx12r

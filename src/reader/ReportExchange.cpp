@@ -67,26 +67,24 @@ bool SendTextCommand(HidLibrary& hid, int handle, std::uint8_t code, const QStri
   return SendReaderCommand(hid, handle, code, TextToParameters(text));
 }
 
-QString QueryReader(HidLibrary& hid, int handle, std::uint8_t code) {
-  return AskReader(hid, handle, code).value_or(QString());
-}
-
-std::optional<QString> AskReader(HidLibrary& hid, int handle, std::uint8_t code) {
-  if (!SendReaderCommand(hid, handle, code)) return std::nullopt;
+QueryReply AskReader(HidLibrary& hid, int handle, std::uint8_t code) {
+  if (!SendReaderCommand(hid, handle, code)) return {};
   const int input_length = hid.GetInputReportLength(handle);
-  if (input_length < kShortestReport) return QString();
+  if (input_length < kShortestReport) return {QString()};
   std::vector<std::uint8_t> received(input_length, 0);
-  if (!ReadReply(hid, handle, code, received)) return std::nullopt;
+  if (!ReadReply(hid, handle, code, received)) return {};
+  // A refusal's bytes are no value of the setting.
+  if (received[1] == kRefusalMark) return {QString(), true};
   std::string text;
   for (std::size_t k = 2; k < received.size(); ++k) {
     if (received[k] != kSpace) text.push_back(static_cast<char>(received[k]));
   }
-  if (received[1] == kRefusalMark) {
-    ShowMessage(QStringLiteral("Конфигуратор ситывателя вернул ошибку. ") +
-                    Quoted(QString::number(code)) + QStringLiteral(" - неизвестная команда."),
-                kInformationStyle, kMessageTitle);
-  }
-  return FromSingleByte(text);
+  return {FromSingleByte(text)};
+}
+
+QString RefusedQueryText(std::uint8_t code) {
+  return QStringLiteral("Конфигуратор ситывателя вернул ошибку. ") + Quoted(QString::number(code)) +
+         QStringLiteral(" - неизвестная команда.");
 }
 
 }  // namespace kx12r

@@ -49,11 +49,16 @@ bool SendReaderCommand(HidLibrary& hid, int handle, std::uint8_t code,
 // SendReaderCommand with the characters of `text` as parameters.
 bool SendTextCommand(HidLibrary& hid, int handle, std::uint8_t code, const QString& text);
 
-// Sends a query and returns the reply text without its spaces; empty on failure. A reader that
-// does not know the code is reported to the user.
-QString QueryReader(HidLibrary& hid, int handle, std::uint8_t code);
-// QueryReader that tells a reader that gave no answer at all (the write failed or no reply came
-// within the read timeout): nothing then.
-std::optional<QString> AskReader(HidLibrary& hid, int handle, std::uint8_t code);
+// A query's reply: its text without spaces, or nothing when the reader gave no answer at all
+// (the write failed or no reply came within the read timeout). A reader that does not know the
+// code refuses it: the reply is then empty.
+struct QueryReply {
+  std::optional<QString> text;
+  bool refused = false;
+};
+QueryReply AskReader(HidLibrary& hid, int handle, std::uint8_t code);
+
+// What the user is told of a query the reader refused.
+QString RefusedQueryText(std::uint8_t code);
 
 }  // namespace kx12r

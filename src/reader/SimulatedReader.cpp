@@ -199,7 +199,7 @@ std::vector<std::size_t> SimulatedReader::Apply(std::uint8_t code,
 bool SimulatedReader::OffersCodeFormat(int id) const {
   return id <= kLastCodeFormat &&
          kx12r::OffersCodeFormat(
-             CodeFormatsOffered(VersionText(identity_.version), HexWord(identity_.product_id)), id);
+             FirmwareVersion(identity_.version).CodeFormats(identity_.product_id), id);
 }
 
 std::string SimulatedReader::MessageText(std::uint64_t card) const {

@@ -24,14 +24,14 @@ const ReaderFlags::Flag& ReaderFlags::FlagOf(const QCheckBox* box) const {
 }
 
 // What the program puts into a box is never written back to the reader.
-void ReaderFlags::ShowCached(const Flag& flag) {
+void ReaderFlags::ShowKnown(const Flag& flag) {
   const QSignalBlocker loading(flag.box);
-  flag.box->setChecked(link_.SelectedReader().Flag(flag.key));
+  flag.box->setChecked(link_.SelectedReader().Values().Flag(flag.key));
 }
 
 void ReaderFlags::LoadFlags(bool enabled) {
   for (const Flag& flag : flags_) {
-    ShowCached(flag);
+    ShowKnown(flag);
     flag.box->setEnabled(enabled);
   }
 }
@@ -43,7 +43,7 @@ void ReaderFlags::WriteReaderFlag(QCheckBox* box) {
                   Quoted(box->text()) + QStringLiteral("."),
               kInformationStyle, kMessageTitle);
   // The box shows what the reader has, not the state it refused.
-  ShowCached(flag);
+  ShowKnown(flag);
 }
 
 }  // namespace kx12r

@@ -8,7 +8,7 @@
 
 namespace kx12r {
 
-// The three flag boxes of the settings tab: loaded from the selected reader's cached flags
+// The three flag boxes of the settings tab: loaded from the selected reader's known flags
 // without writing, and written to the reader at once when the user switches one.
 class ReaderFlags : public QObject {
  public:
@@ -24,7 +24,7 @@ class ReaderFlags : public QObject {
     SettingsKey key;
   };
   const Flag& FlagOf(const QCheckBox* box) const;
-  void ShowCached(const Flag& flag);
+  void ShowKnown(const Flag& flag);
 
   ReaderLink& link_;
   std::array<Flag, 3> flags_;

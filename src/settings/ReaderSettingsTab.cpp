@@ -88,20 +88,20 @@ QString ReaderSettingsTab::VariantHint(const QString& code_format_name) {
 }
 
 void ReaderSettingsTab::FillReaderVariantRow() {
-  const CachedReader reader = link_.SelectedReader();
-  const QString prefix = reader.Text(SettingsKey::kPrefix);
-  QString name = GetCodeVariantName(database_, reader.Number(SettingsKey::kCodeFormat));
+  const ConnectedReader& reader = link_.SelectedReader();
+  const ReaderValues& values = reader.Values();
+  // A reader without a code format reads as code format 0.
+  QString name = GetCodeVariantName(database_, values.code_format.value_or(0));
   if (name.isEmpty()) name = kUnknown;
-  const QString suffix = reader.Text(SettingsKey::kSuffix);
-  QString ending = reader.Text(SettingsKey::kEnding);
-  if (!ending.isEmpty()) ending = GetEndingKeyName(database_, reader.Number(SettingsKey::kEnding));
+  QString ending;
+  if (reader.Configurable()) ending = GetEndingKeyName(database_, values.ending);
   if (ending.isEmpty()) ending = kUnknown;
 
   FlexGrid& grid = *MSFlexGrid2;
   grid.SetTextMatrix(kChangeableVariant, kGridNumber, QString::number(kChangeableVariant));
-  grid.SetTextMatrix(kChangeableVariant, kGridPrefix, ShownAffix(prefix));
+  grid.SetTextMatrix(kChangeableVariant, kGridPrefix, ShownAffix(values.prefix.text));
   grid.SetTextMatrix(kChangeableVariant, kGridCodeFormat, name);
-  grid.SetTextMatrix(kChangeableVariant, kGridSuffix, ShownAffix(suffix));
+  grid.SetTextMatrix(kChangeableVariant, kGridSuffix, ShownAffix(values.suffix.text));
   grid.SetTextMatrix(kChangeableVariant, kGridEnding, ending);
   grid.SetTextMatrix(kChangeableVariant, kGridHint, VariantHint(name));
 }
@@ -111,7 +111,7 @@ void ReaderSettingsTab::ShowReaderInSettingsGrid() {
   if (Editor->IsOpen()) return;
   int variant = 0;
   if (FirmwareAtLeast170(link_)) {
-    variant = link_.SelectedReader().Variant();
+    variant = link_.SelectedReader().Values().variant;
     Label1->setPalette(palette());
     MSFlexGrid2->setEnabled(true);
   } else {
@@ -177,7 +177,7 @@ void ReaderSettingsTab::SelectVariant() {
     }
   }
 
-  if (link_.SelectedReader().Variant() == row) return;
+  if (link_.SelectedReader().Values().variant == row) return;
   if (link_.WriteSetting(SettingsKey::kVariant, row)) return;
   ShowMessage(QStringLiteral("Не могу присвоить устройству новый вариант кодовой посылки."),
               kInformationStyle, kMessageTitle);

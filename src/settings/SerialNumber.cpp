@@ -68,19 +68,18 @@ void ChangeSerialNumber(ReaderLink& link, EditorBox& editor) {
   link.HoldDiscovery(true);
   const auto resume = qScopeGuard([&link] { link.HoldDiscovery(false); });
   const int handle = link.SelectedReaderHandle();
-  const QString old = link.SelectedReaderField(kColSerialNumber);
   QStringList others;
-  for (int other = 1; other < table.Rows(); ++other) {
-    if (other != table.Row() && table.RowHeight(other) > 0) {
-      others << table.TextMatrix(other, kColSerialNumber);
-    }
+  for (const ConnectedReader& other : link.Devices().Devices()) {
+    if (other.handle != handle && other.Listed()) others << other.identity.serial_number;
   }
-  // The edited reader's row, wherever it stands now; -1 when it is gone.
-  const auto reader_row = [&] { return FindRowByText(table, QString::number(handle), kColHandle); };
-  const auto show_number = [&](const QString& number) {
-    if (const int row = reader_row(); row > 0) table.SetTextMatrix(row, kColSerialNumber, number);
-  };
-  // An unwritten number never stays in the cell: every way out but a write shows the old one.
+  // The edited reader's row, wherever it stands now; 0 when it is gone.
+  const auto reader_row = [&] { return link.Devices().RowOf(handle); };
+  // An unwritten number never stays in the cell: every way out but a write shows the reader's.
+  const auto show_reader = qScopeGuard([&] {
+    if (const int row = reader_row(); row > 0) {
+      link.Devices().TakeSerialNumber(row, link.Devices().InRow(row).identity.serial_number);
+    }
+  });
   while (reader_row() > 0 && EditGridCell(table, editor, reader_row(), kColSerialNumber)) {
     const QString number = editor.text().trimmed();
     if (const auto question = SerialNumberQuestion(number, others)) {
@@ -89,7 +88,7 @@ void ChangeSerialNumber(ReaderLink& link, EditorBox& editor) {
     }
     if (link.SelectedReaderHandle() == handle &&
         link.SendToSelectedReader(command::kSetSerialNumber, TextToParameters(number))) {
-      show_number(number);
+      if (const int row = reader_row(); row > 0) link.Devices().TakeSerialNumber(row, number);
       return;
     }
     ShowMessage(QStringLiteral("Ошибка присвоения считывателю нового серийного номера. Операция "
@@ -97,7 +96,6 @@ void ChangeSerialNumber(ReaderLink& link, EditorBox& editor) {
                 kInformationStyle, kMessageTitle);
     break;
   }
-  show_number(old);
 }
 
 }  // namespace kx12r

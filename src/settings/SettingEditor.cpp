@@ -243,8 +243,8 @@ void SettingEditor::EraseLastCharacter() {
 }
 
 bool SettingEditor::OpenCodeFormatList() {
-  const CodeFormatChoice choice = CodeFormatsOffered(link_.SelectedReaderField(kColVersion),
-                                                     link_.SelectedReaderField(kColProductId));
+  const DeviceIdentity& reader = link_.SelectedReader().identity;
+  const CodeFormatChoice choice = reader.firmware.CodeFormats(reader.product_id);
   return FillList(SelectCodeFormatChoices(database_, choice),
                   {kNarrowColumn, kListWidth - 2 * kNarrowColumn, 0},
                   {Qt::AlignCenter, Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignCenter}, 1);
@@ -329,7 +329,7 @@ void SettingEditor::SaveEditedValue() {
   QString shown, description;
   if (mode_ == Mode::kPad) {
     shown = MSFlexGrid3->TextMatrix(0, 0);
-    value = shown == kPlaceholder ? QString() : shown;
+    value = Affix{shown == kPlaceholder ? QString() : shown};
   } else {
     const int row = MSFlexGrid3->Row();
     value = LeadingInteger(MSFlexGrid3->TextMatrix(row, 0));

@@ -20,6 +20,7 @@
 #include "cli/ListedReaders.h"
 #include "cli/StopOnSignals.h"
 #include "db/ServiceDatabase.h"
+#include "reader/ReaderScan.h"
 #include "reader/SimulatedHidLibrary.h"
 
 namespace kx12r::cli {
@@ -297,8 +298,8 @@ TEST(Kx12rCtlSignalTest, ASignalAfterTheWorkChangesNothing) {
 }
 
 TEST(ChooseReaderTest, TwoReadersWithOneNumberAreRefused) {
-  ListedReader reader;
-  reader.record.cells[kColSerialNumber] = "00417";
+  ConnectedReader reader;
+  reader.identity.serial_number = "00417";
   const Choice choice = ChooseReader({reader, reader}, "00417");
   EXPECT_FALSE(choice.reader);
   EXPECT_TRUE(choice.error.contains("не является уникальным")) << choice.error.toStdString();
@@ -542,9 +543,9 @@ TEST(ListReadersTest, AReaderWhoseNodeUdevIsStillSettingUpIsWaitedFor) {
   hid.SetClock(clock);
   hid.SetUpSlowly(hid.Plug({.version = 0x0184, .serial_number = "00417"}), 3);
   ScriptedPresenter presenter;
-  const std::vector<ListedReader> readers = ListReaders(hid, clock);
+  const std::vector<ConnectedReader> readers = ListReaders(hid, clock);
   ASSERT_EQ(readers.size(), 1u);
-  EXPECT_EQ(readers[0].Serial(), "00417");
+  EXPECT_EQ(readers[0].identity.serial_number, "00417");
   EXPECT_LT(clock.Now(), 2s) << "only as long as udev took";
 }
 
@@ -561,9 +562,9 @@ TEST(ListReadersTest, AReaderThatAnswersLateIsListedAndAMuteOneOnlyAfterItsGrace
     if (clock.Now() >= 1s) late.SetAnswering(true);
   };
   ScriptedPresenter presenter;
-  const std::vector<ListedReader> readers = ListReaders(hid, clock);
+  const std::vector<ConnectedReader> readers = ListReaders(hid, clock);
   ASSERT_EQ(readers.size(), 1u);
-  EXPECT_EQ(readers[0].Serial(), "00417");
+  EXPECT_EQ(readers[0].identity.serial_number, "00417");
   EXPECT_TRUE(readers[0].Configurable());
   EXPECT_LT(clock.Now(), 2s) << "no longer than it took to answer";
   EXPECT_EQ(refusing.ReceivedReports().size(), 1u) << "a refusal is asked nothing more";

@@ -26,11 +26,6 @@ QByteArray Crlf(std::initializer_list<const char*> lines) {
   return bytes;
 }
 
-// A device-list row that holds only these cells.
-CachedReader CachedRow(QMap<int, QString> cells) {
-  return CachedReader([cells = std::move(cells)](int column) { return cells.value(column); });
-}
-
 class SettingsFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -46,23 +41,23 @@ class SettingsFileTest : public ::testing::Test {
 };
 
 TEST_F(SettingsFileTest, ASavedFileHasItsEightLinesInWindows1251) {
-  const QByteArray bytes = SettingsFileBytes(CachedRow({{kColCodeMethod, "8"},
-                                                        {kColPrefix, "#"},
-                                                        {kColEncoding, "3"},
-                                                        {kColSuffix, ""},
-                                                        {kColEnding, "13"},
-                                                        {kColBunBuzzer, "-1"},
-                                                        {kColStandAlone, "0"},
-                                                        {kColRepeatResolution, "0"}}));
+  const QByteArray bytes = SettingsFileBytes(
+      {.variant = 8, .prefix = {"#"}, .code_format = 3, .ending = 13, .buzzer_off = true});
   EXPECT_EQ(bytes, Crlf({"Variant=8", "Prefix=#", "Code_format=3", "Suffix=", "Ending=13",
                          "buZzer_off=1", "standAlone=0", "Repeat_message=0", ""}));
   EXPECT_TRUE(bytes.endsWith("\r\n\r\n"));
 
-  // "нет" cached from an earlier apply is written as its Windows-1251 bytes and reads back.
-  const QByteArray none = SettingsFileBytes(CachedRow({{kColPrefix, "нет"}}));
+  // A none taken from a file is written as the file gave it, in Windows-1251, and reads back.
+  const QByteArray none = SettingsFileBytes({.prefix = {"", true}});
   EXPECT_TRUE(none.contains("Prefix=\xED\xE5\xF2\r\n"));
-  EXPECT_EQ(GetSettingsValue("Prefix", SettingsFileLines(none)), "нет");
-  EXPECT_EQ(GetSettingsValue("Suffix", SettingsFileLines(none)), "нет") << "an empty value";
+  EXPECT_TRUE(none.contains("Code_format=\r\n")) << "a code format never given";
+  const QStringList lines = SettingsFileLines(none);
+  for (const char* key : {"Prefix", "Suffix"}) {
+    const FileValue value = GetSettingsValue(key, lines);
+    EXPECT_EQ(value.kind, FileValue::Kind::kNone) << key;
+    EXPECT_EQ(value.text, "") << key;
+    EXPECT_EQ(value.Shown(), "нет") << key;
+  }
 }
 
 TEST_F(SettingsFileTest, LinesAndLookups) {
@@ -71,11 +66,12 @@ TEST_F(SettingsFileTest, LinesAndLookups) {
   const QStringList lines =
       SettingsFileLines(Crlf({"BUZZER_OFF=1", "Prefix= A", "Variant =3", "xCode_format=5",
                               "Suffix=S1", "Suffix=S2", "Junk=1"}));
-  EXPECT_EQ(GetSettingsValue("buZzer_off", lines), "1");
-  EXPECT_EQ(GetSettingsValue("Prefix", lines), " A");
-  EXPECT_EQ(GetSettingsValue("Variant", lines), "не задан");
-  EXPECT_EQ(GetSettingsValue("Code_format", lines), "x5");
-  EXPECT_EQ(GetSettingsValue("Suffix", lines), "S1") << "the first line wins";
+  EXPECT_EQ(GetSettingsValue("buZzer_off", lines).text, "1");
+  EXPECT_EQ(GetSettingsValue("Prefix", lines).text, " A");
+  EXPECT_EQ(GetSettingsValue("Variant", lines).kind, FileValue::Kind::kNotSet);
+  EXPECT_EQ(GetSettingsValue("Variant", lines).Shown(), "не задан");
+  EXPECT_EQ(GetSettingsValue("Code_format", lines).text, "x5");
+  EXPECT_EQ(GetSettingsValue("Suffix", lines).text, "S1") << "the first line wins";
   EXPECT_TRUE(HasSettingsExtension("a.kxr"));
   EXPECT_FALSE(HasSettingsExtension("a.KXR"));
 }
@@ -133,11 +129,16 @@ TEST_F(SettingsFileTest, TheApplySendsWhatValidationJudged) {
   const auto parameters = ParametersToApply(settings);
   ASSERT_EQ(parameters.size(), 8u);
   QStringList sent;
+  ReaderValues took;
   for (const AppliedParameter& p : parameters) {
-    sent << (p.missing ? QString("-")
-                       : QString(QChar(p.Setting().set)) + "[" + p.sent + "]" + p.cached);
+    sent << (p.missing ? QString("-") : QString(QChar(p.Setting().set)) + "[" + p.sent + "]");
+    if (!p.missing) took.Set(p.key, p.value);
   }
-  EXPECT_EQ(sent.join(" "), "V[8]8 P[ ]нет C[12]12 - E[\r]13 Z[ ]0 A[ ]0 R[R]-1");
+  EXPECT_EQ(sent.join(" "), "V[8] P[ ] C[12] - E[\r] Z[ ] A[ ] R[R]");
+  // What the reader then holds, and a file saved from it keeps the file's none.
+  EXPECT_EQ(SettingsFileBytes(took),
+            Crlf({"Variant=8", "Prefix=\xED\xE5\xF2", "Code_format=12", "Suffix=", "Ending=13",
+                  "buZzer_off=0", "standAlone=0", "Repeat_message=1", ""}));
 
   SimulatedHidLibrary hid;
   auto& reader = hid.Plug({.version = 0x0184}, {.variant = 1});

@@ -100,7 +100,7 @@ TEST_F(SettingsFilesTabTest, SavesTheSelectedReaderAndAsksBeforeReplacingAFile) 
                   "standAlone=0", "Repeat_message=0", ""}));
   EXPECT_EQ(LastMessage(), "Файл конфигурации сохранен успешно.");
 
-  link_->SetSelectedReaderField(kColPrefix, "Z");
+  link_->SetSelectedReaderField(SettingsKey::kPrefix, Affix{"Z"});
   presenter_.Answer(MessageButton::kNo);
   tab_->Command1->click();
   EXPECT_EQ(LastMessage(), "Файл конфигурации «" + QDir(Folder()).filePath("Конфигурация.kxr") +

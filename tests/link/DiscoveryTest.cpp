@@ -12,16 +12,13 @@ namespace {
 using DiscoveryTest = ReaderLinkFixture;
 using namespace std::chrono_literals;
 
-TEST(DiscoveryTextTest, HexWordsVersionsAndLists) {
+TEST(DiscoveryTextTest, HexWordsAndVersions) {
   EXPECT_EQ(HexWord(0x4D8), "04D8");
   EXPECT_EQ(HexWord(0xF6F1), "F6F1");
-  EXPECT_EQ(VersionText(0x0170), "1.70");
-  EXPECT_EQ(VersionText(0x0096), "0.96");
-  EXPECT_EQ(VersionText(0x1203), "12.03");
-  EXPECT_EQ(VersionText(0x0A10), "0.10") << "reading stops at a hexadecimal letter";
-  EXPECT_TRUE(InList("F002", {"0002", "F002"}));
-  EXPECT_FALSE(InList("F00", {"0002", "F002"}));
-  EXPECT_FALSE(InList("", {}));
+  EXPECT_EQ(FirmwareVersion(0x0170).Text(), "1.70");
+  EXPECT_EQ(FirmwareVersion(0x0096).Text(), "0.96");
+  EXPECT_EQ(FirmwareVersion(0x1203).Text(), "12.03");
+  EXPECT_EQ(FirmwareVersion(0x0A10).Text(), "0.10") << "reading stops at a hexadecimal letter";
 }
 
 TEST(NoAccessMessageTest, NamesTheFixThatMatchesTheInstallation) {
@@ -161,7 +158,7 @@ TEST_F(DiscoveryTest, AHiddenCurrentRowIsNoSelectedReader) {
   EXPECT_FALSE(link_->HasSelectedReader());
   EXPECT_EQ(link_->SelectedReaderHandle(), 0);
   EXPECT_EQ(link_->SelectedReaderField(kColVersion), "");
-  link_->SetSelectedReaderField(kColCodeMethod, "8");
+  link_->SetSelectedReaderField(SettingsKey::kVariant, 8);
   EXPECT_EQ(table_->TextMatrix(1, kColCodeMethod), "0") << "a hidden device is never written";
 }
 

@@ -38,7 +38,7 @@ TEST_F(SelectedReaderTest, AReplyThatCameLateIsNotTheNextCommandsAnswer) {
   EXPECT_FALSE(link_->SendToSelectedReader('V', ParameterList{"6"}));
   EXPECT_EQ(reader.Settings().variant, 3);
   reader.SendLateReport(ReaderReport('V', "6", 65));
-  EXPECT_EQ(QueryReader(hid_, link_->SelectedReaderHandle(), 'v'), "3");
+  EXPECT_EQ(AskReader(hid_, link_->SelectedReaderHandle(), 'v').text, "3");
 }
 
 TEST_F(SelectedReaderTest, WaitForIdleGivesUpAfterTenSecondsWithTheTimerStopped) {

@@ -72,6 +72,11 @@ TEST_F(ReportExchangeTest, OnlyA127WhereTheEchoDiffersIsARefusal) {
   EXPECT_FALSE(SendTextCommand(hid_, 1, 'P', "AB"));
 }
 
+// A query's text, empty when no answer came.
+QString Asked(HidLibrary& hid, int handle, std::uint8_t code) {
+  return AskReader(hid, handle, code).text.value_or(QString());
+}
+
 TEST_F(ReportExchangeTest, ReportLengthsBelowThreeBytes) {
   hid_.output_length = 2;
   EXPECT_FALSE(SendTextCommand(hid_, 1, 'P', "A"));
@@ -80,7 +85,7 @@ TEST_F(ReportExchangeTest, ReportLengthsBelowThreeBytes) {
   hid_.input_length = 2;
   EXPECT_TRUE(SendTextCommand(hid_, 1, 'P', "A"));
   EXPECT_EQ(hid_.reads, 0);
-  EXPECT_EQ(QueryReader(hid_, 1, 'p'), "");
+  EXPECT_EQ(Asked(hid_, 1, 'p'), "");
 }
 
 TEST_F(ReportExchangeTest, LongerInputThanOutputComparesWhatBothHave) {
@@ -101,26 +106,26 @@ TEST_F(ReportExchangeTest, WriteOnlyCommandsNeverRead) {
 
 TEST_F(ReportExchangeTest, QueryRepliesLoseTheirSpaces) {
   hid_.reply = Report('p', "");
-  EXPECT_EQ(QueryReader(hid_, 1, 'p'), "");
+  EXPECT_EQ(Asked(hid_, 1, 'p'), "");
   hid_.reply = Report('p', "A B C");
-  EXPECT_EQ(QueryReader(hid_, 1, 'p'), "ABC");
+  EXPECT_EQ(Asked(hid_, 1, 'p'), "ABC");
   hid_.reply = Report('e', std::string_view("\0", 1));
-  EXPECT_EQ(QueryReader(hid_, 1, 'e'), QString(QChar(0))) << "other bytes stay";
+  EXPECT_EQ(Asked(hid_, 1, 'e'), QString(QChar(0))) << "other bytes stay";
   EXPECT_TRUE(presenter_.shown.empty());
   hid_.reply.reset();
-  EXPECT_EQ(QueryReader(hid_, 1, 'p'), "");
+  EXPECT_EQ(Asked(hid_, 1, 'p'), "");
   hid_.write_result = false;
-  EXPECT_EQ(QueryReader(hid_, 1, 'p'), "");
+  EXPECT_EQ(Asked(hid_, 1, 'p'), "");
 }
 
-TEST_F(ReportExchangeTest, RefusedQueryNamesTheCode) {
+TEST_F(ReportExchangeTest, ARefusedQueryIsNoAnswerAndTellsNothingItself) {
   hid_.reply = Report(127, "3 x");
-  EXPECT_EQ(QueryReader(hid_, 1, 'v'), "3x") << "the text after byte 1 is still returned";
-  ASSERT_EQ(presenter_.shown.size(), 1u);
-  EXPECT_EQ(presenter_.shown[0].text,
+  const QueryReply reply = AskReader(hid_, 1, 'v');
+  EXPECT_TRUE(reply.refused);
+  EXPECT_EQ(reply.text, QString()) << "the bytes after the mark are no value";
+  EXPECT_TRUE(presenter_.shown.empty()) << "whoever asked tells it";
+  EXPECT_EQ(RefusedQueryText('v'),
             "Конфигуратор ситывателя вернул ошибку. «118» - неизвестная команда.");
-  EXPECT_EQ(presenter_.shown[0].style, 64);
-  EXPECT_EQ(presenter_.shown[0].title, "Сообщение!");
 }
 
 TEST(TextToParametersTest, OneEntryPerCharacter) {

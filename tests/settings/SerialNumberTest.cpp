@@ -118,7 +118,7 @@ TEST_F(SerialNumberTest, IndicationIsWrittenOnlyAndItsReplyNeverAnswersALaterQue
   CallIndication(*link_);
   EXPECT_EQ(reader.ReceivedReports(), std::vector<Bytes>{Report('H', "")});
   EXPECT_EQ(reader.IndicationCount(), 1);
-  EXPECT_EQ(QueryReader(hid_, link_->SelectedReaderHandle(), 'v'), "3")
+  EXPECT_EQ(AskReader(hid_, link_->SelectedReaderHandle(), 'v').text, "3")
       << "the H reply left waiting is not the answer to v";
   reader.FailNextWrite();
   CallIndication(*link_);

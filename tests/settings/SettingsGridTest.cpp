@@ -57,8 +57,8 @@ TEST_F(SettingsGridTest, TheGridShowsTheFixedVariantsAndTheReadersOwn) {
   EXPECT_EQ(row8, (QStringList{"8", "нет", "RAW_HEX", "нет", "Enter"}));
 
   // A reader whose code format and ending the database does not name.
-  link_->SetSelectedReaderField(kColEncoding, "99");
-  link_->SetSelectedReaderField(kColEnding, "");
+  link_->SetSelectedReaderField(SettingsKey::kCodeFormat, 99);
+  link_->SetSelectedReaderField(SettingsKey::kEnding, 250);
   link_->SelectReader();
   EXPECT_EQ(Cell(kGridCodeFormat), "не известен");
   EXPECT_EQ(Cell(kGridEnding), "не известен");

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <vector>
+
+#include "reader/ConnectedReader.h"
+#include "reader/DeviceColumns.h"
+#include "ui/FlexGrid.h"
+
+namespace kx12r {
+
+// The connected devices in the order of the device list `DeviceTable`, one row each: the list
+// holds them as values and renders each into its row, a reader's row shown and any other
+// device's hidden. Nothing is ever read back from the table's cells.
+class DeviceList {
+ public:
+  explicit DeviceList(FlexGrid& table) : table_(table) {}
+
+  FlexGrid& Table() { return table_; }
+  const FlexGrid& Table() const { return table_; }
+  const std::vector<ConnectedReader>& Devices() const { return devices_; }
+  // The device in a row of the table; a device with no identity and no settings outside them.
+  const ConnectedReader& InRow(int row) const;
+  // The row of the device with this handle; 0 when it is not listed.
+  int RowOf(int handle) const;
+  int ListedCount() const;
+
+  // Starts a list of `count` devices, each to be shown in its row.
+  void Restart(int count);
+  void Show(int row, ConnectedReader device);
+  // The reader in `row` took a value: its settings and its row follow.
+  void TakeValue(int row, SettingsKey key, const SettingValue& value);
+  void TakeSerialNumber(int row, const QString& number);
+
+  // The texts of a device's row: its identity, then its settings as the reader gave them.
+  static std::array<QString, kDeviceColumnCount> RowTexts(const ConnectedReader& device);
+
+ private:
+  void Render(int row);
+
+  FlexGrid& table_;
+  std::vector<ConnectedReader> devices_;
+};
+
+}  // namespace kx12r
