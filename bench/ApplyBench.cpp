@@ -26,7 +26,7 @@ constexpr double kBound = 1.10;
 int main(int argc, char** argv) {
   OffscreenUnlessTold();
   QApplication app(argc, argv);
-  SilentPresenter presenter;
+  ScriptedPresenter presenter;
   QTemporaryDir folder;
   QFile::copy(KX12R_SERVICE_DATABASE, GetDatabasePath(folder.path()));
   SimulatedHidLibrary hid;
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
   FlexGrid table(&window);
   QStatusBar bar(&window);
   StatusPanels status(bar);
-  NoDiscoveryView view;
+  RecordingDiscoveryView view;
   ReaderLink link(hid, table, status, view, clock);
   ServiceDatabase database(GetDatabasePath(folder.path()), false);
   link.InitDeviceTable();
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
   const double floor_ms = static_cast<double>(kReaders * kReportsPerReader) * kFrame.count() / 1000;
   const double ratio = elapsed.count() / floor_ms;
   std::printf("apply to %d readers: %8.1f ms, floor %6.1f ms; the last message: %s\n", kReaders,
-              elapsed.count(), floor_ms, presenter.last.toStdString().c_str());
+              elapsed.count(), floor_ms, (presenter.shown.empty() ? QString() : presenter.shown.back().text).toStdString().c_str());
   std::printf("ratio, apply to %d readers to its floor: %.3f (bound %.2f) %s\n", kReaders, ratio,
               kBound, ratio <= kBound ? "ok" : "OVER BOUND");
   return ratio <= kBound ? 0 : 1;

@@ -24,7 +24,7 @@ struct Setup {
   FlexGrid table;
   QStatusBar bar;
   StatusPanels status{bar};
-  NoDiscoveryView view;
+  RecordingDiscoveryView view;
   EventLoopClock clock;
   ReaderLink link{hid, table, status, view, clock};
   std::vector<SimulatedReader*> readers;

@@ -27,18 +27,6 @@ constexpr int kRounds = 15;
 constexpr double kReportsPerEdit = 2;
 constexpr double kAllowedOverheadMs = 2.0;
 
-class GridView : public DiscoveryView {
- public:
-  void ShowProgress(int) override {}
-  void SetProgress(int) override {}
-  void HideProgress() override {}
-  void ShowReadersPresent(bool present) override { SetSettingsGridEnabled(present); }
-  void SetSettingsGridEnabled(bool enabled) override {
-    if (grid) grid->setEnabled(enabled);
-  }
-  FlexGrid* grid = nullptr;
-};
-
 struct Window {
   QTemporaryDir folder;
   SimulatedHidLibrary hid;
@@ -48,7 +36,7 @@ struct Window {
   QTabWidget* tabs = new QTabWidget(&window);
   QStatusBar* bar = new QStatusBar(&window);
   StatusPanels status{*bar};
-  GridView view;
+  RecordingDiscoveryView view;
   ReaderLink link{hid, *table, status, view, clock};
   ServiceDatabase database{GetDatabasePath(folder.path()), false};
   ReaderSettingsTab* tab = nullptr;
@@ -61,7 +49,7 @@ struct Window {
     tabs->setGeometry(8, 120, 713, 310);
     link.InitDeviceTable();
     tab = new ReaderSettingsTab(link, database);
-    view.grid = tab->MSFlexGrid2;
+    view.on_settings_grid = [grid = tab->MSFlexGrid2](bool enabled) { grid->setEnabled(enabled); };
     tabs->addTab(tab, "Настройки считывателя");
     tab->BuildSettingsGrid();
     reader = &hid.Plug({.product_id = 0x00DF, .version = 0x0184}, {.variant = 8});

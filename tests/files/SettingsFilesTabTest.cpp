@@ -10,6 +10,7 @@
 #include "ReaderWindow.h"
 #include "ScriptedPresenter.h"
 #include "files/SettingsFilesTab.h"
+#include "reader/CardRead.h"
 
 namespace kx12r {
 namespace {
@@ -189,10 +190,16 @@ TEST_F(SettingsFilesTabTest, AnApplyToOneReaderWritesInOrderAndCountsWhatIsMissi
   EXPECT_EQ(LastMessage(),
             "Загрузка из файла настроек выполнена не в полном объеме. Не задан "
             "один параметр настроек.");
-  EXPECT_EQ(link_->SelectedReaderField(kColCodeMethod), "8");
+  // The reader as known now: the file's none is an empty prefix that shows as the file gave it.
+  const ReaderValues& known = link_->SelectedReader().Values();
+  EXPECT_EQ(known.variant, 8);
+  EXPECT_EQ(known.prefix.text, "");
+  EXPECT_TRUE(known.buzzer_off);
+  EXPECT_EQ(known.ending, 9);
   EXPECT_EQ(link_->SelectedReaderField(kColPrefix), "нет");
-  EXPECT_EQ(link_->SelectedReaderField(kColBunBuzzer), "-1");
   EXPECT_EQ(link_->SelectedReaderField(kColSuffix), "") << "not in the file, not touched";
+  EXPECT_EQ(FrameOfReader(link_->SelectedReader()).frame->prefix, "")
+      << "a card is judged against no prefix, not the word";
   EXPECT_TRUE(view_.progress_log.empty()) << "one reader needs no progress bar";
   EXPECT_TRUE(link_->Timer1().isActive());
 }

@@ -50,6 +50,15 @@ TEST_F(DiscoveryTest, FillsEveryColumnOfAConfigurableReader) {
   for (int col = 0; col < 15; ++col) row << table_->TextMatrix(1, col);
   EXPECT_EQ(row, (QStringList{QString::number(hid_.GetItem(0)), "04D8", "0002", "1.70", "00417",
                               "KX12R", "Salvion", "8", "-1", "0", "-1", "#K", "5", "?", "13"}));
+  // The row renders the reader as it was read.
+  const ConnectedReader& reader = link_->Devices().InRow(1);
+  EXPECT_EQ(reader.identity.product_id, 0x0002);
+  EXPECT_EQ(reader.identity.firmware, FirmwareVersion(0x0170));
+  ASSERT_TRUE(reader.Configurable());
+  EXPECT_EQ(reader.settings->prefix.text, "#K");
+  EXPECT_EQ(reader.settings->code_format, 5);
+  EXPECT_TRUE(reader.settings->buzzer_off);
+  EXPECT_FALSE(reader.settings->stand_alone);
   EXPECT_EQ(table_->RowHeight(1), 240);
   EXPECT_EQ(status_->Text(1), "Подключенных устройств: 1");
   EXPECT_EQ(status_->Icon(1), StatusIcon::kNone);
