@@ -62,8 +62,10 @@ int main(int argc, char** argv) {
   const std::chrono::duration<double, std::milli> elapsed = Clock::now() - start;
   const double floor_ms = static_cast<double>(kReaders * kReportsPerReader) * kFrame.count() / 1000;
   const double ratio = elapsed.count() / floor_ms;
-  std::printf("apply to %d readers: %8.1f ms, floor %6.1f ms; the last message: %s\n", kReaders,
-              elapsed.count(), floor_ms, (presenter.shown.empty() ? QString() : presenter.shown.back().text).toStdString().c_str());
+  std::printf(
+      "apply to %d readers: %8.1f ms, floor %6.1f ms; the last message: %s\n", kReaders,
+      elapsed.count(), floor_ms,
+      (presenter.shown.empty() ? QString() : presenter.shown.back().text).toStdString().c_str());
   std::printf("ratio, apply to %d readers to its floor: %.3f (bound %.2f) %s\n", kReaders, ratio,
               kBound, ratio <= kBound ? "ok" : "OVER BOUND");
   return ratio <= kBound ? 0 : 1;

@@ -38,7 +38,8 @@ long OpenDescriptors() {
 std::set<std::string> ShownSerials(FlexGrid& table) {
   std::set<std::string> shown;
   for (int row = 1; row < table.Rows(); ++row) {
-    if (table.RowHeight(row) > 0) shown.insert(table.TextMatrix(row, kColSerialNumber).toStdString());
+    if (table.RowHeight(row) == 0) continue;
+    shown.insert(table.TextMatrix(row, kColSerialNumber).toStdString());
   }
   return shown;
 }

@@ -6,10 +6,10 @@
 
 #include "cli/Environment.h"
 #include "cli/ListedReaders.h"
-#include "reader/DeviceReading.h"
 #include "cli/ReaderResults.h"
 #include "db/ServiceDatabase.h"
 #include "files/SettingsFile.h"
+#include "reader/DeviceReading.h"
 
 namespace kx12r::cli {
 

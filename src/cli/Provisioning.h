@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "base/WaitClock.h"
-#include "reader/ConnectedReader.h"
 #include "cli/ReaderResults.h"
 #include "files/SettingsFile.h"
+#include "reader/ConnectedReader.h"
 #include "reader/HidLibrary.h"
 #include "reader/NodeWatch.h"
 

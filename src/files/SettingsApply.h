@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "files/SettingsFile.h"
-#include "reader/ReaderSettings.h"
 #include "reader/HidLibrary.h"
+#include "reader/ReaderSettings.h"
 
 namespace kx12r {
 

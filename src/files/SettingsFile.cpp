@@ -264,7 +264,8 @@ std::vector<AppliedParameter> ParametersToApply(const ValidatedSettings& setting
     if (setting.encoding == SettingEncoding::kAffix) {
       parameter.value = Affix{value.text, value.kind == FileValue::Kind::kNone};
     }
-    if (setting.encoding == SettingEncoding::kFlag) parameter.value = NumberOfValue(value.text) != 0;
+    if (setting.encoding == SettingEncoding::kFlag)
+      parameter.value = NumberOfValue(value.text) != 0;
     parameter.sent = EncodeSetting(setting.key, parameter.value).value_or(QString());
     parameters.push_back(parameter);
   }

@@ -3,12 +3,10 @@
 
 #include <QGuiApplication>
 #include <QScopeGuard>
+#include <set>
 #include <utility>
 
-#include <set>
-
 #include "reader/DeviceReading.h"
-#include "reader/ReportExchange.h"
 
 namespace kx12r {
 namespace {

@@ -26,8 +26,8 @@ class DiscoveryView {
 class DeviceDiscovery {
  public:
   // `shut_down` turns true when the window closes: a running pass then stops where it is.
-  DeviceDiscovery(HidLibrary& hid, DeviceList& devices, StatusPanels& status,
-                  DiscoveryView& view, WaitClock& clock, const bool& shut_down);
+  DeviceDiscovery(HidLibrary& hid, DeviceList& devices, StatusPanels& status, DiscoveryView& view,
+                  WaitClock& clock, const bool& shut_down);
 
   // True while a pass runs.
   bool Busy() const { return busy_; }

@@ -62,7 +62,8 @@ std::array<QString, kDeviceColumnCount> DeviceList::RowTexts(const ConnectedRead
   texts[kColVendorName] = identity.vendor_name;
   const ReaderValues& values = device.Values();
   texts[kColCodeMethod] = QString::number(values.variant);
-  for (SettingsKey flag : kFlagKeys) texts[SettingOf(flag).device_column] = FlagText(values.Flag(flag));
+  for (SettingsKey flag : kFlagKeys)
+    texts[SettingOf(flag).device_column] = FlagText(values.Flag(flag));
   if (device.Configurable()) {
     texts[kColPrefix] = WrittenAffix(values.prefix);
     texts[kColEncoding] = values.code_format ? QString::number(*values.code_format) : QString();

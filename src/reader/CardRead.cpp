@@ -167,7 +167,8 @@ ReaderFrame FrameOfReader(const ConnectedReader& reader) {
     return {std::nullopt, QStringLiteral("система не разрешает программе доступ к считывателю")};
   }
   if (!reader.Configurable()) {
-    return {std::nullopt, QStringLiteral("считыватель с версией ПО ") + reader.identity.firmware.Text() +
+    return {std::nullopt, QStringLiteral("считыватель с версией ПО ") +
+                              reader.identity.firmware.Text() +
                               QStringLiteral(" не может быть настроен, его настройки неизвестны")};
   }
   const ReaderValues& values = reader.Values();

@@ -14,8 +14,8 @@ namespace kx12r {
 // The popups that edit one setting of the changeable variant (row 8 of the settings grid):
 // a character pad for the prefix and the suffix, a choice list for the code format and the
 // ending. Saving writes the value to the reader at once; only an accepted write changes the
-// grid and what is known of the reader. While a popup is open the device list and the settings grid are locked
-// and discovery is paused.
+// grid and what is known of the reader. While a popup is open the device list and the settings
+// grid are locked and discovery is paused.
 class SettingEditor : public QObject {
   Q_OBJECT
 
