@@ -31,6 +31,10 @@ double NumberFrom(QStringView text, qsizetype start) {
 
 }  // namespace
 
+QString HexWord(std::uint16_t value) {
+  return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')).toUpper();
+}
+
 double LeadingNumber(QStringView text) {
   qsizetype pos = 0;
   while (pos < text.size() && text[pos].isSpace()) ++pos;

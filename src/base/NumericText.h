@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 #include <cstdint>
 #include <optional>
@@ -16,6 +17,9 @@ int ClampedInt(double value);
 
 // LeadingNumber rounded and held within the range of int.
 inline int LeadingInteger(QStringView text) { return ClampedInt(LeadingNumber(text)); }
+
+// Four upper-case hexadecimal digits: "04D8" for 0x4D8.
+QString HexWord(std::uint16_t value);
 
 // The number a typed or stored value begins with, as settings files and the table editors read
 // it: blanks, tabs and line feeds anywhere in it are skipped, then an optional sign, digits and

@@ -32,6 +32,8 @@ class DeviceList {
   // The reader in `row` took a value: its settings and its row follow.
   void TakeValue(int row, SettingsKey key, const SettingValue& value);
   void TakeSerialNumber(int row, const QString& number);
+  // Draws a row again from what is known, over whatever an in-place editor left in its cells.
+  void ShowAgain(int row) { Render(row); }
 
   // The texts of a device's row: its identity, then its settings as the reader gave them.
   static std::array<QString, kDeviceColumnCount> RowTexts(const ConnectedReader& device);

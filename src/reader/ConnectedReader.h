@@ -45,7 +45,10 @@ struct ConnectedReader {
   }
   bool Configurable() const { return settings && settings->variant > 0; }
   // Its settings; all cleared and variant 0 without an answer.
-  const ReaderValues& Values() const;
+  const ReaderValues& Values() const {
+    static const ReaderValues kNoValues;
+    return settings ? *settings : kNoValues;
+  }
 };
 
 }  // namespace kx12r

@@ -22,11 +22,6 @@ QString TextBeforeZero(const std::string& text) {
 
 }  // namespace
 
-const ReaderValues& ConnectedReader::Values() const {
-  static const ReaderValues kNoValues;
-  return settings ? *settings : kNoValues;
-}
-
 ConnectedReader ReadConnectedReader(HidLibrary& hid, int handle) {
   ConnectedReader reader{.handle = handle};
   DeviceIdentity& identity = reader.identity;
@@ -56,10 +51,6 @@ ConnectedReader ReadConnectedReader(HidLibrary& hid, int handle) {
     values.TakeReply(key, ask(key).text.value_or(QString()));
   }
   return reader;
-}
-
-QString HexWord(std::uint16_t value) {
-  return QStringLiteral("%1").arg(value, 4, 16, QLatin1Char('0')).toUpper();
 }
 
 bool ReaderRuleInstalled() {

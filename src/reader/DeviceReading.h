@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 
+#include "base/NumericText.h"
 #include "reader/ConnectedReader.h"
 #include "reader/HidLibrary.h"
 
@@ -15,9 +16,6 @@ inline const QString kNoDevices = QStringLiteral("Нет подключенны�
 // Reads a device's identity and, for a configurable reader the program may open, its settings
 // with the queries v z a r p c s e.
 ConnectedReader ReadConnectedReader(HidLibrary& hid, int handle);
-
-// Four upper-case hexadecimal digits: "04D8" for 0x4D8.
-QString HexWord(std::uint16_t value);
 
 // Whether the readers' udev rule is installed where udev reads it: the package's place
 // (/usr/lib/udev/rules.d) or the administrator's (/etc/udev/rules.d).

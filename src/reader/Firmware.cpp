@@ -49,7 +49,7 @@ constexpr int kLastBasicCodeFormat = 8;
 }  // namespace
 
 QString FirmwareVersion::Text() const {
-  const QString digits = QStringLiteral("%1").arg(release_, 4, 16, QLatin1Char('0')).toUpper();
+  const QString digits = HexWord(release_);
   return QString::number(static_cast<int>(LeadingNumber(digits.left(2)))) + "." + digits.mid(2);
 }
 

@@ -76,9 +76,7 @@ void ChangeSerialNumber(ReaderLink& link, EditorBox& editor) {
   const auto reader_row = [&] { return link.Devices().RowOf(handle); };
   // An unwritten number never stays in the cell: every way out but a write shows the reader's.
   const auto show_reader = qScopeGuard([&] {
-    if (const int row = reader_row(); row > 0) {
-      link.Devices().TakeSerialNumber(row, link.Devices().InRow(row).identity.serial_number);
-    }
+    if (const int row = reader_row(); row > 0) link.Devices().ShowAgain(row);
   });
   while (reader_row() > 0 && EditGridCell(table, editor, reader_row(), kColSerialNumber)) {
     const QString number = editor.text().trimmed();
