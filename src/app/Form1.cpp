@@ -86,6 +86,7 @@ Form1::Form1(HidLibrary& hid, WaitClock& clock, const StartupEnvironment& enviro
       read_only_reason_(std::move(read_only_reason)),
       database_(DatabasePathOf(environment), !user_is_admin || !read_only_reason_.isEmpty(),
                 environment.database_busy_timeout) {
+  database_.TellFaultsTo(ShowNotice);
   CreateControls();
 }
 

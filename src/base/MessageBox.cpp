@@ -32,4 +32,6 @@ int ShowMessage(const QString& text, int style, const QString& title) {
   }
 }
 
+void ShowNotice(const Notice& notice) { ShowMessage(notice.text, notice.style, notice.title); }
+
 }  // namespace kx12r

@@ -39,6 +39,15 @@ void SetMessagePresenter(MessagePresenter* presenter);
 // or Cancel, and 0 when the box could not be shown: a question nobody answered is a No.
 int ShowMessage(const QString& text, int style, const QString& title);
 
+// A message a part of the program hands on, for the program to tell in its own way.
+struct Notice {
+  QString text;
+  int style = kInformationStyle;
+  QString title;
+};
+// Tells a notice in a box, as the window tells every message.
+void ShowNotice(const Notice& notice);
+
 // A value quoted in a message stands between guillemets.
 inline QString Quoted(const QString& value) {
   return QStringLiteral("«") + value + QStringLiteral("»");

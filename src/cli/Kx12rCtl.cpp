@@ -127,6 +127,8 @@ std::unique_ptr<ServiceDatabase> OpenDatabase(const Environment& environment, bo
     return nullptr;
   }
   auto database = std::make_unique<ServiceDatabase>(path, true, environment.database_busy_timeout);
+  database->TellFaultsTo(
+      [&err = environment.err](const Notice& notice) { err << notice.text << Qt::endl; });
   if (const auto failure = database->TryOpen()) {
     environment.err << named
                     << (failure->locked ? QStringLiteral(" заблокирована другой программой.")

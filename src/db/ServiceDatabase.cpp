@@ -97,10 +97,6 @@ QString OperationFailureText(const QString& description) {
   return QStringLiteral("Операция завершена некорректно: ") + Quoted(description);
 }
 
-void ReportOperationFailure(const QString& description) {
-  ShowMessage(OperationFailureText(description), kStopStyle, kEngineErrorTitle);
-}
-
 ServiceDatabase::ServiceDatabase(QString path, bool read_only,
                                  std::chrono::milliseconds busy_timeout)
     : path_(std::move(path)),
@@ -150,7 +146,7 @@ void ServiceDatabase::Tell(const QString& text, int style, const QString& title)
   if (text == last_told_) return;
   last_told_ = text;
   QTimer::singleShot(0, &turn_, [this] { last_told_.clear(); });
-  ShowMessage(text, style, title);
+  if (tell_) tell_({text, style, title});
 }
 
 void ServiceDatabase::TellFailure(const QString& description) {

@@ -6,8 +6,11 @@
 #include <QString>
 #include <QVariant>
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <vector>
+
+#include "base/MessageBox.h"
 
 namespace kx12r {
 
@@ -42,9 +45,10 @@ inline constexpr std::chrono::milliseconds kDatabaseBusyTimeout{1000};
 inline constexpr char kRussianCollation[] = "RUSSIAN";
 
 // The one connection to the service database: opened on first use, read-only for a user
-// without administrator rights, kept until Close. Every failure is reported to the user and
-// answered with the operation's failure value. Keys are compared as numbers in the numeric
-// key columns (KEY, ID, CHR_CODE, END_ORDER) and as the exact text everywhere else.
+// without administrator rights, kept until Close. Every failure is answered with the
+// operation's failure value and handed, worded for the user, to whoever TellFaultsTo names. Keys
+// are compared as numbers in the numeric key columns (KEY, ID, CHR_CODE, END_ORDER) and as the
+// exact text everywhere else.
 class ServiceDatabase {
  public:
   ServiceDatabase(QString path, bool read_only,
@@ -55,9 +59,12 @@ class ServiceDatabase {
 
   const QString& Path() const { return path_; }
   bool IsOpen() const { return open_; }
-  // Whether any failure has been told since the connection was made: a program that must not
+  // Whether any failure has been met since the connection was made: a program that must not
   // go on with what a failing database gave asks this.
   bool HadFailure() const { return had_failure_; }
+  // Who is told of each failure as it happens, the same one once a turn of the event loop
+  // (the lookups of one screen that fail alike make one message); nobody until set.
+  void TellFaultsTo(std::function<void(const Notice&)> tell) { tell_ = std::move(tell); }
 
   // Why the file cannot be used: the engine's reason, and whether another program holds a lock
   // on it (the busy timeout passed).
@@ -98,8 +105,7 @@ class ServiceDatabase {
   QSqlQuery NewQuery() const;
   // Prepares, binds and runs a statement; a failure is reported with the engine's reason.
   bool Run(QSqlQuery& query, const QString& sql, const QVariantList& values);
-  // Shows a message, but not the same one twice for one user action: the lookups of one screen
-  // that fail alike give one box.
+  // Hands a failure on, but not the same one twice for one user action.
   void Tell(const QString& text, int style, const QString& title);
   void TellFailure(const QString& description);
   // The file is no service database (any more): told once until the fault changes.
@@ -116,11 +122,11 @@ class ServiceDatabase {
   QString last_told_;
   bool locked_this_turn_ = false;
   bool had_failure_ = false;
+  std::function<void(const Notice&)> tell_;
   QObject turn_;  // forgets last_told_ once the event loop turns
 };
 
-// Shown when a value cannot be stored, as an engine error would be.
+// Told when a value cannot be stored, as an engine error would be.
 QString OperationFailureText(const QString& description);
-void ReportOperationFailure(const QString& description);
 
 }  // namespace kx12r

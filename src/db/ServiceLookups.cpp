@@ -1,7 +1,6 @@
 // Lookups of code formats, endings, users and setup parameters in the service database.
 #include "db/ServiceLookups.h"
 
-#include <QRegularExpression>
 #include <limits>
 
 namespace kx12r {
@@ -57,17 +56,6 @@ QString GetSetupValue(ServiceDatabase& db, const QString& name) {
 QString GetSetupCaption(ServiceDatabase& db, const QString& name) {
   return db.SelectValue(
       {.Table = "SetupTable", .Field = "P_CAPTION", .KeyField = "P_NAME", .KeyValue = name});
-}
-
-std::optional<std::int16_t> EditorKey(const QString& key) {
-  bool ok = false;
-  const long long value = key.trimmed().toLongLong(&ok);
-  if (ok && IsSixteenBit(value)) return static_cast<std::int16_t>(value);
-  const bool whole_number =
-      ok || QRegularExpression(QStringLiteral(R"(^\s*[+-]?\d+\s*$)")).match(key).hasMatch();
-  ReportOperationFailure(whole_number ? QStringLiteral("Переполнение")
-                                      : QStringLiteral("Несоответствие типов"));
-  return std::nullopt;
 }
 
 }  // namespace kx12r

@@ -48,9 +48,4 @@ QString GetSetupCaption(ServiceDatabase& db, const QString& name);
 // Whether a number fits the 16 bits the editors and lookups hold.
 bool IsSixteenBit(long long value);
 
-// A row key as the editors hold it: a key outside the 16-bit range cannot be held
-// ("Переполнение"), a key that is no number is a type mismatch; both are reported as a failed
-// operation.
-std::optional<std::int16_t> EditorKey(const QString& key);
-
 }  // namespace kx12r

@@ -3,6 +3,7 @@
 
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QRegularExpression>
 #include <QScrollBar>
 
 #include "base/KeyState.h"
@@ -15,6 +16,10 @@
 namespace kx12r {
 
 namespace {
+
+void ReportOperationFailure(const QString& description) {
+  ShowMessage(OperationFailureText(description), kStopStyle, kEngineErrorTitle);
+}
 
 // What each grid edits.
 struct EditedTable {
@@ -90,6 +95,17 @@ constexpr int kUsersLeft = kSetupLeft + kGridWidth + kGridGap;
 constexpr int kSetupHeight = kTabHeight - kBottomMargin - kSetupTop;
 
 }  // namespace
+
+std::optional<std::int16_t> EditorKey(const QString& key) {
+  bool ok = false;
+  const long long value = key.trimmed().toLongLong(&ok);
+  if (ok && IsSixteenBit(value)) return static_cast<std::int16_t>(value);
+  const bool whole_number =
+      ok || QRegularExpression(QStringLiteral(R"(^\s*[+-]?\d+\s*$)")).match(key).hasMatch();
+  ReportOperationFailure(whole_number ? QStringLiteral("Переполнение")
+                                      : QStringLiteral("Несоответствие типов"));
+  return std::nullopt;
+}
 
 TableEditors::TableEditors(ServiceDatabase& database, QWidget& page)
     : QObject(&page), database_(database), page_(page) {

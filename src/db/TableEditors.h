@@ -5,13 +5,20 @@
 #include <QObject>
 #include <QWidget>
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "db/ServiceDatabase.h"
 #include "ui/EditorBox.h"
 #include "ui/FlexGrid.h"
 
 namespace kx12r {
+
+// A row key as the editors hold it: a key outside the 16-bit range cannot be held
+// ("Переполнение"), a key that is no number is a type mismatch; both are told as a failed
+// operation.
+std::optional<std::int16_t> EditorKey(const QString& key);
 
 // The four grids of the database page that edit the service database in place: code formats
 // (MSFlexGrid6), endings (MSFlexGrid7), users (MSFlexGrid8) and setup parameters (MSFlexGrid9).

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "BoxedDatabase.h"
 #include "ScriptedPresenter.h"
 #include "db/DatabasePageTab.h"
 #include "db/ServiceLookups.h"
@@ -46,11 +47,23 @@ class DatabasePageTest : public ::testing::Test {
   QTemporaryDir folder_;
   QString path_ = GetDatabasePath(folder_.path());
   ScriptedPresenter presenter_;
-  ServiceDatabase db_{path_, false};
+  BoxedDatabase db_{path_, false};
   QWidget window_;
   DatabasePageTab* page_;
   QList<QUrl> opened_;
 };
+
+TEST_F(DatabasePageTest, EditorKeysAreSixteenBit) {
+  EXPECT_EQ(EditorKey("32767"), 32767);
+  EXPECT_EQ(EditorKey("-32768"), -32768);
+  EXPECT_EQ(EditorKey("32768"), std::nullopt);
+  EXPECT_EQ(EditorKey("99999999999999999999999"), std::nullopt);
+  EXPECT_EQ(EditorKey("abc"), std::nullopt);
+  ASSERT_EQ(presenter_.shown.size(), 3u);
+  EXPECT_EQ(presenter_.shown[0].text, "Операция завершена некорректно: «Переполнение»");
+  EXPECT_EQ(presenter_.shown[1].text, "Операция завершена некорректно: «Переполнение»");
+  EXPECT_EQ(presenter_.shown[2].text, "Операция завершена некорректно: «Несоответствие типов»");
+}
 
 TEST_F(DatabasePageTest, OnlyAUsersExactPasswordUnlocksThePage) {
   page_->ShowDatabasePage("Специальные настройки");
@@ -245,7 +258,7 @@ TEST_F(DatabasePageTest, RowsAreAddedAndRemovedWithTheirDatabaseRows) {
 }
 
 TEST_F(DatabasePageTest, AFailedUserInsertOpensNoEditor) {
-  ServiceDatabase read_only(path_, true);
+  BoxedDatabase read_only(path_, true);
   DatabasePageTab page(read_only, true);
   page.ShowDatabasePage("x");
   page.Text7->setText("kx12r-admin");

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "BoxedDatabase.h"
 #include "ScriptedPresenter.h"
 #include "db/ServiceDatabase.h"
 
@@ -21,7 +22,7 @@ class ServiceDatabaseFixture : public ::testing::Test {
   QTemporaryDir folder_;
   QString path_ = GetDatabasePath(folder_.path());
   ScriptedPresenter presenter_;
-  ServiceDatabase db_{path_, false};
+  BoxedDatabase db_{path_, false};
 };
 
 }  // namespace kx12r

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QSqlQuery>
 
+#include "BoxedDatabase.h"
 #include "OtherProgramsLock.h"
 #include "ServiceDatabaseFixture.h"
 
@@ -194,7 +195,7 @@ TEST_F(ServiceDatabaseTest, AStatementTheEngineRefusesIsReportedWithItsReason) {
                                 .Value = "x",
                                 .KeyField = "KEY",
                                 .KeyValue = "1"}));
-  ServiceDatabase read_only(db_.Path(), true);
+  BoxedDatabase read_only(db_.Path(), true);
   EXPECT_FALSE(read_only.UpdateField({.Table = "UsersTable",
                                       .Field = "USER_NAME",
                                       .Value = "x",
@@ -233,6 +234,20 @@ TEST_F(ServiceDatabaseTest, NamesOtherThanPlainIdentifiersAreRefused) {
       {.Table = "UsersTable; DROP TABLE UsersTable", .KeyField = "KEY", .KeyValue = "1"}));
   ASSERT_EQ(presenter_.shown.size(), 1u);
   EXPECT_TRUE(db_.RecordExists({.Table = "UsersTable", .KeyField = "KEY", .KeyValue = "1"}));
+
+  // The database hands its failures on and shows nothing itself.
+  ServiceDatabase quiet(path_, false);
+  std::vector<Notice> told;
+  EXPECT_FALSE(quiet.RecordExists({.Table = "No table", .KeyField = "KEY", .KeyValue = "1"}));
+  EXPECT_TRUE(quiet.HadFailure());
+  quiet.TellFaultsTo([&](const Notice& notice) { told.push_back(notice); });
+  EXPECT_FALSE(quiet.SelectRows("SELECT NOPE FROM UsersTable"));
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_TRUE(told[0].text.startsWith("Операция завершена некорректно: «"))
+      << told[0].text.toStdString();
+  EXPECT_EQ(told[0].style, kStopStyle);
+  EXPECT_EQ(told[0].title, "Ошибка");
+  EXPECT_EQ(presenter_.shown.size(), 1u) << "no box but the fixture's own";
 }
 
 TEST(ServiceDatabaseReadOnlyTest, WritesFailReadsWork) {
@@ -240,7 +255,7 @@ TEST(ServiceDatabaseReadOnlyTest, WritesFailReadsWork) {
   const QString path = GetDatabasePath(folder.path());
   ASSERT_TRUE(QFile::copy(KX12R_BUILT_DATABASE, path));
   ScriptedPresenter presenter;
-  ServiceDatabase db(path, true);
+  BoxedDatabase db(path, true);
   EXPECT_EQ(GetDatabasePath("/opt/kx12r"), "/opt/kx12r/kx12rConfig.db");
   DbRequest insert{.Table = "UsersTable", .KeyField = "KEY"};
   EXPECT_FALSE(db.InsertRecord(insert));
@@ -288,7 +303,7 @@ TEST(ServiceDatabaseFaultTest, AFileThatIsNoServiceDatabaseIsToldOnceAtOpening) 
   const QString path = GetDatabasePath(folder.path());
   auto told_once = [&](const QString& reason) {
     ScriptedPresenter presenter;
-    ServiceDatabase db(path, false);
+    BoxedDatabase db(path, false);
     EXPECT_FALSE(db.SelectRows("SELECT KEY FROM UsersTable"));
     EXPECT_FALSE(db.RecordExists({.Table = "UsersTable", .KeyField = "KEY", .KeyValue = "1"}));
     EXPECT_EQ(db.SelectValue({.Table = "SetupTable", .Field = "P_VAL", .KeyField = "P_NAME"}), "");
@@ -331,7 +346,7 @@ TEST(ServiceDatabaseFaultTest, ALockByAnotherProgramFailsAfterTheBusyTimeoutAndI
   ASSERT_TRUE(lock.Held());
 
   ScriptedPresenter presenter;
-  ServiceDatabase db(path, false, std::chrono::milliseconds(10));
+  BoxedDatabase db(path, false, std::chrono::milliseconds(10));
   EXPECT_FALSE(db.UpdateField({.Table = "UsersTable",
                                .Field = "USER_NAME",
                                .Value = "x",

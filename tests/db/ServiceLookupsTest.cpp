@@ -62,18 +62,6 @@ TEST_F(ServiceLookupsTest, SetupParameters) {
   EXPECT_TRUE(presenter_.shown.empty());
 }
 
-TEST_F(ServiceLookupsTest, EditorKeysAreSixteenBit) {
-  EXPECT_EQ(EditorKey("32767"), 32767);
-  EXPECT_EQ(EditorKey("-32768"), -32768);
-  EXPECT_EQ(EditorKey("32768"), std::nullopt);
-  EXPECT_EQ(EditorKey("99999999999999999999999"), std::nullopt);
-  EXPECT_EQ(EditorKey("abc"), std::nullopt);
-  ASSERT_EQ(presenter_.shown.size(), 3u);
-  EXPECT_EQ(presenter_.shown[0].text, "Операция завершена некорректно: «Переполнение»");
-  EXPECT_EQ(presenter_.shown[1].text, "Операция завершена некорректно: «Переполнение»");
-  EXPECT_EQ(presenter_.shown[2].text, "Операция завершена некорректно: «Несоответствие типов»");
-}
-
 TEST_F(ServiceLookupsTest, NumbersOutsideSixteenBitsNameNoRow) {
   // 65548 would be 12 cut to 16 bits, 65549 would be 13.
   EXPECT_EQ(GetCodeVariantName(db_, 65548), "");

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "BoxedDatabase.h"
 #include "ReaderReports.h"
 #include "ReaderWindow.h"
 #include "ScriptedPresenter.h"
@@ -77,7 +78,7 @@ class SettingsFilesTabTest : public ::testing::Test, protected ReaderWindow {
   QTemporaryDir program_;
   QTemporaryDir home_;
   ScriptedPresenter presenter_;
-  ServiceDatabase db_{GetDatabasePath(program_.path()), false};
+  BoxedDatabase db_{GetDatabasePath(program_.path()), false};
   SettingsFilesTab* tab_;
 };
 

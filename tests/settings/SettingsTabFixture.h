@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "BoxedDatabase.h"
 #include "ReaderReports.h"
 #include "ReaderWindow.h"
 #include "ScriptedPresenter.h"
@@ -84,7 +85,7 @@ class SettingsTabFixture : public ::testing::Test, protected ReaderWindow {
 
   QTemporaryDir folder_;
   ScriptedPresenter presenter_;
-  ServiceDatabase db_{GetDatabasePath(folder_.path()), false};
+  BoxedDatabase db_{GetDatabasePath(folder_.path()), false};
   QTabWidget* tabs_;
   ReaderSettingsTab* tab_;
 };
