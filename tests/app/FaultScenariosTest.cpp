@@ -119,7 +119,7 @@ TEST_F(FaultScenariosTest, AReaderGoneInTheMiddleOfAnApplyStopsIt) {
   form_->FilesTab->Command1->click();
   EXPECT_EQ(LastMessage(),
             "Загрузка из файла прервана. Ошибка установки параметра «Код формата метки».");
-  EXPECT_EQ(form_->Link().SelectedReaderField(kColPrefix), "AB") << "what was written stays";
+  EXPECT_EQ(form_->Link().SelectedReader().Values().prefix.text, "AB") << "what was written stays";
   EXPECT_TRUE(form_->Link().Timer1().isActive());
   form_->Link().Timer1Tick();
   EXPECT_EQ(Listed(), 0);
@@ -172,7 +172,7 @@ TEST_F(FaultScenariosTest, AReplyLaterThanTheReadWaitNeverAnswersTheNextCommand)
   Load();
   late.SetAnswerDelay(kReadTimeout + 50ms);
   form_->SettingsTab->CheckBox1->click();
-  EXPECT_EQ(form_->Link().SelectedReaderField(kColBunBuzzer), "-1");
+  EXPECT_TRUE(form_->Link().SelectedReader().Values().buzzer_off);
   late.SetAnswerDelay(0ms);
   late.RefuseCommand('A');
   form_->SettingsTab->CheckBox2->click();

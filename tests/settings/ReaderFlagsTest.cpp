@@ -19,8 +19,8 @@ TEST_F(ReaderFlagsTest, FlagsLoadWithoutWritingAndWriteWhenSwitched) {
   tab_->CheckBox3->click();
   EXPECT_EQ(reader.ReceivedReports(),
             (std::vector<Bytes>{Report('Z', "Z"), Report('Z', ""), Report('R', "R")}));
-  EXPECT_EQ(Cached(kColBunBuzzer), "0");
-  EXPECT_EQ(Cached(kColRepeatResolution), "-1");
+  EXPECT_FALSE(Known().buzzer_off);
+  EXPECT_TRUE(Known().repeat_message);
   EXPECT_TRUE(reader.Settings().repeat);
 
   // Refused: the message names the box, which shows the reader's flag again.
@@ -31,7 +31,7 @@ TEST_F(ReaderFlagsTest, FlagsLoadWithoutWritingAndWriteWhenSwitched) {
             "Не могу присвоить устройству новое значение параемтра «Разрешить автономную "
             "работу».");
   EXPECT_TRUE(tab_->CheckBox2->isChecked());
-  EXPECT_EQ(Cached(kColStandAlone), "-1");
+  EXPECT_TRUE(Known().stand_alone);
 }
 
 TEST_F(ReaderFlagsTest, AReaderThatCannotBeConfiguredShowsItsFlagsDisabled) {

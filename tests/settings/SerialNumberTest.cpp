@@ -102,7 +102,7 @@ TEST_F(SerialNumberTest, AReaderPluggedDuringTheEditLeavesTheNumberOnTheEditedRe
   ChangeSerialNumber(*link_, *editor_);
   EXPECT_EQ(edited.ReceivedReports(), std::vector<Bytes>{Report('N', "123C9")});
   EXPECT_TRUE(link_->Timer1().isActive());
-  const int row = FindRowByText(*table_, QString::number(handle), kColHandle);
+  const int row = link_->Devices().RowOf(handle);
   ASSERT_GT(row, 0);
   EXPECT_EQ(Serial(row), "123C9");
   for (int other = 1; other < table_->Rows(); ++other) {

@@ -50,7 +50,7 @@ TEST_F(SettingEditorTest, ThePadEditsThePrefixAndWritesItAtOnce) {
   EXPECT_FALSE(tab_->Editor->IsOpen());
   EXPECT_EQ(reader.ReceivedReports(), std::vector<Bytes>{Report('P', ";?a")});
   EXPECT_EQ(Cell(kGridPrefix), ";?a");
-  EXPECT_EQ(Cached(kColPrefix), ";?a");
+  EXPECT_EQ(Known().prefix.text, ";?a");
   EXPECT_TRUE(table_->isEnabled());
   EXPECT_TRUE(link_->Timer1().isActive());
   EXPECT_EQ(status_->Text(1), "Подключенных устройств: 1");
@@ -62,7 +62,7 @@ TEST_F(SettingEditorTest, ThePadEditsThePrefixAndWritesItAtOnce) {
   QTest::keyClick(&pad, Qt::Key_Return);
   EXPECT_EQ(reader.ReceivedReports().back(), Report('S', ""));
   EXPECT_EQ(Cell(kGridSuffix), "нет");
-  EXPECT_EQ(Cached(kColSuffix), "");
+  EXPECT_EQ(Known().suffix.text, "");
 
   // The blank saved over "нет" still writes (the texts differ); an empty value writes nothing.
   OpenEditor(kGridSuffix);
@@ -114,7 +114,7 @@ TEST_F(SettingEditorTest, ChoosingACodeFormatAndAnEndingWritesTheirCodes) {
   EXPECT_TRUE(tab_->Editor->Text2->isVisible());
   Choose("32bm_DEC");
   EXPECT_EQ(reader.ReceivedReports(), std::vector<Bytes>{Report('C', "12")});
-  EXPECT_EQ(Cached(kColEncoding), "12");
+  EXPECT_EQ(Known().code_format, 12);
   EXPECT_EQ(Cell(kGridCodeFormat), "32bm_DEC");
   const QString hint =
       "Формат кода метки       : «" + GetCodeVariantDescription(db_, "32bm_DEC") + "»";
@@ -129,7 +129,7 @@ TEST_F(SettingEditorTest, ChoosingACodeFormatAndAnEndingWritesTheirCodes) {
   EXPECT_EQ(list.TextMatrix(list.Row(), 1), "Tab");
   Choose("Enter");
   EXPECT_EQ(reader.ReceivedReports().back(), Report('E', "\r"));
-  EXPECT_EQ(Cached(kColEnding), "13");
+  EXPECT_EQ(Known().ending, 13);
   EXPECT_EQ(Cell(kGridEnding), "Enter");
   EXPECT_EQ(reader.Settings().ending, 13);
 
@@ -141,7 +141,7 @@ TEST_F(SettingEditorTest, ChoosingACodeFormatAndAnEndingWritesTheirCodes) {
   for (int row = 0; row < list.Rows(); ++row) {
     if (list.TextMatrix(row, 1) == "Esc") Click(list, row, 1, true);
   }
-  EXPECT_EQ(Cached(kColEnding), "27");
+  EXPECT_EQ(Known().ending, 27);
   EXPECT_EQ(reader.ReceivedReports().size(), 3u);
 }
 
@@ -189,7 +189,7 @@ TEST_F(SettingEditorTest, TheEndingListOffersNoEndingAndLeavesOutRowsWithoutCode
   EXPECT_FALSE(codes.contains("27")) << "a row without a name cannot be chosen";
   Choose("Нет");
   EXPECT_EQ(reader.ReceivedReports(), std::vector<Bytes>{Report('E', std::string_view("\0", 1))});
-  EXPECT_EQ(Cached(kColEnding), "0");
+  EXPECT_EQ(Known().ending, 0);
   EXPECT_EQ(Cell(kGridEnding), "Нет");
 }
 
@@ -228,7 +228,7 @@ TEST_F(SettingEditorTest, ARefusedOrImpossibleWriteKeepsGridAndCache) {
   EXPECT_EQ(presenter_.shown[0].text,
             "Не могу присвоить устройству новое значение для поля кода «Окончание».");
   EXPECT_EQ(Cell(kGridEnding), "Enter");
-  EXPECT_EQ(Cached(kColEnding), "13");
+  EXPECT_EQ(Known().ending, 13);
   EXPECT_FALSE(tab_->Editor->IsOpen());
 
   // An ending whose code is no single byte is refused before anything is sent.
@@ -242,7 +242,7 @@ TEST_F(SettingEditorTest, ARefusedOrImpossibleWriteKeepsGridAndCache) {
   Choose("Tab");
   EXPECT_EQ(presenter_.shown.size(), 2u);
   EXPECT_TRUE(reader.ReceivedReports().empty());
-  EXPECT_EQ(Cached(kColEnding), "13");
+  EXPECT_EQ(Known().ending, 13);
 }
 
 TEST_F(SettingEditorTest, AnOpenEditorHoldsTheGridTheColumnAndTheReader) {
@@ -266,7 +266,7 @@ TEST_F(SettingEditorTest, AnOpenEditorHoldsTheGridTheColumnAndTheReader) {
 
   PressTool(kOk);
   EXPECT_EQ(first.ReceivedReports().back(), Report('P', "AZ"));
-  EXPECT_EQ(Cached(kColSuffix), "B");
+  EXPECT_EQ(Known().suffix.text, "B");
   EXPECT_TRUE(link_->Timer1().isActive());
 
   // The selection moved to another reader: the save goes to nobody.

@@ -79,7 +79,7 @@ TEST_F(SettingsGridTest, TheRoadOfOneChange) {
 
   ClickSetting(5, 3);
   EXPECT_EQ(reader.ReceivedReports(), std::vector<Bytes>{Report('V', "5")});
-  EXPECT_EQ(Cached(kColCodeMethod), "5");
+  EXPECT_EQ(Known().variant, 5);
   EXPECT_EQ(grid.CellPicture(5, kGridMark), "check");
   EXPECT_EQ(grid.CellPicture(3, kGridMark), "");
   EXPECT_TRUE(link_->Timer1().isActive());
@@ -94,7 +94,7 @@ TEST_F(SettingsGridTest, TheRoadOfOneChange) {
   EXPECT_EQ(presenter_.shown[0].text,
             "Не могу присвоить устройству новый вариант кодовой посылки.");
   EXPECT_EQ(presenter_.shown[0].style, 64);
-  EXPECT_EQ(Cached(kColCodeMethod), "5");
+  EXPECT_EQ(Known().variant, 5);
   EXPECT_EQ(grid.Row(), 5);
   EXPECT_EQ(grid.CellPicture(5, kGridMark), "check");
   EXPECT_EQ(grid.CellPicture(2, kGridMark), "");
@@ -122,10 +122,10 @@ TEST_F(SettingsGridTest, RowEightSelectsASettingCellAndOffersTheEditButton) {
 
   // Keys: up to a fixed row writes it, down to row 8 comes back to the remembered column.
   QTest::keyClick(&grid, Qt::Key_Up);
-  EXPECT_EQ(Cached(kColCodeMethod), "7");
+  EXPECT_EQ(Known().variant, 7);
   EXPECT_FALSE(tab_->CmdEdit->isVisible());
   QTest::keyClick(&grid, Qt::Key_Down);
-  EXPECT_EQ(Cached(kColCodeMethod), "8");
+  EXPECT_EQ(Known().variant, 8);
   EXPECT_EQ(grid.Col(), kGridSuffix);
   reader.ClearLog();
   QTest::keyClick(&grid, Qt::Key_Right);

@@ -78,7 +78,8 @@ class SettingsTabFixture : public ::testing::Test, protected ReaderWindow {
     }
     QTest::keyClick(&list, Qt::Key_Return);
   }
-  QString Cached(int column) const { return link_->SelectedReaderField(column); }
+  // What is known of the selected reader.
+  const ReaderValues& Known() const { return link_->SelectedReader().Values(); }
   QString Cell(int col) const { return tab_->MSFlexGrid2->TextMatrix(8, col); }
 
   static Bytes Report(char code, std::string_view text) { return ReaderReport(code, text, 65); }
