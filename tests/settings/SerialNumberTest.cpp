@@ -2,7 +2,6 @@
 
 #include "SettingsTabFixture.h"
 #include "settings/SerialNumber.h"
-#include "ui/GridToolkit.h"
 
 namespace kx12r {
 namespace {
