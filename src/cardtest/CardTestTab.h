@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
+#include <deque>
 #include <functional>
 #include <optional>
 
@@ -32,13 +33,20 @@ class CardTestTab : public QWidget {
 
   // A read that has waited its pause is done (the tab's timer asks this every few ms).
   void CheckPause();
+  // The selected reader changed, or its settings did: what it should send, and the status bar.
+  void ShowSelectedReader();
 
-  QLabel* Intro;
+  QLabel* Expected;
   KeyField* Receiver;
-  FlexGrid* ReadLog = nullptr;  // made when the tab is first shown
   QPushButton* ClearLog;
+  QLabel* Verdict;
+  FlexGrid* ReadLog = nullptr;  // made when the tab is first shown
+  QLabel* Counters;
+  QPushButton* SaveLog;
   QPushButton* PresentCard = nullptr;
   QCheckBox* RussianLayout = nullptr;
+  // Asks where to save the log; an empty name when the user changed their mind.
+  std::function<QString()> ChooseLogFile;
 
   // How long a read waits for its next key when the reader sends no ending key, and, when it
   // does, for an ending that does not come.
@@ -47,17 +55,23 @@ class CardTestTab : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  struct Key {
-    QString shown;
-    QString name;
+  struct LoggedRead {
+    QString time, received, serial_number;
+    CardVerdict verdict;
   };
   void BuildReadLog();
   ReaderFrame SelectedFrame() const;
-  void OnKey(const QString& shown, const QString& name);
-  void Log(const std::vector<Key>& keys);
+  void OnKey(const TypedKey& key);
+  void Log(const std::vector<TypedKey>& keys);
+  void ShowLoggedRead(const LoggedRead& read);
+  void ShowCounters();
+  void SaveLogToFile();
+  bool ShouldTakeKey(QWidget* target, const QKeyEvent& key) const;
 
   ReaderLink& link_;
   WaitClock& clock_;
@@ -65,9 +79,15 @@ class CardTestTab : public QWidget {
   QTimer pause_timer_;
   // The read in hand, and what its reader was set to send when it began, its ending key as it
   // shows in a read.
-  std::optional<ReadAssembler<Key>> read_;
+  std::optional<ReadAssembler<TypedKey>> read_;
+  QString pending_;
   ReaderFrame frame_;
   QString ending_;
+  QString serial_number_;
+  std::deque<LoggedRead> reads_;  // newest first, as the log shows them
+  int read_count_ = 0;
+  int matches_ = 0;
+  int mismatches_ = 0;
 };
 
 }  // namespace kx12r

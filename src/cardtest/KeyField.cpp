@@ -1,6 +1,7 @@
 // The field the card test's keys arrive in.
 #include "cardtest/KeyField.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
 
@@ -9,16 +10,35 @@
 namespace kx12r {
 namespace {
 
-// The name of a key that types no character, as watch and the ending list name it.
-QString NameOf(const QKeyEvent& event) {
-  const std::optional<std::uint8_t> usage = UsageOfQtKey(event.key());
-  if (!usage) return QString();
-  return KeyName({.usage = *usage, .ctrl = event.modifiers().testFlag(Qt::ControlModifier)});
-}
+constexpr int kShownTail = 120;  // characters of the read in hand the field shows
+// X11's state bit for Caps Lock, in the key events of the xcb platform.
+constexpr quint32 kXLockMask = 0x02;
 
 bool IsModifier(int key) {
   return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt ||
          key == Qt::Key_Meta || key == Qt::Key_AltGr || key == Qt::Key_CapsLock;
+}
+
+// The name of a key a message can end with, as watch and the ending list name it; empty for
+// any other key.
+QString EndingNameOf(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers held = event.modifiers() & ~Qt::KeypadModifier;
+  if (held & ~Qt::ControlModifier) return QString();
+  const std::optional<std::uint8_t> usage = UsageOfQtKey(event.key());
+  if (!usage || event.key() == Qt::Key_Backtab) return QString();
+  return KeyName({.usage = *usage, .ctrl = held.testFlag(Qt::ControlModifier)});
+}
+
+bool TypesCharacter(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers held = event.modifiers();
+  if (held & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  const QString text = event.text();
+  return !text.isEmpty() && text.front().isPrint();
+}
+
+std::optional<bool> CapsLockOf(const QKeyEvent& event) {
+  if (QGuiApplication::platformName() != QStringLiteral("xcb")) return std::nullopt;
+  return (event.nativeModifiers() & kXLockMask) != 0;
 }
 
 }  // namespace
@@ -28,35 +48,59 @@ KeyField::KeyField(QWidget* parent) : QLineEdit(parent) {
   setContextMenuPolicy(Qt::NoContextMenu);
 }
 
-bool KeyField::event(QEvent* event) {
-  // Tab would move the focus and Esc could close something before the key reached the field.
-  if (event->type() == QEvent::ShortcutOverride) {
-    event->accept();
-    return true;
-  }
-  if (event->type() == QEvent::KeyPress) {
-    keyPressEvent(static_cast<QKeyEvent*>(event));
-    return true;
-  }
-  return QLineEdit::event(event);
+bool KeyField::IsReaderKey(const QKeyEvent& event) {
+  return !IsWindowKey(event) && (TypesCharacter(event) || !EndingNameOf(event).isEmpty());
 }
 
-void KeyField::keyPressEvent(QKeyEvent* event) {
+bool KeyField::IsWindowKey(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers held = event.modifiers();
+  const int key = event.key();
+  if (held & (Qt::AltModifier | Qt::MetaModifier)) return true;
+  if (key == Qt::Key_Backtab || key == Qt::Key_F6) return true;
+  if (held & Qt::ControlModifier) {
+    return key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_PageUp ||
+           key == Qt::Key_PageDown || key == Qt::Key_C || key == Qt::Key_Insert;
+  }
+  return false;
+}
+
+void KeyField::ShowPending(const QString& pending) {
+  setText(pending.size() > kShownTail ? QStringLiteral("…") + pending.right(kShownTail)
+                                      : pending);
+}
+
+bool KeyField::event(QEvent* event) {
+  if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) {
+    return QLineEdit::event(event);
+  }
+  const auto& key = static_cast<QKeyEvent&>(*event);
+  // The window's own keys go where they always go: the focus chain, the tabs, the shortcuts.
+  if (IsWindowKey(key)) return QLineEdit::event(event);
+  // Any other key is the read's: Tab would move the focus and Esc close something before it
+  // reached the field.
   event->accept();
-  if (IsModifier(event->key())) return;
-  const QString name = NameOf(*event);
-  const QString text = event->text();
-  if (event->key() == Qt::Key_Space || (!text.isEmpty() && text.front().isPrint())) {
-    for (const QChar c : text) emit KeyTyped(QString(c), name);
+  if (event->type() == QEvent::KeyPress && !IsModifier(key.key())) TakeKey(key);
+  return true;
+}
+
+void KeyField::TakeKey(const QKeyEvent& event) {
+  const std::optional<bool> caps_lock = CapsLockOf(event);
+  const QString name = EndingNameOf(event);
+  if (TypesCharacter(event)) {
+    for (const QChar c : event.text()) emit KeyTyped({QString(c), name, caps_lock});
     return;
   }
   if (!name.isEmpty()) {
-    emit KeyTyped(name, name);
+    emit KeyTyped({name, name, caps_lock});
     return;
   }
-  // Any other key that types nothing is shown by Qt's name for it.
-  emit KeyTyped(QStringLiteral("<") + QKeySequence(event->key()).toString() + QStringLiteral(">"),
-                QString());
+  // Any other key, a control character's included, shows by its name with the modifiers held.
+  const Qt::KeyboardModifiers held = event.modifiers() & ~Qt::KeypadModifier;
+  emit KeyTyped({QStringLiteral("<") +
+                     QKeySequence(QKeyCombination(held, Qt::Key(event.key())))
+                         .toString(QKeySequence::PortableText) +
+                     QStringLiteral(">"),
+                 QString(), caps_lock});
 }
 
 void KeyField::keyReleaseEvent(QKeyEvent* event) { event->accept(); }

@@ -206,11 +206,7 @@ void SettingsFilesTab::SetFilesMode(bool save) {
 }
 
 void SettingsFilesTab::ShowVariantKind(double variant) {
-  if (variant == kChangeableVariant) {
-    link_.Status().SetStatus(StatusIcon::kEdit, QStringLiteral("изменяемый вариант"), 2);
-  } else {
-    link_.Status().SetStatus(StatusIcon::kNone, QStringLiteral("фиксированный вариант"), 2);
-  }
+  kx12r::ShowVariantKind(link_.Status(), variant == kChangeableVariant);
 }
 
 void SettingsFilesTab::ShowValue(int row, const QString& text, bool valid) {

@@ -167,13 +167,13 @@ void ReaderSettingsTab::SelectVariant() {
                              static_cast<int>(kGridEnding)));
       PlaceEditButton();
       MarkCheckedRow(grid, kGridMark);
-      link_.Status().SetStatus(StatusIcon::kEdit, QStringLiteral("изменяемый вариант"), 2);
+      ShowVariantKind(link_.Status(), true);
     } else {
       grid.SetSelectionMode(FlexGrid::SelectionMode::kByRow);
       MarkCheckedRow(grid, kGridMark);
       SelectGridRow(grid, row, false, false);
       CmdEdit->hide();
-      link_.Status().SetStatus(StatusIcon::kNone, QStringLiteral("фиксированный вариант"), 2);
+      ShowVariantKind(link_.Status(), false);
     }
   }
 

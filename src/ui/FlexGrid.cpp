@@ -301,7 +301,10 @@ void FlexGrid::SetCellAlignment(int row, int col, Qt::Alignment alignment) {
 }
 
 void FlexGrid::SetCellToolTip(int row, int col, const QString& text) {
-  if (QTableWidgetItem* cell = Item(row, col)) cell->setToolTip(text);
+  QTableWidgetItem* cell = Item(row, col);
+  if (cell == nullptr) return;
+  cell->setToolTip(text);
+  cell->setData(Qt::AccessibleDescriptionRole, text);
 }
 
 void FlexGrid::SetMergeRow(int row, bool merge) {

@@ -69,7 +69,8 @@ class FlexGrid : public QTableWidget {
   QColor CellForeColor(int row, int col) const;
   void SetColAlignment(int col, Qt::Alignment alignment);
   void SetCellAlignment(int row, int col, Qt::Alignment alignment);
-  // What the pointer resting on a cell shows, a long text whole.
+  // What the pointer resting on a cell shows, a long text whole; a screen reader hears it as the
+  // cell's description.
   void SetCellToolTip(int row, int col, const QString& text);
   // Equal neighbouring cells of a marked row are shown as one; empty cells are never merged.
   void SetMergeRow(int row, bool merge);

@@ -76,4 +76,12 @@ StatusIcon StatusPanels::Icon(int panel) const {
   return target ? target->kind : StatusIcon::kNone;
 }
 
+void ShowVariantKind(StatusPanels& status, bool changeable) {
+  if (changeable) {
+    status.SetStatus(StatusIcon::kEdit, QStringLiteral("изменяемый вариант"), 2);
+  } else {
+    status.SetStatus(StatusIcon::kNone, QStringLiteral("фиксированный вариант"), 2);
+  }
+}
+
 }  // namespace kx12r

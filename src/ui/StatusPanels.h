@@ -31,4 +31,7 @@ class StatusPanels {
   Panel panels_[2];
 };
 
+// Panel 2 on the screens of a reader: whether its active message variant is the changeable one.
+void ShowVariantKind(StatusPanels& status, bool changeable);
+
 }  // namespace kx12r

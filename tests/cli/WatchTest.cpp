@@ -69,7 +69,7 @@ TEST_F(WatchSessionTest, TwoReadersTypingAtOnceGiveTheirOwnMessages) {
   WatchSession session = Session(keyboards, [](const QString& serial) {
     // As the demo readers are set; the old one cannot be asked.
     if (serial == "00417") return ReaderFrame{CardFrame{"#K", "", 13}, QString()};
-    if (serial == "00158") return ReaderFrame{FrameOfVariant(3, "", "", 9), QString()};
+    if (serial == "00158") return ReaderFrame{FrameOfVariant(3, "", "", 9, std::nullopt), QString()};
     return ReaderFrame{std::nullopt, "считыватель старый"};
   });
   session.Step(0ms);

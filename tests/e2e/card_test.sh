@@ -22,7 +22,7 @@ newest_verdict() {
 }
 
 card_test_in_both_layouts() {
-  printf 'Variant=8\r\nPrefix=#K\r\nCode_format=3\r\nSuffix=\r\nEnding=13\r\nbuZzer_off=0\r\nstandAlone=0\r\nRepeat_message=0\r\n\r\n' > "$WORK/card.kxr"
+  printf 'Variant=8\r\nPrefix=#K\r\nCode_format=7\r\nSuffix=\r\nEnding=13\r\nbuZzer_off=0\r\nstandAlone=0\r\nRepeat_message=0\r\n\r\n' > "$WORK/card.kxr"
   "$CTL" apply "$WORK/card.kxr" --all > /dev/null 2>&1
   # The old reader would be the one selected, and it has nothing to compare with.
   unplug r3
@@ -56,6 +56,9 @@ card_test_in_both_layouts() {
   keyboard="$(function_node r1 keyboard)"
 
   setxkbmap us
+  # Choosing the reader in the device list first: the card still lands in the card test.
+  xdotool mousemove --window "$window" 100 32 click 1
+  sleep 1
   type_card "$keyboard"
   verdict="$(newest_verdict 1)" || fail "no read reached the log (English layout)"
   [[ "$verdict" == "Совпадает с настройками считывателя: префикс «#K», код «12345678»"* ]] ||

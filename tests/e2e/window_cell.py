@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 # Prints a cell of a table the window shows, read through AT-SPI as a screen reader reads it,
-# once the table named TABLE has at least ROWS data rows: the newest read is row 0.
+# once the table named TABLE has at least ROWS data rows: the newest read is row 0. A cell with a
+# description (the card test's whole verdict behind its short word) prints that.
 # Usage: window_cell.py PID TABLE ROWS COLUMN [SECONDS]; exit 1 when it never comes.
 import sys
 import time
@@ -28,6 +29,8 @@ def named(node, name, depth=0):
 
 
 def text_of(cell):
+    if cell.description:
+        return cell.description
     try:
         text = cell.queryText().getText(0, -1)
     except NotImplementedError:
