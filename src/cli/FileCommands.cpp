@@ -10,6 +10,7 @@
 #include "cli/Provisioning.h"
 #include "cli/StopOnSignals.h"
 #include "files/SettingsApply.h"
+#include "reader/CardRead.h"
 
 namespace kx12r::cli {
 
@@ -107,6 +108,21 @@ int Commands::Check(const QString& path) {
   const std::optional<ValidatedSettings> settings = ReadFile(path);
   if (database_->HadFailure()) return DatabaseFault();
   const bool applicable = settings && !settings->HasInvalidValues();
+  // A prefix or suffix the Russian layout types as other characters arrives changed in a
+  // program that has that layout on.
+  QJsonArray layout_dependent;
+  QStringList layout_warnings;
+  for (const SettingsKey key : {SettingsKey::kPrefix, SettingsKey::kSuffix}) {
+    if (!settings) break;
+    const QString text = (*settings)[key].value.text;
+    const QString russian = TypedInRussianLayout(text);
+    if (russian == text) continue;
+    layout_dependent.append(QLatin1String(SettingOf(key).file_key));
+    layout_warnings << SettingOf(key).caption + QStringLiteral(" ") + Quoted(text) +
+                           QStringLiteral(" придет в программу с русской раскладкой клавиатуры "
+                                          "как ") +
+                           Quoted(russian) + QStringLiteral(".");
+  }
   if (options_.json) {
     QJsonArray values;
     for (const SettingDescriptor& setting : kSettings) {
@@ -120,7 +136,8 @@ int Commands::Check(const QString& path) {
     env_.out << QJsonDocument(QJsonObject{{"file", path},
                                           {"readable", settings.has_value()},
                                           {"applicable", applicable},
-                                          {"values", values}})
+                                          {"values", values},
+                                          {"layout_dependent", layout_dependent}})
                     .toJson(QJsonDocument::Compact)
              << Qt::endl;
   } else if (settings) {
@@ -132,6 +149,7 @@ int Commands::Check(const QString& path) {
     }
     PrintTable(env_.out, rows);
   }
+  for (const QString& warning : layout_warnings) env_.err << warning << Qt::endl;
   if (settings && !applicable) env_.err << InvalidValuesText() << Qt::endl;
   return applicable ? kDone : kRefused;
 }

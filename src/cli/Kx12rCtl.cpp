@@ -34,7 +34,8 @@ JSON:
                         "suffix", "ending": {"code", "name"}, "buzzer_off", "stand_alone",
                         "repeat"}]}; настройки null у считывателя, который не настраивается
   check                 {"file", "readable", "applicable", "values": [{"key", "value", "shown",
-                        "valid"}]}
+                        "valid"}], "layout_dependent": ключи префикса и суффикса, которые
+                        русская раскладка набирает другими символами}
   apply, compare, save, identify
                         {"file" (кроме identify), "readers": [{"serial", "firmware", "result",
                         "parameter", "message"}]}; compare добавляет "differing" (список
@@ -43,8 +44,10 @@ JSON:
                         "parameter", "message"
   watch                 по объекту на строку: "time", "serial", "typed", "ending", "russian",
                         "verdict" (сравнение с настройками считывателя: matches, differs,
-                        russian_layout, caps_lock; null, если сравнить не с чем),
-                        "verdict_message" (то же словами)
+                        russian_layout, caps_lock, caps_lock_russian_layout; null, если
+                        сравнить не с чем), "verdict_message" (то же словами), "code_valid"
+                        (код соответствует формату кода; null, если не проверен), "card"
+                        (номер карты из кода или null)
   "result"              written, unconfirmed, refused, untouched, not_configurable, no_access,
                         silent, equal, different, saved, not_saved, identified, not_identified
   "parameter"           название параметра, на котором запись прервана или не подтверждена,

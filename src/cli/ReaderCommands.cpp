@@ -179,17 +179,27 @@ int Commands::Watch() {
     env_.err << QStringLiteral("Клавиатурный интерфейс считывателей недоступен.") << Qt::endl;
     return kRefused;
   }
-  std::map<QString, ReaderFrame> frames;
-  auto frame_of = [&](const QString& serial) -> ReaderFrame {
-    if (!frames.contains(serial)) {
-      for (const ConnectedReader& reader : ListReaders(env_.hid, Clock())) {
-        frames[reader.identity.serial_number] = FrameOfReader(reader);
-      }
+  // The readers are asked again when a reader comes or a message does not fit; one listing
+  // serves the questions of one moment.
+  std::vector<ConnectedReader> listed;
+  std::optional<std::chrono::steady_clock::time_point> listed_at;
+  const auto readers = [&]() -> const std::vector<ConnectedReader>& {
+    const auto now = std::chrono::steady_clock::now();
+    if (!listed_at || now - *listed_at >= WatchSession::kRescan) {
+      listed = ListReaders(env_.hid, Clock());
+      listed_at = now;
     }
-    const auto known = frames.find(serial);
-    return known == frames.end()
-               ? ReaderFrame{std::nullopt, QStringLiteral("считыватель не найден в списке")}
-               : known->second;
+    return listed;
+  };
+  WatchSession::Readers asked;
+  asked.frame = [&](const QString& serial) {
+    const Choice choice = ChooseReader(readers(), serial);
+    return choice.reader ? FrameOfReader(*choice.reader)
+                         : ReaderFrame{std::nullopt, QStringLiteral("считыватель не найден в списке")};
+  };
+  asked.no_access = [&](const QString& serial) {
+    const Choice choice = ChooseReader(readers(), serial);
+    return choice.reader ? NoAccessMessage(*choice.reader) : choice.error;
   };
   const bool json = options_.json;
   const int limit = options_.count;
@@ -210,6 +220,12 @@ int Commands::Watch() {
                                                                       : QJsonValue(message.ending)},
                                   {"russian", message.russian},
                                   {"verdict", or_null(VerdictWord(message.verdict.kind))},
+                                  {"code_valid", message.verdict.code_valid
+                                                     ? QJsonValue(*message.verdict.code_valid)
+                                                     : QJsonValue()},
+                                  {"card", message.verdict.card
+                                               ? QJsonValue(double(message.verdict.card->number))
+                                               : QJsonValue()},
                                   {"verdict_message", message.verdict.text}})
                       .toJson(QJsonDocument::Compact)
                << Qt::endl;
@@ -224,7 +240,7 @@ int Commands::Watch() {
     env_.out << QStringLiteral("  ") << message.verdict.text << Qt::endl;
   };
   events.note = [&](const QString& text) { env_.err << text << Qt::endl; };
-  WatchSession session(*env_.keyboards, options_.serial, frame_of, events);
+  WatchSession session(*env_.keyboards, options_.serial, asked, events);
 
   const StopOnSignals stopping;
   const auto start = std::chrono::steady_clock::now();
@@ -237,7 +253,19 @@ int Commands::Watch() {
       next_second += std::chrono::seconds(1);
     }
     session.Step(now);
+    if (session.GaveUpWaiting(now)) {
+      const QString why = ChooseReader(readers(), options_.serial).error;
+      env_.err << (why.isEmpty() ? QStringLiteral("Клавиатурный интерфейс считывателя ") +
+                                       Quoted(options_.serial) + QStringLiteral(" не найден.")
+                                 : why)
+               << Qt::endl;
+      return kNoReader;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  // Stopped before the reader asked for ever came: that reader was not found.
+  if (StopOnSignals::Requested() && session.WaitingForReader()) {
+    return 128 + StopOnSignals::Signal();
   }
   return kDone;
 }

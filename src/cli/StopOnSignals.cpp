@@ -9,16 +9,16 @@ namespace kx12r::cli {
 namespace {
 
 constexpr std::array kStopSignals = {SIGINT, SIGTERM, SIGHUP};
-std::atomic<bool> requested{false};
+std::atomic<int> requested{0};  // the signal's number
 using Handler = void (*)(int);
 std::array<Handler, kStopSignals.size()> previous{};
 
 }  // namespace
 
 StopOnSignals::StopOnSignals() {
-  requested = false;
+  requested = 0;
   for (std::size_t i = 0; i < kStopSignals.size(); ++i) {
-    previous[i] = std::signal(kStopSignals[i], [](int) { requested = true; });
+    previous[i] = std::signal(kStopSignals[i], [](int number) { requested = number; });
   }
 }
 
@@ -26,7 +26,8 @@ StopOnSignals::~StopOnSignals() {
   for (std::size_t i = 0; i < kStopSignals.size(); ++i) std::signal(kStopSignals[i], previous[i]);
 }
 
-bool StopOnSignals::Requested() { return requested.load(); }
+bool StopOnSignals::Requested() { return requested.load() != 0; }
+int StopOnSignals::Signal() { return requested.load(); }
 
 void IgnoreStopSignals() {
   for (const int number : kStopSignals) std::signal(number, SIG_IGN);

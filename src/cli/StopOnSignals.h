@@ -13,6 +13,8 @@ class StopOnSignals {
   StopOnSignals& operator=(const StopOnSignals&) = delete;
 
   static bool Requested();
+  // The signal that asked to stop; 0 for none.
+  static int Signal();
 };
 
 // Once the results are out, those signals change nothing: the status is the work's.

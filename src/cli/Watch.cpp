@@ -13,6 +13,8 @@ QString Shown(const QString& character, const KeyStroke& key) {
   return character.isEmpty() ? KeyName(key) : character;
 }
 
+bool Fits(const CardVerdict& verdict) { return verdict.kind == CardVerdict::Kind::kMatches; }
+
 }  // namespace
 
 MessageAssembler::MessageAssembler(QString serial_number, ReaderFrame frame)
@@ -23,7 +25,7 @@ MessageAssembler::MessageAssembler(QString serial_number, ReaderFrame frame)
       keys_(ending_key_
                 ? [ending = *ending_key_](const KeyStroke& key) { return IsKey(key, ending); }
                 : std::function<bool(const KeyStroke&)>(),
-            kMessagePause) {}
+            kMessagePause, kMessageStall) {}
 
 bool MessageAssembler::IsKey(const KeyStroke& key, const KeyStroke& ending) {
   return key.usage == ending.usage && key.ctrl == ending.ctrl;
@@ -32,6 +34,7 @@ bool MessageAssembler::IsKey(const KeyStroke& key, const KeyStroke& ending) {
 std::optional<TypedMessage> MessageAssembler::Key(const KeyStroke& key,
                                                   std::chrono::milliseconds now) {
   if (auto keys = keys_.Add(key, now)) return Finish(*keys);
+  if (keys_.Pending().size() >= kLongestMessage) return Finish(keys_.Flush());
   return std::nullopt;
 }
 
@@ -55,17 +58,24 @@ TypedMessage MessageAssembler::Finish(const std::vector<KeyStroke>& keys) const 
     us << (ending ? KeyName(keys[i]) : Shown(UsCharacter(keys[i]), keys[i]));
     russian << (ending ? KeyName(keys[i]) : Shown(RussianCharacter(keys[i]), keys[i]));
   }
-  return {serial_number_, us.join(QString()), russian.join(QString()),
+  return {serial_number_,
+          us,
+          us.join(QString()),
+          russian.join(QString()),
           ended_by_key ? us.last().mid(1, us.last().size() - 2) : QString(),
           JudgeCardRead(us, frame_)};
 }
 
-WatchSession::WatchSession(KeyboardInputs& keyboards, QString serial_number,
-                           std::function<ReaderFrame(const QString&)> frames, Events events)
+WatchSession::WatchSession(KeyboardInputs& keyboards, QString serial_number, Readers readers,
+                           Events events)
     : keyboards_(keyboards),
       serial_number_(std::move(serial_number)),
-      frames_(std::move(frames)),
+      readers_(std::move(readers)),
       events_(std::move(events)) {}
+
+bool WatchSession::GaveUpWaiting(std::chrono::milliseconds now) const {
+  return WaitingForReader() && first_step_ && now - *first_step_ >= kWaitForReader;
+}
 
 void WatchSession::Rescan() {
   std::set<QString> present;
@@ -73,13 +83,13 @@ void WatchSession::Rescan() {
     if (!serial_number_.isEmpty() && found.serial_number != serial_number_) continue;
     present.insert(found.id);
     if (watched_.contains(found.id)) continue;
+    seen_ = true;
+    // Asked at every connection: the reader may have been set anew while it was away.
     const auto layout = ParseKeyboardLayout(keyboards_.Descriptor(found.id));
     watched_.emplace(
         found.id,
         Watched{found.serial_number, KeyboardDecoder(layout.value_or(BootKeyboardLayout())),
-                MessageAssembler(found.serial_number, frames_(found.serial_number))});
-    events_.note(QStringLiteral("Считыватель ") + Quoted(found.serial_number) +
-                 QStringLiteral(": ожидание карты."));
+                MessageAssembler(found.serial_number, readers_.frame(found.serial_number))});
     told_waiting_ = false;
   }
   for (auto it = watched_.begin(); it != watched_.end();) {
@@ -107,26 +117,52 @@ void WatchSession::Gone(const QString& id) {
   events_.note(note);
 }
 
+void WatchSession::Tell(Watched& watched, TypedMessage message) {
+  if (!Fits(message.verdict)) {
+    // Judged again against what the reader says now; the next messages are judged by that too.
+    ReaderFrame now = readers_.frame(watched.serial_number);
+    if (now.frame != watched.assembler.Frame().frame) {
+      message.verdict = JudgeCardRead(message.keys, now);
+      watched.assembler = MessageAssembler(watched.serial_number, std::move(now));
+    }
+  }
+  events_.message(message);
+}
+
+void WatchSession::ReadReports(const QString& id, Watched& watched, std::chrono::milliseconds now,
+                               bool rescanned, std::vector<QString>& gone) {
+  // A reader we may not read is tried again with each rescan, quietly.
+  if (watched.access == Access::kDenied && !rescanned) return;
+  std::vector<std::uint8_t> report;
+  KeyboardInputs::ReadResult result;
+  while ((result = keyboards_.Read(id, report)) == KeyboardInputs::ReadResult::kReport) {
+    for (const KeyStroke& key : watched.decoder.Feed(report)) {
+      if (auto message = watched.assembler.Key(key, now)) Tell(watched, std::move(*message));
+    }
+  }
+  if (result == KeyboardInputs::ReadResult::kGone) return gone.push_back(id);
+  if (result == KeyboardInputs::ReadResult::kDenied) {
+    if (watched.access != Access::kDenied) events_.note(readers_.no_access(watched.serial_number));
+    watched.access = Access::kDenied;
+    return;
+  }
+  if (watched.access != Access::kReading) {
+    watched.access = Access::kReading;
+    events_.note(QStringLiteral("Считыватель ") + Quoted(watched.serial_number) +
+                 QStringLiteral(": ожидание карты."));
+  }
+  if (auto message = watched.assembler.Idle(now)) Tell(watched, std::move(*message));
+}
+
 void WatchSession::Step(std::chrono::milliseconds now) {
-  if (!last_scan_ || now - *last_scan_ >= kRescan) {
+  if (!first_step_) first_step_ = now;
+  const bool rescan = !last_scan_ || now - *last_scan_ >= kRescan;
+  if (rescan) {
     last_scan_ = now;
     Rescan();
   }
   std::vector<QString> gone;
-  for (auto& [id, watched] : watched_) {
-    std::vector<std::uint8_t> report;
-    KeyboardInputs::ReadResult result;
-    while ((result = keyboards_.Read(id, report)) == KeyboardInputs::ReadResult::kReport) {
-      for (const KeyStroke& key : watched.decoder.Feed(report)) {
-        if (auto message = watched.assembler.Key(key, now)) events_.message(*message);
-      }
-    }
-    if (result == KeyboardInputs::ReadResult::kGone) {
-      gone.push_back(id);
-    } else if (auto message = watched.assembler.Idle(now)) {
-      events_.message(*message);
-    }
-  }
+  for (auto& [id, watched] : watched_) ReadReports(id, watched, now, rescan, gone);
   for (const QString& id : gone) Gone(id);
 }
 

@@ -134,17 +134,6 @@ ReceivedKeys WithCaseInverted(const ReceivedKeys& received) {
   return keys;
 }
 
-// What the Russian layout types with the keys that type `text` in the US layout.
-QString RussianTyped(const QString& text) {
-  QString typed;
-  for (const QChar c : text) {
-    const std::optional<KeyStroke> key =
-        c.unicode() < 0x80 ? KeyForCharacter(static_cast<char>(c.unicode())) : std::nullopt;
-    typed += key ? RussianCharacter(*key) : QString(c);
-  }
-  return typed;
-}
-
 QString EndingName(const QString& shown) {
   return shown.isEmpty() ? QStringLiteral("Нет") : shown.mid(1, shown.size() - 2);
 }
@@ -266,11 +255,21 @@ QString DescribeFrame(const CardFrame& frame) {
   return parts.join(QStringLiteral(", затем "));
 }
 
-bool ChangesInRussianLayout(const QString& text) { return RussianTyped(text) != text; }
+QString TypedInRussianLayout(const QString& text) {
+  QString typed;
+  for (const QChar c : text) {
+    const std::optional<KeyStroke> key =
+        c.unicode() < 0x80 ? KeyForCharacter(static_cast<char>(c.unicode())) : std::nullopt;
+    typed += key ? RussianCharacter(*key) : QString(c);
+  }
+  return typed;
+}
 
 QString RussianLayoutForm(const CardFrame& frame) {
-  if (!ChangesInRussianLayout(frame.prefix) && !ChangesInRussianLayout(frame.suffix)) return {};
-  return RussianTyped(frame.prefix) + QStringLiteral("…") + RussianTyped(frame.suffix);
+  const QString prefix = TypedInRussianLayout(frame.prefix);
+  const QString suffix = TypedInRussianLayout(frame.suffix);
+  if (prefix == frame.prefix && suffix == frame.suffix) return {};
+  return prefix + QStringLiteral("…") + suffix;
 }
 
 QString VerdictWord(CardVerdict::Kind kind) {

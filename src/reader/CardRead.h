@@ -15,6 +15,7 @@ struct CardFrame {
   QString suffix;
   int ending = 0;                   // the ending key's character code; 0: no ending key
   std::optional<int> code_format;  // nothing: the reader gave none
+  bool operator==(const CardFrame&) const = default;
 };
 
 // The frame of a variant: a fixed variant's own, variant 8's from the reader's settings; nothing
@@ -46,8 +47,8 @@ QString DescribeFrame(const CardFrame& frame);
 // What a program with the Russian layout receives of the frame's prefix and suffix around the
 // code ("№Л…"); empty when that layout types them as the reader means them.
 QString RussianLayoutForm(const CardFrame& frame);
-// Whether the Russian layout types `text` as other characters.
-bool ChangesInRussianLayout(const QString& text);
+// What the Russian layout types with the keys that type `text` in the US layout.
+QString TypedInRussianLayout(const QString& text);
 
 // A read as the receiving program got it, a key an entry: the character it typed, or "<Name>"
 // for a key that types none.

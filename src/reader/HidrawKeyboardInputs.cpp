@@ -79,7 +79,7 @@ KeyboardInputs::ReadResult HidrawKeyboardInputs::Read(const QString& id,
   if (it == open_.end()) {
     const std::string path = dev_root_ + "/" + id.toStdString();
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return ReadResult::kGone;
+    if (fd < 0) return errno == EACCES || errno == EPERM ? ReadResult::kDenied : ReadResult::kGone;
     const auto layout = ParseKeyboardLayout(Descriptor(id));
     it = open_.emplace(id, Node{fd, layout && layout->uses_report_ids}).first;
   }

@@ -23,9 +23,9 @@ class KeyboardInputs {
   // The interface's report descriptor; empty when it cannot be read.
   virtual std::vector<std::uint8_t> Descriptor(const QString& id) = 0;
 
-  enum class ReadResult { kReport, kNothing, kGone };
+  enum class ReadResult { kReport, kNothing, kGone, kDenied };
   // The next input report waiting (byte 0 the report number, 0 without numbered reports),
-  // without waiting for one.
+  // without waiting for one; kDenied while the system does not let the program read it.
   virtual ReadResult Read(const QString& id, std::vector<std::uint8_t>& report) = 0;
 };
 

@@ -33,6 +33,8 @@ class ReadAssembler {
     if (keys_.empty() || !quiet || now - last_key_ < *quiet) return std::nullopt;
     return Take();
   }
+  // The read in hand, finished now whatever its state.
+  Keys Flush() { return Take(); }
   // What has been typed of a read not finished yet.
   const Keys& Pending() const { return keys_; }
 

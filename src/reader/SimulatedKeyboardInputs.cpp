@@ -38,6 +38,7 @@ KeyboardInputs::ReadResult SimulatedKeyboardInputs::Read(const QString& id,
                                                          std::vector<std::uint8_t>& report) {
   SimulatedReader* device = hid_.DeviceAt(id.toInt());
   if (!device) return ReadResult::kGone;
+  if (device->AccessDenied()) return ReadResult::kDenied;
   return device->TakeKeyboardReport(report) ? ReadResult::kReport : ReadResult::kNothing;
 }
 

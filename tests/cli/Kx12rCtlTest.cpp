@@ -86,6 +86,8 @@ TEST_F(Kx12rCtlTest, ChecksAFileAsTheFilesTabDoes) {
   const QJsonObject report = QJsonDocument::fromJson(good.out.toUtf8()).object();
   EXPECT_TRUE(report["applicable"].toBool());
   EXPECT_EQ(report["values"][2]["shown"].toString(), "40b_HEX");
+  EXPECT_EQ(report["layout_dependent"].toArray(), QJsonArray{"Prefix"});
+  EXPECT_EQ(good.err, "Префикс «AB» придет в программу с русской раскладкой клавиатуры как «ФИ».\n");
 
   const Call absent = Kx12rCtl({"check", QDir(folder_.path()).filePath("absent.kxr")});
   EXPECT_EQ(absent.status, 1);

@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <deque>
+#include <set>
 
 #include "cli/Watch.h"
 #include "reader/DemoReaders.h"
@@ -26,6 +27,7 @@ class ScriptedKeyboards : public KeyboardInputs {
   std::vector<std::uint8_t> Descriptor(const QString&) override { return {}; }
   ReadResult Read(const QString& id, std::vector<std::uint8_t>& report) override {
     if (!serials.contains(id)) return ReadResult::kGone;
+    if (denied.contains(id)) return ReadResult::kDenied;
     auto& waiting = reports[id];
     if (waiting.empty()) return ReadResult::kNothing;
     report = waiting.front();
@@ -41,6 +43,7 @@ class ScriptedKeyboards : public KeyboardInputs {
 
   std::map<QString, QString> serials;
   std::map<QString, std::deque<Bytes>> reports;
+  std::set<QString> denied;
 };
 
 class WatchSessionTest : public ::testing::Test {
@@ -53,10 +56,16 @@ class WatchSessionTest : public ::testing::Test {
     return Session(keyboards, frames);
   }
   WatchSession Session(KeyboardInputs& keyboards,
-                       std::function<ReaderFrame(const QString&)> frames) {
-    return WatchSession(keyboards, QString(), std::move(frames),
-                        {[this](const TypedMessage& m) { messages.push_back(m); },
-                         [this](const QString& text) { notes.push_back(text); }});
+                       std::function<ReaderFrame(const QString&)> frames,
+                       const QString& serial = QString()) {
+    return WatchSession(
+        keyboards, serial,
+        WatchSession::Readers{std::move(frames),
+                              [](const QString& serial) {
+                                return QString("Нет доступа к считывателю «%1».").arg(serial);
+                              }},
+        WatchSession::Events{[this](const TypedMessage& m) { messages.push_back(m); },
+                             [this](const QString& text) { notes.push_back(text); }});
   }
   std::vector<TypedMessage> messages;
   QStringList notes;
@@ -119,6 +128,52 @@ TEST_F(WatchSessionTest, AMessageSplitOverStepsAndAReaderGoneInTheMiddleOfOne) {
   EXPECT_EQ(notes.back(), "Считыватель «00999»: ожидание карты.");
 }
 
+TEST_F(WatchSessionTest, AReaderSetAnewIsAskedAgainWhenAMessageDoesNotFit) {
+  ScriptedKeyboards keyboards;
+  keyboards.serials["a"] = "00417";
+  int ending = 13;
+  int asked = 0;
+  WatchSession session = Session(keyboards, [&](const QString&) {
+    ++asked;
+    return ReaderFrame{CardFrame{"#K", "", ending, 10}, QString()};
+  });
+  session.Step(0ms);
+  ending = 9;  // set to Tab by another program while watched
+  keyboards.Type("a", "#K30891", 9);
+  session.Step(10ms);
+  EXPECT_TRUE(messages.empty()) << "an Enter is awaited";
+  session.Step(10ms + kMessageStall);
+  ASSERT_EQ(messages.size(), 1u) << "a stall ends the message";
+  EXPECT_EQ(messages[0].typed, "#K30891<Tab>");
+  EXPECT_EQ(messages[0].verdict.kind, CardVerdict::Kind::kMatches)
+      << messages[0].verdict.text.toStdString();
+  EXPECT_EQ(messages[0].verdict.card->number, 30891u);
+  EXPECT_EQ(asked, 2);
+  keyboards.Type("a", "#K00001", 9);
+  session.Step(2s);
+  ASSERT_EQ(messages.size(), 2u) << "the new ending ends the next message at once";
+  EXPECT_EQ(messages[1].ending, "Tab");
+}
+
+TEST_F(WatchSessionTest, AReaderWeMayNotReadIsToldOnceAndOneAskedForIsWaitedForAWhile) {
+  ScriptedKeyboards keyboards;
+  keyboards.serials["a"] = "00417";
+  keyboards.denied.insert("a");
+  WatchSession session = Session(keyboards, [](const QString&) { return 13; });
+  for (int step = 0; step < 4; ++step) session.Step(step * WatchSession::kRescan);
+  EXPECT_EQ(notes, QStringList{"Нет доступа к считывателю «00417»."});
+  keyboards.denied.clear();  // the udev rule came
+  session.Step(4 * WatchSession::kRescan);
+  EXPECT_EQ(notes.back(), "Считыватель «00417»: ожидание карты.");
+
+  WatchSession waiting = Session(
+      keyboards, [](const QString&) { return ReaderFrame{}; }, "99999");
+  waiting.Step(0ms);
+  EXPECT_TRUE(waiting.WaitingForReader());
+  EXPECT_FALSE(waiting.GaveUpWaiting(WatchSession::kWaitForReader - 1ms));
+  EXPECT_TRUE(waiting.GaveUpWaiting(WatchSession::kWaitForReader));
+}
+
 TEST(WatchCommandTest, TheDemoReadersTypeTheirCards) {
   QProcess process;
   process.start(KX12RCTL, {"--demo", "watch", "--json", "--count", "3"});
@@ -133,6 +188,7 @@ TEST(WatchCommandTest, TheDemoReadersTypeTheirCards) {
     EXPECT_TRUE(message.contains("russian"));
     EXPECT_TRUE(message.contains("time"));
     EXPECT_TRUE(message.contains("verdict")) << "in every message, null or not";
+    EXPECT_TRUE(message.contains("code_valid") && message.contains("card"));
   }
   serials.sort();
   EXPECT_EQ(serials, (QStringList{"00032", "00158", "00417"}));
@@ -140,6 +196,18 @@ TEST(WatchCommandTest, TheDemoReadersTypeTheirCards) {
   EXPECT_TRUE(first["typed"].toString().startsWith("#K"));
   EXPECT_TRUE(first["russian"].toString().startsWith("№Л"));
   EXPECT_EQ(first["verdict"].toString(), "matches") << lines[0].toStdString();
+}
+
+TEST(WatchCommandTest, ASignalWhileWaitingForTheReaderAskedForIsNoSuccess) {
+  QProcess process;
+  process.setReadChannel(QProcess::StandardError);
+  process.start(KX12RCTL, {"--demo", "watch", "--serial", "99999"});
+  ASSERT_TRUE(process.waitForStarted());
+  while (!process.readAllStandardError().contains("99999") && process.waitForReadyRead(5000)) {
+  }
+  process.terminate();
+  ASSERT_TRUE(process.waitForFinished(5000));
+  EXPECT_EQ(process.exitCode(), 128 + 15);
 }
 
 }  // namespace
