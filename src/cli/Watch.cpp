@@ -134,23 +134,23 @@ void WatchSession::ReadReports(const QString& id, Watched& watched, std::chrono:
   // A reader we may not read is tried again with each rescan, quietly.
   if (watched.access == Access::kDenied && !rescanned) return;
   std::vector<std::uint8_t> report;
-  KeyboardInputs::ReadResult result;
-  while ((result = keyboards_.Read(id, report)) == KeyboardInputs::ReadResult::kReport) {
-    for (const KeyStroke& key : watched.decoder.Feed(report)) {
-      if (auto message = watched.assembler.Key(key, now)) Tell(watched, std::move(*message));
-    }
-  }
-  if (result == KeyboardInputs::ReadResult::kGone) return gone.push_back(id);
+  KeyboardInputs::ReadResult result = keyboards_.Read(id, report);
   if (result == KeyboardInputs::ReadResult::kDenied) {
     if (watched.access != Access::kDenied) events_.note(readers_.no_access(watched.serial_number));
     watched.access = Access::kDenied;
     return;
   }
-  if (watched.access != Access::kReading) {
+  if (result != KeyboardInputs::ReadResult::kGone && watched.access != Access::kReading) {
     watched.access = Access::kReading;
     events_.note(QStringLiteral("Считыватель ") + Quoted(watched.serial_number) +
                  QStringLiteral(": ожидание карты."));
   }
+  for (; result == KeyboardInputs::ReadResult::kReport; result = keyboards_.Read(id, report)) {
+    for (const KeyStroke& key : watched.decoder.Feed(report)) {
+      if (auto message = watched.assembler.Key(key, now)) Tell(watched, std::move(*message));
+    }
+  }
+  if (result == KeyboardInputs::ReadResult::kGone) return gone.push_back(id);
   if (auto message = watched.assembler.Idle(now)) Tell(watched, std::move(*message));
 }
 

@@ -3,17 +3,8 @@
 # window's verdicts are read through AT-SPI, as a screen reader reads them. Sourced by
 # scenarios.sh after the readers are up; the screenshots are kept in the host's build/e2e/.
 
-# Keys as a boot keyboard sends them: modifier byte and key usage, in hex.
-CARD_KEYS=(02:20 02:0e 00:1e 00:1f 00:20 00:21 00:22 00:23 00:24 00:25 00:28) # #K12345678 Enter
-
-type_card() {
-  local node="$1" key
-  for key in "${CARD_KEYS[@]}"; do
-    printf "\\x${key%%:*}\\x00\\x${key#*:}\\x00\\x00\\x00\\x00\\x00" > "$node"
-    printf '\x00\x00\x00\x00\x00\x00\x00\x00' > "$node"
-    sleep 0.05
-  done
-}
+# "#K12345678" and Enter.
+type_card() { type_keys "$1" 02:20 02:0e 00:1e 00:1f 00:20 00:21 00:22 00:23 00:24 00:25 00:28; }
 
 # The newest verdict, once the log has `rows` reads.
 newest_verdict() {

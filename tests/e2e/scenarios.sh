@@ -83,14 +83,20 @@ apply_save_identify() {
   [ "$(received r1 | tail -n 1 | cut -c1-2)" = 48 ] || fail "the last report to E2E01 was not H"
 }
 
-# ";123?" then Enter, typed as boot-keyboard reports on the reader's keyboard interface.
-type_card_message() {
+# Keys typed as boot-keyboard reports on a reader's keyboard interface $1: each key given as
+# its modifier byte and usage in hex (02:20 is Shift and 3, "#"), then all keys up.
+type_keys() {
   local node="$1" key
-  for key in '\x00\x00\x33' '\x00\x00\x1e' '\x00\x00\x1f' '\x00\x00\x20' '\x02\x00\x38' '\x00\x00\x28'; do
-    printf "$key\x00\x00\x00\x00\x00" > "$node"
+  shift
+  for key in "$@"; do
+    printf "\\x${key%%:*}\\x00\\x${key#*:}\\x00\\x00\\x00\\x00\\x00" > "$node"
     printf '\x00\x00\x00\x00\x00\x00\x00\x00' > "$node"
+    sleep 0.05
   done
 }
+
+# ";123?" then Enter.
+type_card_message() { type_keys "$1" 00:33 00:1e 00:1f 00:20 02:38 00:28; }
 
 watch_types_the_message() {
   local keyboard
@@ -108,6 +114,32 @@ watch_types_the_message() {
   wait "$watcher" || fail "watch ended with $?: $(cat "$WORK/watch.err")"
   grep -q '";123?' "$WORK/watch.json" || fail "watch printed $(cat "$WORK/watch.json")"
   grep -q 'ж123,' "$WORK/watch.json" || fail "no Russian-layout text in $(cat "$WORK/watch.json")"
+}
+
+# A reader set to end with Tab while watch runs: the message is judged against the new settings.
+watch_follows_a_reader_set_anew() {
+  local keyboard
+  keyboard="$(function_node r1 keyboard)"
+  printf 'Variant=8\r\nPrefix=#K\r\nCode_format=10\r\nSuffix=\r\nEnding=13\r\n\r\n' > "$WORK/enter.kxr"
+  sed 's/^Ending=13/Ending=9/' "$WORK/enter.kxr" > "$WORK/tab.kxr"
+  "$CTL" apply "$WORK/enter.kxr" --serial E2E01 > /dev/null 2>&1 || fail "apply (Enter) ended with $?"
+  timeout 60 "$CTL" watch --serial E2E01 --count 2 --json > "$WORK/anew.json" 2> "$WORK/anew.err" &
+  local watcher=$!
+  watching() { grep -q 'ожидание карты' "$WORK/anew.err"; }
+  within 30 watching || fail "watch never opened the reader: $(cat "$WORK/anew.err")"
+  "$CTL" apply "$WORK/tab.kxr" --serial E2E01 > /dev/null 2>&1 || fail "apply (Tab) ended with $?"
+  local round
+  for round in 1 2 3 4 5; do
+    kill -0 "$watcher" 2> /dev/null || break
+    type_keys "$keyboard" 02:20 02:0e 00:20 00:27 00:25 00:26 00:1e 00:2b # #K30891 Tab
+    sleep 2
+  done
+  wait "$watcher" || fail "watch ended with $?: $(cat "$WORK/anew.err")"
+  [ "$(grep -c '"verdict":"matches"' "$WORK/anew.json")" = 2 ] ||
+    fail "not judged against the new ending: $(cat "$WORK/anew.json")"
+  grep -q '"card":30891' "$WORK/anew.json" || fail "no card decoded: $(cat "$WORK/anew.json")"
+  tail -n 1 "$WORK/anew.json" | grep -q '"ending":"Tab"' ||
+    fail "the second message did not end at its Tab: $(cat "$WORK/anew.json")"
 }
 
 unplugged_in_the_middle_of_apply() {
@@ -222,6 +254,7 @@ access_needs_the_rule() {
 scenario list_shows_readers list_shows_readers
 scenario apply_save_identify apply_save_identify
 scenario watch_types_the_message watch_types_the_message
+scenario watch_follows_a_reader_set_anew watch_follows_a_reader_set_anew
 scenario unplugged_in_the_middle_of_apply unplugged_in_the_middle_of_apply
 scenario listed_while_udev_is_busy listed_while_udev_is_busy
 scenario late_reader_is_listed late_reader_is_listed
