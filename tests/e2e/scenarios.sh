@@ -106,7 +106,10 @@ watch_types_the_message() {
   "$CTL" apply "$WORK/variant-3.kxr" --serial E2E01 > /dev/null 2>&1 || fail "apply ended with $?"
   timeout 30 "$CTL" watch --serial E2E01 --count 1 --json > "$WORK/watch.json" 2> "$WORK/watch.err" &
   local watcher=$!
-  # Typing before watch has the node open is lost, as it would be on a real reader.
+  # Typing before watch has the node open is lost, as it would be on a real reader: watch says
+  # when it reads the reader.
+  watching() { grep -q 'ожидание карты' "$WORK/watch.err"; }
+  within 300 watching || fail "watch never opened the reader: $(cat "$WORK/watch.err")"
   while kill -0 "$watcher" 2> /dev/null; do
     type_card_message "$keyboard"
     sleep 1
@@ -120,13 +123,13 @@ watch_types_the_message() {
 watch_follows_a_reader_set_anew() {
   local keyboard
   keyboard="$(function_node r1 keyboard)"
-  printf 'Variant=8\r\nPrefix=#K\r\nCode_format=10\r\nSuffix=\r\nEnding=13\r\n\r\n' > "$WORK/enter.kxr"
+  printf 'Variant=8\r\nPrefix=#K\r\nCode_format=10\r\nSuffix=\r\nEnding=13\r\nbuZzer_off=0\r\nstandAlone=0\r\nRepeat_message=0\r\n\r\n' > "$WORK/enter.kxr"
   sed 's/^Ending=13/Ending=9/' "$WORK/enter.kxr" > "$WORK/tab.kxr"
   "$CTL" apply "$WORK/enter.kxr" --serial E2E01 > /dev/null 2>&1 || fail "apply (Enter) ended with $?"
   timeout 60 "$CTL" watch --serial E2E01 --count 2 --json > "$WORK/anew.json" 2> "$WORK/anew.err" &
   local watcher=$!
-  watching() { grep -q 'ожидание карты' "$WORK/anew.err"; }
-  within 30 watching || fail "watch never opened the reader: $(cat "$WORK/anew.err")"
+  watching_anew() { grep -q 'ожидание карты' "$WORK/anew.err"; }
+  within 300 watching_anew || fail "watch never opened the reader: $(cat "$WORK/anew.err")"
   "$CTL" apply "$WORK/tab.kxr" --serial E2E01 > /dev/null 2>&1 || fail "apply (Tab) ended with $?"
   local round
   for round in 1 2 3 4 5; do
