@@ -102,7 +102,19 @@ ServiceDatabase::ServiceDatabase(QString path, bool read_only,
     : path_(std::move(path)),
       connection_name_(QStringLiteral("kx12r-service-%1").arg(reinterpret_cast<quintptr>(this))),
       read_only_(read_only),
-      busy_timeout_(busy_timeout) {}
+      busy_timeout_(busy_timeout) {
+  action_end_.setSingleShot(true);
+  action_end_.setInterval(0);
+  QObject::connect(&action_end_, &QTimer::timeout, [this] {
+    // The box of a notice turns the event loop inside the action: the action goes on after it.
+    if (telling_ > 0) {
+      action_end_deferred_ = true;
+      return;
+    }
+    last_told_.clear();
+    locked_this_turn_ = false;
+  });
+}
 
 ServiceDatabase::~ServiceDatabase() { Close(); }
 
@@ -123,18 +135,26 @@ bool ServiceDatabase::EnsureConnection() {
     return false;
   }
   if (open_) return true;
+  if (locked_this_turn_) {
+    ++failures_;
+    return false;
+  }
   const std::optional<OpenFailure> failure = Open();
   if (!failure) {
     reported_open_failure_.clear();
     return true;
   }
+  if (failure->locked) MarkLocked();
   TellBroken(failure->reason);
   return false;
 }
 
 void ServiceDatabase::TellBroken(const QString& reason) {
   // The same fault is told once; every later lookup just fails.
-  if (reason == reported_open_failure_) return;
+  if (reason == reported_open_failure_) {
+    ++failures_;
+    return;
+  }
   reported_open_failure_ = reason;
   Tell(QStringLiteral("Служебная база данных ") + Quoted(path_) +
            QStringLiteral(" не может быть открыта: ") + Quoted(reason),
@@ -142,11 +162,27 @@ void ServiceDatabase::TellBroken(const QString& reason) {
 }
 
 void ServiceDatabase::Tell(const QString& text, int style, const QString& title) {
-  had_failure_ = true;
+  ++failures_;
   if (text == last_told_) return;
   last_told_ = text;
-  QTimer::singleShot(0, &turn_, [this] { last_told_.clear(); });
-  if (tell_) tell_({text, style, title});
+  EndActionLater();
+  if (!tell_) return;
+  ++telling_;
+  tell_({text, style, title});
+  if (--telling_ == 0 && action_end_deferred_) {
+    action_end_deferred_ = false;
+    action_end_.start();
+  }
+}
+
+void ServiceDatabase::MarkLocked() {
+  ++lock_waits_;
+  locked_this_turn_ = true;
+  EndActionLater();
+}
+
+void ServiceDatabase::EndActionLater() {
+  if (!action_end_.isActive()) action_end_.start();
 }
 
 void ServiceDatabase::TellFailure(const QString& description) {
@@ -209,7 +245,10 @@ QSqlQuery ServiceDatabase::NewQuery() const {
 
 bool ServiceDatabase::Run(QSqlQuery& query, const QString& sql, const QVariantList& values) {
   // Once the file was found locked, the rest of this user action does not wait for it again.
-  if (locked_this_turn_) return false;
+  if (locked_this_turn_) {
+    ++failures_;
+    return false;
+  }
   const bool done = query.prepare(sql) && [&] {
     for (const QVariant& value : values) query.addBindValue(value);
     return query.exec();
@@ -222,10 +261,7 @@ bool ServiceDatabase::Run(QSqlQuery& query, const QString& sql, const QVariantLi
     Close();
     TellBroken(Reason(error));
   } else {
-    if (kLockedCodes.contains(error.nativeErrorCode())) {
-      locked_this_turn_ = true;
-      QTimer::singleShot(0, &turn_, [this] { locked_this_turn_ = false; });
-    }
+    if (kLockedCodes.contains(error.nativeErrorCode())) MarkLocked();
     TellFailure(Reason(error));
   }
   return false;

@@ -4,6 +4,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QTimer>
 #include <QVariant>
 #include <chrono>
 #include <functional>
@@ -61,9 +62,15 @@ class ServiceDatabase {
   bool IsOpen() const { return open_; }
   // Whether any failure has been met since the connection was made: a program that must not
   // go on with what a failing database gave asks this.
-  bool HadFailure() const { return had_failure_; }
-  // Who is told of each failure as it happens, the same one once a turn of the event loop
-  // (the lookups of one screen that fail alike make one message); nobody until set.
+  bool HadFailure() const { return failures_ > 0; }
+  // How many failures have been met: a caller that must tell a failed lookup from an empty one
+  // compares it before and after.
+  int Failures() const { return failures_; }
+  // How many times a statement waited out the busy timeout on another program's lock.
+  int LockWaits() const { return lock_waits_; }
+  // Who is told of each failure as it happens, the same one once a user action (the lookups of
+  // one screen that fail alike make one message; the notice's own box is part of the action);
+  // nobody until set.
   void TellFaultsTo(std::function<void(const Notice&)> tell) { tell_ = std::move(tell); }
 
   // Why the file cannot be used: the engine's reason, and whether another program holds a lock
@@ -111,6 +118,10 @@ class ServiceDatabase {
   // The file is no service database (any more): told once until the fault changes.
   void TellBroken(const QString& reason);
   static Condition Where(const DbRequest& request, KeyForms forms);
+  // The file was found locked: the rest of this user action does not wait for it again.
+  void MarkLocked();
+  // What this user action has met is forgotten once the event loop turns outside any notice.
+  void EndActionLater();
 
   QString path_;
   QString connection_name_;
@@ -121,9 +132,12 @@ class ServiceDatabase {
   QString reported_open_failure_;
   QString last_told_;
   bool locked_this_turn_ = false;
-  bool had_failure_ = false;
+  int failures_ = 0;
+  int lock_waits_ = 0;
+  int telling_ = 0;  // notices being shown now, each in a box with an event loop of its own
   std::function<void(const Notice&)> tell_;
-  QObject turn_;  // forgets last_told_ once the event loop turns
+  QTimer action_end_;
+  bool action_end_deferred_ = false;  // the action ended while a notice was up
 };
 
 // Told when a value cannot be stored, as an engine error would be.

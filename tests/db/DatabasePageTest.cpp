@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "BoxedDatabase.h"
+#include "OtherProgramsLock.h"
 #include "ScriptedPresenter.h"
 #include "db/DatabasePageTab.h"
 #include "db/ServiceLookups.h"
@@ -92,6 +93,21 @@ TEST_F(DatabasePageTest, OnlyAUsersExactPasswordUnlocksThePage) {
   EXPECT_EQ(Editors().Label3->text(), Editors().MSFlexGrid6->TextMatrix(1, 3));
   page_->ShowDatabasePage("Специальные настройки");
   EXPECT_FALSE(page_->Label8->isVisible()) << "unlocked for the rest of the run";
+}
+
+TEST_F(DatabasePageTest, ALockedDatabaseIsToldAsItIsNotAsAWrongPassword) {
+  BoxedDatabase waiting(path_, false, std::chrono::milliseconds(10));
+  DatabasePageTab page(waiting, true);
+  const OtherProgramsLock lock(path_);
+  ASSERT_TRUE(lock.Held());
+  page.ShowDatabasePage("x");
+  page.Text7->setText("kx12r-admin");
+  QTest::keyClick(page.Text7, Qt::Key_Return);
+  EXPECT_FALSE(page.DatabasePageUnlocked());
+  ASSERT_EQ(presenter_.shown.size(), 1u);
+  EXPECT_TRUE(presenter_.shown[0].text.contains("заблокирована другой программой"))
+      << presenter_.shown[0].text.toStdString();
+  EXPECT_EQ(page.Text7->text(), "kx12r-admin") << "kept for another try";
 }
 
 TEST_F(DatabasePageTest, PasswordsAreTextAndAnEmptyOneNeverUnlocks) {

@@ -357,5 +357,41 @@ TEST(ServiceDatabaseFaultTest, ALockByAnotherProgramFailsAfterTheBusyTimeoutAndI
       << presenter.shown[0].text.toStdString();
 }
 
+TEST(ServiceDatabaseFaultTest, AFaultIsToldAndWaitedForOnceInAUserActionItsBoxIncluded) {
+  QTemporaryDir folder;
+  const QString path = GetDatabasePath(folder.path());
+  ASSERT_TRUE(QFile::copy(KX12R_BUILT_DATABASE, path));
+  ScriptedPresenter presenter;
+  // A box turns the event loop while it is up, as a real one does.
+  presenter.on_present = [](const ShownMessage&) { QCoreApplication::processEvents(); };
+  const auto one_action = [](ServiceDatabase& db) {
+    for (int lookup = 0; lookup < 3; ++lookup) {
+      EXPECT_FALSE(db.SelectRows("SELECT NAME FROM CodeVariantsTable"));
+    }
+  };
+  BoxedDatabase open(path, false, std::chrono::milliseconds(10));
+  ASSERT_TRUE(open.SelectRows("SELECT NAME FROM CodeVariantsTable"));
+  BoxedDatabase starting(path, false, std::chrono::milliseconds(10));
+  {
+    const OtherProgramsLock lock(path);
+    ASSERT_TRUE(lock.Held());
+    one_action(open);
+    EXPECT_EQ(presenter.shown.size(), 1u);
+    EXPECT_EQ(open.LockWaits(), 1);
+    one_action(starting);  // start-up: the file is first opened now
+    EXPECT_EQ(starting.LockWaits(), 1);
+    QCoreApplication::processEvents();  // the next action waits again
+    one_action(open);
+    EXPECT_EQ(open.LockWaits(), 2);
+  }
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(open.SelectRows("SELECT NAME FROM CodeVariantsTable")) << "free again, silently";
+
+  presenter.shown.clear();
+  ASSERT_TRUE(QFile::rename(path, path + ".aside"));
+  one_action(open);
+  EXPECT_EQ(presenter.shown.size(), 1u) << "a missing file is told once too";
+}
+
 }  // namespace
 }  // namespace kx12r
