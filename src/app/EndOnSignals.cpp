@@ -16,6 +16,7 @@ namespace {
 constexpr std::array kEndingSignals = {SIGINT, SIGTERM, SIGHUP};
 // The handler only writes the signal's number here; the event loop reads it.
 int signal_pipe[2] = {-1, -1};
+int end_status = 0;
 
 void NoteSignal(int number) {
   const int saved = errno;
@@ -31,7 +32,9 @@ EndOnSignals::EndOnSignals() {
   notifier_ = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, [] {
     char byte = 0;
-    if (read(signal_pipe[0], &byte, 1) == 1) QCoreApplication::exit(128 + byte);
+    if (read(signal_pipe[0], &byte, 1) != 1) return;
+    end_status = 128 + byte;
+    QCoreApplication::exit(end_status);
   });
   struct sigaction action {};
   action.sa_handler = NoteSignal;
@@ -39,6 +42,8 @@ EndOnSignals::EndOnSignals() {
   action.sa_flags = SA_RESTART;
   for (const int number : kEndingSignals) sigaction(number, &action, nullptr);
 }
+
+int EndOnSignals::EndStatus() { return end_status; }
 
 EndOnSignals::~EndOnSignals() {
   if (notifier_ == nullptr) return;

@@ -16,6 +16,11 @@ class EndOnSignals : public QObject {
   EndOnSignals(const EndOnSignals&) = delete;
   EndOnSignals& operator=(const EndOnSignals&) = delete;
 
+  // 128 + the number of the signal that ended the program; 0 while none has. An event loop
+  // started after it (the main window's, after a box at start-up took the signal) would not
+  // know: start-up asks this.
+  static int EndStatus();
+
  private:
   QSocketNotifier* notifier_ = nullptr;
 };

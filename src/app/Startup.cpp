@@ -24,6 +24,16 @@ constexpr bool kCompiledRun = false;
 // The exit status of a wrong call, as kx12rctl gives it.
 constexpr int kWrongCall = 2;
 
+// Once a signal has ended the program, no box stops it on its way out: a question is answered
+// No, as one whose box could not be shown.
+class BoxesUntilEnded : public QtMessagePresenter {
+ public:
+  MessageButton Present(const QString& text, int box_style, const QString& title) override {
+    if (EndOnSignals::EndStatus() != 0) return MessageButton::kNo;
+    return QtMessagePresenter::Present(text, box_style, title);
+  }
+};
+
 bool IsSet(const char* variable) {
   const char* value = std::getenv(variable);
   return value != nullptr && *value != '\0';
@@ -35,7 +45,33 @@ bool IsHelp(const char* argument) {
 
 bool IsVersion(const char* argument) { return std::strcmp(argument, "--version") == 0; }
 
+const char* starting_program = "";
+
+// While the application is made: Qt's platform warnings are left out and its fatal failure to
+// reach the display is said in the program's words.
+void SayDisplayUnreachable(QtMsgType type, const QMessageLogContext& context,
+                           const QString& message) {
+  if (type == QtFatalMsg) {
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    if (display == nullptr || *display == '\0') display = std::getenv("DISPLAY");
+    std::fprintf(stderr,
+                 "%s: для работы программы нужен графический сеанс (дисплей «%s» недоступен).\n",
+                 starting_program, display != nullptr ? display : "");
+    std::_Exit(EXIT_FAILURE);
+  }
+  if (QString::fromLatin1(context.category).startsWith(QStringLiteral("qt.qpa"))) return;
+  std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
 }  // namespace
+
+std::unique_ptr<QApplication> StartApplication(const char* program, int& argc, char** argv) {
+  starting_program = program;
+  const QtMessageHandler previous = qInstallMessageHandler(SayDisplayUnreachable);
+  auto application = std::make_unique<QApplication>(argc, argv);
+  qInstallMessageHandler(previous);
+  return application;
+}
 
 std::optional<int> AnswerWithoutWindow(const char* program, const char* purpose, int argc,
                                        char** argv) {
@@ -71,7 +107,7 @@ std::optional<int> AnswerWithoutWindow(const char* program, const char* purpose,
 int RunConfigurator(HidLibrary& hid, const QString& database_path, PresentDemoCard present_card) {
   InstallRussianTranslation();
   const EndOnSignals ending_on_signals;
-  QtMessagePresenter presenter;
+  BoxesUntilEnded presenter;
   SetMessagePresenter(&presenter);
   EventLoopClock clock;
   const StartupEnvironment environment{.program_folder = QCoreApplication::applicationDirPath(),
@@ -80,10 +116,15 @@ int RunConfigurator(HidLibrary& hid, const QString& database_path, PresentDemoCa
                                        .database_path = database_path,
                                        .present_card = std::move(present_card)};
   std::unique_ptr<Form1> form = Form1::Load(hid, clock, environment);
-  if (!form) return EXIT_FAILURE;
-  presenter.SetParent(form.get());
-  form->show();
-  const int code = QApplication::exec();
+  int code = EXIT_FAILURE;
+  if (EndOnSignals::EndStatus() != 0) {
+    // A signal taken by a box at start-up ends the program as one in the window's loop would.
+    code = EndOnSignals::EndStatus();
+  } else if (form) {
+    presenter.SetParent(form.get());
+    form->show();
+    code = QApplication::exec();
+  }
   form.reset();
   SetMessagePresenter(nullptr);
   return code;

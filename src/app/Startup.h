@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QApplication>
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "cardtest/CardTestTab.h"
@@ -13,6 +15,10 @@ namespace kx12r {
 // the window is to open. `purpose` is the program's line in the help.
 std::optional<int> AnswerWithoutWindow(const char* program, const char* purpose, int argc,
                                        char** argv);
+
+// The window program's application. A display that is named but cannot be reached ends the
+// program as no graphical session does: a Russian sentence and status 1, not Qt's abort.
+std::unique_ptr<QApplication> StartApplication(const char* program, int& argc, char** argv);
 
 // Starts the configurator over the given readers and runs it until its window closes; the
 // program's exit code. Without `database_path` it works on the service database beside it;

@@ -1,5 +1,4 @@
 // The configurator over simulated readers, for trying it without hardware.
-#include <QApplication>
 #include <QTemporaryDir>
 
 #include "app/DemoDatabase.h"
@@ -15,7 +14,7 @@ int main(int argc, char** argv) {
           argc, argv)) {
     return *answered;
   }
-  QApplication app(argc, argv);
+  const auto application = kx12r::StartApplication("kx12r-config-demo", argc, argv);
   kx12r::SimulatedHidLibrary hid;
   kx12r::PlugDemoReaders(hid);
   kx12r::DemoCards cards(hid);

@@ -1,5 +1,4 @@
 // The configurator over the readers plugged in.
-#include <QApplication>
 
 #include "app/Startup.h"
 #include "reader/HidapiLibrary.h"
@@ -12,7 +11,7 @@ int main(int argc, char** argv) {
           argc, argv)) {
     return *answered;
   }
-  QApplication app(argc, argv);
+  const auto application = kx12r::StartApplication("kx12r-config", argc, argv);
   kx12r::HidapiLibrary hid;
   return kx12r::RunConfigurator(hid);
 }

@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -57,6 +58,13 @@ TEST(CommandLineTest, TheWindowProgramsAnswerVersionAndHelpWithoutAWindow) {
     EXPECT_EQ(no_session.err, QString(name) +
                                   ": для работы программы нужен графический сеанс (не заданы "
                                   "DISPLAY и WAYLAND_DISPLAY).\n");
+    QProcessEnvironment unreachable = headless;
+    unreachable.insert("DISPLAY", ":987");
+    const Answer no_display = RunProgram(path, {}, unreachable);
+    EXPECT_EQ(no_display.status, 1);
+    EXPECT_EQ(no_display.err, QString(name) +
+                                  ": для работы программы нужен графический сеанс (дисплей "
+                                  "«:987» недоступен).\n");
   }
 }
 
@@ -82,6 +90,25 @@ TEST(CommandLineTest, TheDemoRemovesItsDatabaseCopyWhenASignalEndsIt) {
     EXPECT_EQ(demo.exitCode(), 128 + number);
     EXPECT_TRUE(left().isEmpty()) << left().join(' ').toStdString();
   }
+}
+
+TEST(CommandLineTest, ASignalWhileAStartUpBoxIsUpEndsTheProgram) {
+  // Without its database beside it the configurator says so in a box at start-up.
+  const QTemporaryDir folder;
+  const QString program = QDir(folder.path()).filePath("kx12r-config");
+  ASSERT_TRUE(QFile::copy(KX12R_CONFIG, program));
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  QProcess configurator;
+  configurator.setProcessEnvironment(environment);
+  configurator.start(program, {});
+  ASSERT_TRUE(configurator.waitForStarted());
+  QTest::qWait(2000);  // the box is up
+  ASSERT_EQ(configurator.state(), QProcess::Running);
+  kill(static_cast<pid_t>(configurator.processId()), SIGTERM);
+  ASSERT_TRUE(configurator.waitForFinished(30000));
+  EXPECT_EQ(configurator.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(configurator.exitCode(), 128 + SIGTERM);
 }
 
 }  // namespace
