@@ -59,6 +59,8 @@ class Commands {
   // cannot be configured.
   void TellWhyNotConfigured(const ReaderResult& result);
   static QString UnreadableFileCause(UnreadableFile why);
+  // The database has no code formats or no endings: said, and no file can be judged.
+  bool ReferenceRowsMissing();
   // The database failed while it was read: what it gave is not used. The database status.
   int DatabaseFault();
   // Whatever read the results is gone (a closed pipe with SIGPIPE ignored).

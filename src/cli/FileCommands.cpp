@@ -9,6 +9,7 @@
 #include "cli/Commands.h"
 #include "cli/Provisioning.h"
 #include "cli/StopOnSignals.h"
+#include "db/ServiceLookups.h"
 #include "files/SettingsApply.h"
 #include "reader/CardRead.h"
 
@@ -52,6 +53,12 @@ QString Commands::UnreadableFileCause(UnreadableFile why) {
       break;
   }
   return QStringLiteral("ошибка чтения");
+}
+
+bool Commands::ReferenceRowsMissing() {
+  const QString missing = MissingReferenceRows(*database_);
+  if (!missing.isEmpty()) env_.err << missing << Qt::endl;
+  return !missing.isEmpty();
 }
 
 int Commands::DatabaseFault() {
@@ -105,6 +112,7 @@ void Commands::TellWhyNotConfigured(const ReaderResult& result) {
 }
 
 int Commands::Check(const QString& path) {
+  if (ReferenceRowsMissing()) return kDatabase;
   const std::optional<ValidatedSettings> settings = ReadFile(path);
   if (database_->HadFailure()) return DatabaseFault();
   const bool applicable = settings && !settings->HasInvalidValues();
@@ -155,6 +163,7 @@ int Commands::Check(const QString& path) {
 }
 
 int Commands::Apply(const QString& path) {
+  if (ReferenceRowsMissing()) return kDatabase;
   const std::optional<std::vector<AppliedParameter>> parameters = FileParameters(path);
   if (database_->HadFailure()) return DatabaseFault();
   if (!parameters) return kRefused;
@@ -253,6 +262,7 @@ int Commands::ApplyEach(const std::vector<AppliedParameter>& parameters) {
 }
 
 int Commands::Compare(const QString& path) {
+  if (ReferenceRowsMissing()) return kDatabase;
   const std::optional<std::vector<AppliedParameter>> parameters = FileParameters(path);
   if (database_->HadFailure()) return DatabaseFault();
   if (!parameters) return kRefused;

@@ -48,6 +48,20 @@ bool EndingCodeExists(ServiceDatabase& db, int code) {
       {.Table = "CodeEndingTable", .KeyField = "CHR_CODE", .KeyValue = QString::number(code)});
 }
 
+QString MissingReferenceRows(ServiceDatabase& db) {
+  const auto empty = [&db](const QString& table) {
+    return CellText(db.SelectRows(QStringLiteral("SELECT COUNT(*) FROM ") + table)) ==
+           QStringLiteral("0");
+  };
+  QStringList missing;
+  if (empty(QStringLiteral("CodeVariantsTable"))) missing << QStringLiteral("форматов кода метки");
+  if (empty(QStringLiteral("CodeEndingTable"))) missing << QStringLiteral("окончаний");
+  if (missing.isEmpty()) return QString();
+  return QStringLiteral("В служебной базе данных нет ") + missing.join(QStringLiteral(" и ")) +
+         QStringLiteral(": файл настроек не может быть проверен. Операция не может быть "
+                        "выполнена.");
+}
+
 QString GetSetupValue(ServiceDatabase& db, const QString& name) {
   return db.SelectValue(
       {.Table = "SetupTable", .Field = "P_VAL", .KeyField = "P_NAME", .KeyValue = name});

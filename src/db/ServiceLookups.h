@@ -43,6 +43,9 @@ QString GetCodeVariantDescription(ServiceDatabase& db, const QString& name);
 bool CodeVariantExists(ServiceDatabase& db, int id);
 bool EndingCodeExists(ServiceDatabase& db, int code);
 QString GetSetupValue(ServiceDatabase& db, const QString& name);
+// Why no settings file can be judged: the database has no code formats, or no endings; empty
+// when it has both (or the lookup failed, which is told as the failure it is).
+QString MissingReferenceRows(ServiceDatabase& db);
 QString GetSetupCaption(ServiceDatabase& db, const QString& name);
 
 // Whether a number fits the 16 bits the editors and lookups hold.

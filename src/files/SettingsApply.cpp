@@ -2,6 +2,7 @@
 #include "files/SettingsApply.h"
 
 #include "base/MessageBox.h"
+#include "db/ServiceLookups.h"
 #include "reader/ReportExchange.h"
 
 namespace kx12r {
@@ -10,6 +11,11 @@ QString InvalidValuesText() {
   return QStringLiteral(
       "Загружаемый файл настроек содержит некорректые значения параметров. "
       "Операция не может быть выполнена.");
+}
+
+QString InvalidFileText(ServiceDatabase& db) {
+  const QString missing = MissingReferenceRows(db);
+  return missing.isEmpty() ? InvalidValuesText() : missing;
 }
 
 QString ApplyRefusedText(const QString& caption) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "db/ServiceDatabase.h"
 #include "files/SettingsFile.h"
 #include "reader/HidLibrary.h"
 #include "reader/ReaderSettings.h"
@@ -14,6 +15,9 @@ namespace kx12r {
 // the parameter `caption`; all went through with `missing` parameters the file does not set;
 // no reader could be configured.
 QString InvalidValuesText();
+// Why a file with invalid values cannot be applied: the database's missing code formats or
+// endings when that is the cause, otherwise the file's values.
+QString InvalidFileText(ServiceDatabase& db);
 QString ApplyRefusedText(const QString& caption);
 QString ApplyDoneText(int missing);
 QString NothingAppliedText();

@@ -321,7 +321,7 @@ void SettingsFilesTab::SaveSettingsFile() {
 void SettingsFilesTab::OnCommand1Click() {
   if (SaveMode()) return SaveSettingsFile();
   if (file_has_invalid_values_) {
-    ShowMessage(InvalidValuesText(), kInformationStyle, kMessageTitle);
+    ShowMessage(InvalidFileText(database_), kInformationStyle, kMessageTitle);
     return;
   }
   ApplySettingsFile();
@@ -341,7 +341,7 @@ void SettingsFilesTab::ApplySettingsFile() {
   if (settings.HasInvalidValues()) {
     EndApply();
     PreviewSettingsFile();
-    ShowMessage(InvalidValuesText(), kInformationStyle, kMessageTitle);
+    ShowMessage(InvalidFileText(database_), kInformationStyle, kMessageTitle);
     return;
   }
   const std::vector<AppliedParameter> parameters = ParametersToApply(settings);

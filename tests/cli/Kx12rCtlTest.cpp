@@ -536,6 +536,20 @@ TEST_F(ApplyOverSimulatedReadersTest, ADatabaseThatCannotBeReadHasItsOwnStatus) 
               "Служебная база данных «" + database_path_ + "» заблокирована другой программой.\n");
   }
   EXPECT_EQ(Run({"compare", File("one.kxr", kFile), "--all"}), 1) << "readable again";
+
+  // A database without code formats: no file can be judged, and the file is not blamed.
+  {
+    ServiceDatabase emptied(database_path_, false);
+    ASSERT_TRUE(emptied.SelectRows("DELETE FROM CodeVariantsTable") || !emptied.HadFailure());
+  }
+  for (const char* verb : {"check", "apply", "compare"}) {
+    QStringList call{verb, File("one.kxr", kFile)};
+    if (QString(verb) != "check") call << "--all";
+    EXPECT_EQ(Run(call), kDatabase) << verb;
+    EXPECT_EQ(err_text_,
+              "В служебной базе данных нет форматов кода метки: файл настроек не может быть "
+              "проверен. Операция не может быть выполнена.\n");
+  }
 }
 
 TEST(ListReadersTest, AReaderWhoseNodeUdevIsStillSettingUpIsWaitedFor) {

@@ -245,6 +245,19 @@ TEST_F(SettingsFilesTabTest, AMissingLineCountsOncePerReader) {
   EXPECT_EQ(status_->Text(2), "фиксированный вариант");
 }
 
+TEST_F(SettingsFilesTabTest, ADatabaseWithoutEndingsIsBlamedNotTheFile) {
+  auto& reader = PlugReader();
+  Open();
+  ASSERT_TRUE(db_.SelectRows("DELETE FROM CodeEndingTable") || !db_.HadFailure());
+  WriteFile("good.kxr", kWholeFile);
+  Load("good.kxr");
+  tab_->Command1->click();
+  EXPECT_EQ(LastMessage(),
+            "В служебной базе данных нет окончаний: файл настроек не может быть проверен. "
+            "Операция не может быть выполнена.");
+  EXPECT_TRUE(reader.ReceivedReports().empty());
+}
+
 TEST_F(SettingsFilesTabTest, NothingWrittenIsNeverReportedAsDone) {
   auto& old_reader = PlugReader({.variant = 8}, 0x0153);
   PlugReader();
