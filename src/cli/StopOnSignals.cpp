@@ -10,21 +10,16 @@ namespace {
 
 constexpr std::array kStopSignals = {SIGINT, SIGTERM, SIGHUP};
 std::atomic<int> requested{0};  // the signal's number
-using Handler = void (*)(int);
-std::array<Handler, kStopSignals.size()> previous{};
 
 }  // namespace
 
 StopOnSignals::StopOnSignals() {
   requested = 0;
-  for (std::size_t i = 0; i < kStopSignals.size(); ++i) {
-    previous[i] = std::signal(kStopSignals[i], [](int number) { requested = number; });
-  }
+  for (const int number : kStopSignals) std::signal(number, [](int taken) { requested = taken; });
 }
 
-StopOnSignals::~StopOnSignals() {
-  for (std::size_t i = 0; i < kStopSignals.size(); ++i) std::signal(kStopSignals[i], previous[i]);
-}
+// The work it guarded is over: from here a signal would only take the status from the results.
+StopOnSignals::~StopOnSignals() { IgnoreStopSignals(); }
 
 bool StopOnSignals::Requested() { return requested.load() != 0; }
 int StopOnSignals::Signal() { return requested.load(); }

@@ -4,7 +4,7 @@ namespace kx12r::cli {
 
 // While it lives, Ctrl+C, SIGTERM and SIGHUP (a closed terminal, a lost ssh session) do not end
 // the process: they are noted, and the command that asks Requested stops at its next safe
-// point. One lives at a time.
+// point. When it ends, the work is done and they are ignored from then on. One lives at a time.
 class StopOnSignals {
  public:
   StopOnSignals();

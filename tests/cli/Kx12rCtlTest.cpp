@@ -297,6 +297,14 @@ TEST(Kx12rCtlSignalTest, ASignalAfterTheWorkChangesNothing) {
         std::exit(0);
       },
       ::testing::ExitedWithCode(0), "");
+  // A verb's guard ends with its work: no moment after it lets a signal kill the program.
+  EXPECT_EXIT(
+      {
+        { const StopOnSignals guard; }
+        for (const int number : {SIGINT, SIGTERM, SIGHUP}) std::raise(number);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST(ChooseReaderTest, TwoReadersWithOneNumberAreRefused) {
