@@ -192,7 +192,9 @@ int Commands::Apply(const QString& path) {
   }
   Print(results, {{"file", path}});
   if (report.refused_caption) {
-    env_.err << ApplyRefusedText(*report.refused_caption) << Qt::endl;
+    env_.err << ApplyRefusedText(*report.refused_caption, (*chosen)[report.refused_target],
+                                 *parameters, *database_)
+             << Qt::endl;
     return kRefused;
   }
   if (report.interrupted) {
@@ -217,11 +219,20 @@ int Commands::Apply(const QString& path) {
              << Qt::endl;
     return kRefused;
   }
-  env_.err << ApplyDoneText(report.missing) << Qt::endl;
-  // A file taken only in part, or a reader passed over, is work only partly done.
-  const bool all_written = std::ranges::all_of(
+  // A file taken only in part, or a reader passed over, is work only partly done: the last
+  // words say so.
+  const auto written = std::ranges::count_if(
       results, [](const ReaderResult& result) { return result.outcome == Outcome::kWritten; });
-  return all_written && report.missing == 0 ? kDone : kRefused;
+  const auto passed_over = static_cast<qsizetype>(results.size()) - written;
+  if (passed_over == 0 || report.missing > 0) env_.err << ApplyDoneText(report.missing) << Qt::endl;
+  if (passed_over > 0) {
+    env_.err << QStringLiteral("Загрузка из файла настроек выполнена частично: записано "
+                               "считывателей: %1, не записано: %2.")
+                    .arg(written)
+                    .arg(passed_over)
+             << Qt::endl;
+  }
+  return passed_over == 0 && report.missing == 0 ? kDone : kRefused;
 }
 
 int Commands::ApplyEach(const std::vector<AppliedParameter>& parameters) {

@@ -23,6 +23,24 @@ QString ApplyRefusedText(const QString& caption) {
          Quoted(caption) + QStringLiteral(".");
 }
 
+QString ApplyRefusedText(const QString& caption, const ConnectedReader& reader,
+                         const std::vector<AppliedParameter>& parameters, ServiceDatabase& db) {
+  QString why;
+  for (const AppliedParameter& parameter : parameters) {
+    const int* id = std::get_if<int>(&parameter.value);
+    if (parameter.key != SettingsKey::kCodeFormat || id == nullptr ||
+        caption != parameter.Setting().caption) {
+      continue;
+    }
+    const QString name = GetCodeVariantName(db, *id);
+    why = reader.identity.firmware.WhyNoCodeFormat(
+        *id, name.isEmpty() ? QString::number(*id) : name, reader.identity.product_id);
+  }
+  const QString refused = ApplyRefusedText(caption);
+  return why.isEmpty() ? refused : refused.chopped(1) + QStringLiteral(": ") + why +
+                                       QStringLiteral(".");
+}
+
 QString ApplyDoneText(int missing) {
   if (missing == 0) return QStringLiteral("Загрузка из файла настроек выполнена успешно.");
   if (missing == 1) {

@@ -6,6 +6,7 @@
 
 #include "db/ServiceDatabase.h"
 #include "files/SettingsFile.h"
+#include "reader/ConnectedReader.h"
 #include "reader/HidLibrary.h"
 #include "reader/ReaderSettings.h"
 
@@ -19,6 +20,10 @@ QString InvalidValuesText();
 // endings when that is the cause, otherwise the file's values.
 QString InvalidFileText(ServiceDatabase& db);
 QString ApplyRefusedText(const QString& caption);
+// The same with the cause where the program knows it: a code format the reader's firmware does
+// not offer.
+QString ApplyRefusedText(const QString& caption, const ConnectedReader& reader,
+                         const std::vector<AppliedParameter>& parameters, ServiceDatabase& db);
 QString ApplyDoneText(int missing);
 QString NothingAppliedText();
 

@@ -368,7 +368,10 @@ void SettingsFilesTab::ApplySettingsFile() {
       });
   EndApply();
   if (report.refused_caption) {
-    ShowMessage(ApplyRefusedText(*report.refused_caption), kStopStyle, kMessageTitle);
+    ShowMessage(ApplyRefusedText(*report.refused_caption,
+                                 devices.InRow(first_row + report.refused_target), parameters,
+                                 database_),
+                kStopStyle, kMessageTitle);
     return;
   }
   // The kind of the variant written, when a reader took it.

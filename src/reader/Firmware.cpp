@@ -76,6 +76,22 @@ bool OffersCodeFormat(CodeFormatChoice choice, int id) {
   return id > kLastBasicCodeFormat && choice != CodeFormatChoice::kBelowNineWithoutZero;
 }
 
+QString FirmwareVersion::WhyNoCodeFormat(int id, const QString& name,
+                                         std::uint16_t product_id) const {
+  if (OffersCodeFormat(CodeFormats(product_id), id)) return QString();
+  const QString format = QStringLiteral("формат ") + name;
+  if (id == 0) {
+    return format + QStringLiteral(" есть только у считывателей ") +
+           HexWord(kCodeFormatZeroProduct) + QStringLiteral(" с ПО ") +
+           QString::number(kCodeFormatZeroFirmware, 'f', 2) + QStringLiteral(" и выше");
+  }
+  if (id > kLastBasicCodeFormat) {
+    return format + QStringLiteral(" есть только у считывателей с ПО ") +
+           QString::number(kAllCodeFormatsFirmware, 'f', 2) + QStringLiteral(" и выше");
+  }
+  return format + QStringLiteral(" не поддерживается считывателями");
+}
+
 QString FirmwareVersion::Warning() const {
   const double x = Number();
   for (const WarningRange& range : WarningRanges()) {

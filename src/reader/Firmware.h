@@ -30,6 +30,9 @@ class FirmwareVersion {
   // The warning for a reader whose firmware cannot be configured.
   QString Warning() const;
   CodeFormatChoice CodeFormats(std::uint16_t product_id) const;
+  // Why a reader with this firmware and product does not take the code format `id`, named by
+  // `name`: which readers have it. Empty when it does take it.
+  QString WhyNoCodeFormat(int id, const QString& name, std::uint16_t product_id) const;
   // The first configurable version, as Text shows one.
   static QString FirstConfigurableText();
 

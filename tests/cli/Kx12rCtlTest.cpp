@@ -139,6 +139,10 @@ TEST_F(Kx12rCtlTest, AppliesToOneOrAllAndStopsWhereAReaderRefuses) {
       "Считыватель «00032» не может быть настроен: версия ПО 1.53, нужна 1.70 или новее. "
       "ВНИМАНИЕ! Данная версия ПО не поддерживается Конфигуратором.";
   EXPECT_TRUE(with_old.err.contains(old_reader)) << with_old.err.toStdString();
+  EXPECT_TRUE(with_old.err.endsWith("Загрузка из файла настроек выполнена частично: записано "
+                                    "считывателей: 2, не записано: 1.\n"))
+      << "the last words agree with the status: " << with_old.err.toStdString();
+  EXPECT_FALSE(with_old.err.contains("успешно"));
   const Call identify = Kx12rCtl({"identify", "--serial", "00032"});
   EXPECT_EQ(identify.status, 1);
   EXPECT_TRUE(identify.err.startsWith(old_reader)) << identify.err.toStdString();
@@ -152,7 +156,15 @@ TEST_F(Kx12rCtlTest, AppliesToOneOrAllAndStopsWhereAReaderRefuses) {
             "00417  записан\n00158  прерван на параметре «Код формата метки»\n"
             "00032  не может быть настроен\n");
   EXPECT_TRUE(all.err.contains(
-      "Загрузка из файла прервана. Ошибка установки параметра «Код формата метки»."));
+      "Загрузка из файла прервана. Ошибка установки параметра «Код формата метки»: формат "
+      "32bm_DEC есть только у считывателей с ПО 1.82 и выше."))
+      << all.err.toStdString();
+  twelve.replace("Code_format=12", "Code_format=0");
+  const Call raw = Kx12rCtl({"apply", File("raw.kxr", twelve), "--serial", "00158"});
+  EXPECT_EQ(raw.status, 1);
+  EXPECT_TRUE(raw.err.contains(
+      "«Код формата метки»: формат RAW_HEX есть только у считывателей 00DF с ПО 1.84 и выше."))
+      << raw.err.toStdString();
 
   const Call missing = Kx12rCtl({"apply", File("x.kxr", kFile), "--serial", "12345"});
   EXPECT_EQ(missing.status, 3);
