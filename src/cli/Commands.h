@@ -59,6 +59,8 @@ class Commands {
   // cannot be configured.
   void TellWhyNotConfigured(const ReaderResult& result);
   static QString UnreadableFileCause(UnreadableFile why);
+  // A reader the verb could not open for want of access makes the status the access one (3).
+  static int WithAccess(const std::vector<ReaderResult>& results, int status);
   // The database has no code formats or no endings: said, and no file can be judged.
   bool ReferenceRowsMissing();
   // The database failed while it was read: what it gave is not used. The database status.

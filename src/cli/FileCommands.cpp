@@ -210,7 +210,7 @@ int Commands::Apply(const QString& path) {
   };
   if (report.configured == 0) {
     env_.err << NothingAppliedText() << Qt::endl;
-    return any(Outcome::kNoAccess) ? kNoReader : kRefused;
+    return WithAccess(results, kRefused);
   }
   if (any(Outcome::kUnconfirmed)) {
     env_.err << QStringLiteral(
@@ -232,7 +232,7 @@ int Commands::Apply(const QString& path) {
                     .arg(passed_over)
              << Qt::endl;
   }
-  return passed_over == 0 && report.missing == 0 ? kDone : kRefused;
+  return WithAccess(results, passed_over == 0 && report.missing == 0 ? kDone : kRefused);
 }
 
 int Commands::ApplyEach(const std::vector<AppliedParameter>& parameters) {
@@ -292,10 +292,18 @@ int Commands::Compare(const QString& path) {
     results.back().of_comparison = true;
   }
   Print(results, {{"file", path}});
-  return std::ranges::all_of(
-             results, [](const ReaderResult& result) { return result.outcome == Outcome::kEqual; })
-             ? kDone
-             : kRefused;
+  return WithAccess(results, std::ranges::all_of(results,
+                                                 [](const ReaderResult& result) {
+                                                   return result.outcome == Outcome::kEqual;
+                                                 })
+                                 ? kDone
+                                 : kRefused);
+}
+
+int Commands::WithAccess(const std::vector<ReaderResult>& results, int status) {
+  const bool denied = std::ranges::any_of(
+      results, [](const ReaderResult& result) { return result.outcome == Outcome::kNoAccess; });
+  return denied && (status == kDone || status == kRefused) ? kNoReader : status;
 }
 
 }  // namespace kx12r::cli

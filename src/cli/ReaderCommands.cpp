@@ -107,9 +107,12 @@ int Commands::List() {
   } else if (!readers.empty()) {
     PrintTable(env_.out, rows);
   }
-  if (!readers.empty()) return kDone;
-  env_.err << kNoDevices << Qt::endl;
-  return kNoReader;
+  if (readers.empty()) {
+    env_.err << kNoDevices << Qt::endl;
+    return kNoReader;
+  }
+  // A reader whose settings could not be read for want of access is the access status.
+  return std::ranges::any_of(readers, &ConnectedReader::access_denied) ? kNoReader : kDone;
 }
 
 int Commands::Save(const QString& given) {

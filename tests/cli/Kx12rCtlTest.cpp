@@ -536,6 +536,17 @@ TEST_F(ApplyOverSimulatedReadersTest, AFileIsJudgedOnlyAgainstAServiceDatabaseTh
                                    [](const auto& report) { return std::isupper(report[1]); }));
 }
 
+TEST_F(ApplyOverSimulatedReadersTest, AReaderWithoutAccessIsTheAccessStatusForEveryVerb) {
+  hid_.Plug({.version = 0x0184, .serial_number = "00417"});
+  hid_.Plug({.version = 0x0184, .serial_number = "00418"}).SetAccessDenied(true);
+  const QString file = File("one.kxr", kFile);
+  for (const QStringList& call : {QStringList{"list"}, QStringList{"compare", file, "--all"},
+                                  QStringList{"apply", file, "--all"}}) {
+    EXPECT_EQ(Run(call), kNoReader) << call.join(' ').toStdString();
+    EXPECT_TRUE(err_text_.contains("00418")) << err_text_.toStdString();
+  }
+}
+
 TEST_F(ApplyOverSimulatedReadersTest, ADatabaseThatCannotBeReadHasItsOwnStatus) {
   hid_.Plug({.version = 0x0184, .serial_number = "00417"});
   database_path_ = folder_.path();
