@@ -45,6 +45,8 @@ class Commands {
   QString EndingName(int code) const;
   QJsonObject ReaderJson(const ConnectedReader& reader) const;
   QStringList ReaderRow(const ConnectedReader& reader) const;
+  // What the reader's active variant sends around the code: ";…?<Enter>".
+  static QString SentMessage(const ConnectedReader& reader);
   // The file's values, judged; nothing after telling why it cannot be read.
   std::optional<ValidatedSettings> ReadFile(const QString& path);
   // The file's parameters when every value is valid; nothing after telling why not.

@@ -32,7 +32,10 @@ JSON:
   list                  {"readers": [{"serial", "product_id", "firmware", "access",
                         "configurable", "variant", "prefix", "code_format": {"number", "name"},
                         "suffix", "ending": {"code", "name"}, "buzzer_off", "stand_alone",
-                        "repeat"}]}; настройки null у считывателя, который не настраивается
+                        "repeat", "sends": {"prefix", "code_format", "suffix", "ending"}}];
+                        prefix, code_format, suffix и ending - настройки варианта 8, "sends" -
+                        что посылает действующий вариант; настройки и "sends" null у
+                        считывателя, который не настраивается
   check                 {"file", "readable", "applicable", "values": [{"key", "value", "shown",
                         "valid"}], "layout_dependent": ключи префикса и суффикса, которые
                         русская раскладка набирает другими символами}

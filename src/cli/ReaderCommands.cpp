@@ -14,6 +14,7 @@
 #include "cli/StopOnSignals.h"
 #include "cli/Watch.h"
 #include "db/ServiceLookups.h"
+#include "reader/CardRead.h"
 #include "reader/Firmware.h"
 #include "reader/ReportExchange.h"
 
@@ -59,7 +60,27 @@ QJsonObject Commands::ReaderJson(const ConnectedReader& reader) const {
     // null: a reader that cannot be configured is not asked
     object[QLatin1String(setting.json_key)] = settings ? value_of(setting) : QJsonValue();
   }
+  // The keys above are variant 8's; what the active variant makes the reader send is here.
+  const std::optional<CardFrame> frame = settings ? FrameOfReader(reader).frame : std::nullopt;
+  object[QStringLiteral("sends")] =
+      frame ? QJsonValue(QJsonObject{
+                  {"prefix", frame->prefix},
+                  {"code_format",
+                   frame->code_format
+                       ? QJsonValue(QJsonObject{{"number", *frame->code_format},
+                                                {"name", or_null(CodeFormatName(*frame->code_format))}})
+                       : QJsonValue()},
+                  {"suffix", frame->suffix},
+                  {"ending", QJsonObject{{"code", frame->ending},
+                                         {"name", or_null(EndingName(frame->ending))}}}})
+            : QJsonValue();
   return object;
+}
+
+QString Commands::SentMessage(const ConnectedReader& reader) {
+  const std::optional<CardFrame> frame = FrameOfReader(reader).frame;
+  if (!frame) return QString();
+  return frame->prefix + QStringLiteral("…") + frame->suffix + EndingKeyShown(frame->ending);
 }
 
 QStringList Commands::ReaderRow(const ConnectedReader& reader) const {
@@ -78,7 +99,7 @@ QStringList Commands::ReaderRow(const ConnectedReader& reader) const {
       << ShownAffix(values.suffix.text)
       << named(QString::number(values.ending), EndingName(values.ending));
   for (SettingsKey flag : kFlagKeys) row << ShownFlag(values.Flag(flag));
-  return row;
+  return row << SentMessage(reader);
 }
 
 int Commands::List() {
@@ -89,9 +110,12 @@ int Commands::List() {
     }
   }
   QJsonArray list;
+  // The four settings of the changeable variant are named as its; the last column is what the
+  // active variant sends.
   std::vector<QStringList> rows{{"S/N", "Product ID", "Версия ПО", "Настраивается", "Вариант",
-                                 "Префикс", "Формат кода метки", "Суффикс", "Окончание",
-                                 "Отключить Буззер", "Автономная работа", "Повтор посылки"}};
+                                 "Префикс (8)", "Формат кода метки (8)", "Суффикс (8)",
+                                 "Окончание (8)", "Отключить Буззер", "Автономная работа",
+                                 "Повтор посылки", "Посылка"}};
   for (const ConnectedReader& reader : readers) {
     if (options_.json) {
       list.append(ReaderJson(reader));

@@ -12,7 +12,9 @@ constexpr std::array kVerbTable = {
     Verb{
         "list", false, ReaderChoice::kNone, DatabaseUse::kNames, "",
         [](Commands& commands, const QString&) { return commands.List(); },
-        "  list                  считыватели: Product ID, версия ПО, серийный номер и настройки\n"},
+        "  list                  считыватели: Product ID, версия ПО, серийный номер, настройки (префикс,\n"
+        "                        формат кода, суффикс и окончание - варианта 8) и посылка действующего\n"
+        "                        варианта\n"},
     Verb{"check", true, ReaderChoice::kNone, DatabaseUse::kJudge, "",
          [](Commands& commands, const QString& file) { return commands.Check(file); },
          "  check ФАЙЛ            проверить файл настроек (.kxr), как его проверяет вкладка "

@@ -65,6 +65,7 @@ TEST_F(Kx12rCtlTest, ListsTheReadersForPeopleAndForScripts) {
   EXPECT_TRUE(lines[1].startsWith("00417  00DF")) << lines[1].toStdString();
   EXPECT_TRUE(lines[1].contains("0 RAW_HEX")) << lines[1].toStdString();
   EXPECT_TRUE(lines[2].contains("9 Tab")) << lines[2].toStdString();
+  EXPECT_TRUE(lines[2].endsWith(";…?<Enter>")) << "variant 3 sends its own frame";
   EXPECT_TRUE(lines[3].endsWith("Нет")) << "the old reader cannot be configured";
 
   const Call json = Kx12rCtl({"list", "--json"});
@@ -78,6 +79,10 @@ TEST_F(Kx12rCtlTest, ListsTheReadersForPeopleAndForScripts) {
   EXPECT_TRUE(readers[1]["buzzer_off"].toBool());
   EXPECT_FALSE(readers[2]["configurable"].toBool());
   EXPECT_TRUE(readers[2]["variant"].isNull());
+  EXPECT_EQ(readers[1]["sends"]["prefix"].toString(), ";");
+  EXPECT_EQ(readers[1]["sends"]["code_format"]["name"].toString(), "5x8b_DEC");
+  EXPECT_EQ(readers[1]["sends"]["ending"]["code"].toInt(), 13);
+  EXPECT_TRUE(readers[2].toObject().contains("sends") && readers[2]["sends"].isNull());
 }
 
 TEST_F(Kx12rCtlTest, ChecksAFileAsTheFilesTabDoes) {
