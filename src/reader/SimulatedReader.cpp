@@ -221,7 +221,10 @@ void SimulatedReader::PresentCard(std::uint64_t card) {
     if (const auto key = KeyForCharacter(c)) keys.push_back(*key);
   }
   if (const auto ending = KeyForEnding(MessageEnding())) keys.push_back(*ending);
-  for (auto& report : TypingReports(keys)) keyboard_reports_.push_back(std::move(report));
+  for (auto& report : TypingReports(keys)) {
+    if (keyboard_reports_.size() == kKeyboardReportLimit) keyboard_reports_.pop_front();
+    keyboard_reports_.push_back(std::move(report));
+  }
 }
 
 bool SimulatedReader::TakeKeyboardReport(std::vector<std::uint8_t>& report) {

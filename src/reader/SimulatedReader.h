@@ -84,8 +84,10 @@ class SimulatedReader {
   // makes of the card's 40-bit code (prefix, code, suffix, ending key), as key-down and key-up
   // boot-keyboard reports.
   void PresentCard(std::uint64_t card);
-  // The next report of the keyboard interface (byte 0 the report number); false when none.
+  // The next report of the keyboard interface (byte 0 the report number); false when none. As
+  // a hidraw node does, it keeps the latest kKeyboardReportLimit reports nobody took.
   bool TakeKeyboardReport(std::vector<std::uint8_t>& report);
+  static constexpr std::size_t kKeyboardReportLimit = 64;
   // The text the reader types for a card, ending key aside, and the ending's character code
   // (0: the variant ends with no key).
   std::string MessageText(std::uint64_t card) const;

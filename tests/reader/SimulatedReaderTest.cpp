@@ -184,7 +184,7 @@ TEST_F(SimulatedReaderTest, ListsAsTheLastEnumerationSawAndPlugsAnywhere) {
   EXPECT_EQ(library_.GetItem(1), library_.HandleOf(first));
 }
 
-TEST_F(SimulatedReaderTest, TheLogKeepsOnlyTheLatestReports) {
+TEST_F(SimulatedReaderTest, TheLogAndTheKeyboardKeepOnlyTheLatestReports) {
   auto& reader = Reader();
   const int handle = library_.HandleOf(reader);
   for (std::size_t i = 0; i < SimulatedReader::kLogLimit; ++i) {
@@ -193,6 +193,12 @@ TEST_F(SimulatedReaderTest, TheLogKeepsOnlyTheLatestReports) {
   library_.Write(handle, Report('v'));
   ASSERT_EQ(reader.Log().size(), SimulatedReader::kLogLimit);
   EXPECT_EQ(reader.Log().back().bytes, Report('v'));
+
+  // Cards nobody reads (a watch of another reader) keep no more than a hidraw node would.
+  for (int card = 0; card < 100; ++card) reader.PresentCard(card);
+  std::size_t waiting = 0;
+  for (std::vector<std::uint8_t> report; reader.TakeKeyboardReport(report);) ++waiting;
+  EXPECT_EQ(waiting, SimulatedReader::kKeyboardReportLimit);
 }
 
 TEST_F(SimulatedReaderTest, UnpluggedDeviceComesBackWithANewHandleAndItsSettings) {
