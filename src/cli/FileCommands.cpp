@@ -22,6 +22,12 @@ std::optional<ValidatedSettings> Commands::ReadFile(const QString& path) {
              << Qt::endl;
     return std::nullopt;
   }
+  // A folder is named by its path and the cause, as any other file that cannot be read.
+  if (!QFileInfo(path).isFile()) {
+    env_.err << QStringLiteral("Файл ") << Quoted(path) << QStringLiteral(" не может быть прочитан: ")
+             << UnreadableFileCause(UnreadableFile::kNotRegular) << QStringLiteral(".") << Qt::endl;
+    return std::nullopt;
+  }
   if (!HasSettingsExtension(name)) {
     env_.err << QStringLiteral("Файл ") + Quoted(name) +
                     QStringLiteral(

@@ -53,7 +53,9 @@ QString FlagShown(const FileValue& value) {
 SettingsValue NamedNumber(const FileValue& value, const std::function<bool(int)>& exists,
                           const std::function<QString(int)>& name) {
   const std::optional<std::int16_t> number = IntegerOfValue(value.text);
-  const bool valid = value.kind != FileValue::Kind::kNotSet && number && exists(*number);
+  // A key the file does not have is said to be missing, not an unknown number.
+  if (value.kind == FileValue::Kind::kNotSet) return {value, kNotSet, false};
+  const bool valid = number && exists(*number);
   return {value, valid ? name(*number) : kUnknown, valid};
 }
 

@@ -101,18 +101,19 @@ TEST_F(Kx12rCtlTest, ChecksAFileAsTheFilesTabDoes) {
 
   const Call bad = Kx12rCtl({"check", File("bad.kxr", "Variant=9\r\nPrefix=ABCDEF\r\n")});
   EXPECT_EQ(bad.status, 1);
-  EXPECT_TRUE(bad.out.contains("Variant         9            некорректное значение"))
+  EXPECT_TRUE(bad.out.contains("Variant         9         некорректное значение"))
       << bad.out.toStdString();
   EXPECT_TRUE(bad.err.contains("содержит некорректые значения параметров"));
 
-  // What keeps a file from being read is named.
+  // What keeps a file from being read is named, with its path: a folder too, whatever its name.
   ASSERT_TRUE(QDir(folder_.path()).mkdir("folder.kxr"));
-  const Call folder = Kx12rCtl({"check", QDir(folder_.path()).filePath("folder.kxr")});
-  EXPECT_EQ(folder.status, 1);
-  EXPECT_TRUE(
-      folder.err.endsWith("folder.kxr» не может быть прочитан: не является обычным "
-                          "файлом.\n"))
-      << folder.err.toStdString();
+  ASSERT_TRUE(QDir(folder_.path()).mkdir("plain"));
+  for (const char* name : {"folder.kxr", "plain"}) {
+    const QString path = QDir(folder_.path()).filePath(name);
+    const Call folder = Kx12rCtl({"check", path});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.err, "Файл «" + path + "» не может быть прочитан: не является обычным файлом.\n");
+  }
   const Call large = Kx12rCtl({"check", File("large.kxr", QByteArray(65 * 1024, 'x'))});
   EXPECT_TRUE(large.err.contains("не может быть прочитан: слишком велик"))
       << large.err.toStdString();

@@ -88,9 +88,10 @@ TEST_F(SettingsFileTest, ValidationJudgesEachValue) {
   EXPECT_EQ(judged(Crlf({"Variant=8", "Prefix=#K", "Code_format=12", "Suffix=", "Ending=13",
                          "buZzer_off=1", "standAlone=0", "Repeat_message=yes"})),
             "8|#K|32bm_DEC|нет|Enter|Да|Нет|Нет");
-  // An empty file: the three numbers are missing and so invalid, whatever rows exist.
+  // An empty file: the three numbers are missing and so invalid, whatever rows exist; a
+  // missing code format or ending is said to be missing, not unknown.
   EXPECT_EQ(judged(""),
-            "не задан!|не задан|не известен!|не задан|не известен!|не задан|не задан|не задан");
+            "не задан!|не задан|не задан!|не задан|не задан!|не задан|не задан|не задан");
   EXPECT_EQ(judged(Crlf({"Variant=9", "Prefix=ABCDEF", "Code_format=65548", "Suffix=\xA8",
                          "Ending=65549"})),
             "9!|ABCDEF!|не известен!|Ё!|не известен!|не задан|не задан|не задан")
@@ -103,7 +104,7 @@ TEST_F(SettingsFileTest, ValidationJudgesEachValue) {
   // read as "?".
   EXPECT_EQ(
       judged(Crlf({"Variant=\r8", "Prefix=A\x98", "Code_format=1\x98", "Suffix=?"})),
-      "\r8!|A" + FromSingleByte("\x98") + "!|5x8b_DEC!|?|не известен!|не задан|не задан|не задан");
+      "\r8!|A" + FromSingleByte("\x98") + "!|5x8b_DEC!|?|не задан!|не задан|не задан|не задан");
   EXPECT_EQ(judged(Crlf({"Variant=\xA0"
                          "8"}))
                 .section("|", 0, 0),
