@@ -28,8 +28,10 @@ bool PathEntryExists(const QString& path);
 std::optional<QString> NotARegularFileText(const QString& path);
 
 // Replaces or creates the file as a whole: the bytes go to a temporary file beside it that then
-// takes its name, so a failed save leaves an existing file as it was; a read-only file, a link
-// and anything but a regular file are never replaced. The system's description of what went
+// takes its name (with the old file's owner, group and mode), so a failed save leaves an
+// existing file as it was; a file whose owner a new one could not keep, or in a folder we may
+// not write, is rewritten in place instead. A read-only file, a link and anything but a regular
+// file are never replaced. The system's description of what went
 // wrong (or NotARegularFileText), or nothing.
 std::optional<QString> WriteFileWhole(const QString& path, const QByteArray& bytes);
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -232,6 +233,34 @@ TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileAsItWas) {
   EXPECT_EQ(old.readAll(), "old");
   EXPECT_EQ(QDir(folder_.path()).entryList({"old*"}, QDir::Files), QStringList{"old.kxr"})
       << "no temporary file is left behind";
+}
+
+TEST_F(SettingsFileTest, AReplacedFileKeepsItsOwnerAndAFolderWeMayNotWriteKeepsItsFile) {
+  if (geteuid() != 0) GTEST_SKIP() << "changing owners needs root";
+  constexpr uid_t kNobody = 65534;
+  const QByteArray folder = QFile::encodeName(folder_.path());
+  const QString path = QDir(folder_.path()).filePath("users.kxr");
+  ASSERT_EQ(WriteFileWhole(path, "old"), std::nullopt);
+  ASSERT_EQ(chown(QFile::encodeName(path).constData(), kNobody, kNobody), 0);
+  ASSERT_EQ(chmod(QFile::encodeName(path).constData(), 0640), 0);
+  ASSERT_EQ(WriteFileWhole(path, "root's"), std::nullopt);
+  struct stat saved {};
+  ASSERT_EQ(stat(QFile::encodeName(path).constData(), &saved), 0);
+  EXPECT_EQ(saved.st_uid, kNobody) << "root's save leaves the user's file the user's";
+  EXPECT_EQ(saved.st_mode & 07777, 0640u);
+
+  // The owner may write the file but not the folder: it is rewritten in place.
+  ASSERT_EQ(chmod(folder.constData(), 0755), 0);
+  EXPECT_EXIT(
+      {
+        if (setgid(kNobody) != 0 || setuid(kNobody) != 0) std::exit(2);
+        const auto error = WriteFileWhole(path, "the owner's");
+        QFile file(path);
+        std::exit(!error && file.open(QIODevice::ReadOnly) && file.readAll() == "the owner's"
+                      ? 0
+                      : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
