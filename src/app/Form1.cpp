@@ -99,6 +99,7 @@ void Form1::CreateControls() {
 
   MSFlexGrid1 = new FlexGrid(this);
   MSFlexGrid1->setGeometry(kDeviceListPlace);
+  MSFlexGrid1->setAccessibleName(QStringLiteral("Подключенные устройства"));
   SSTab1 = new QTabWidget(this);
   SSTab1->setGeometry(kTabsPlace);
   StatusBar1 = new QStatusBar(this);
@@ -109,12 +110,17 @@ void Form1::CreateControls() {
   ProgressBar1->setGeometry(kProgressPlace);
   ProgressBar1->setTextVisible(false);
   ProgressBar1->hide();
+  ProgressBar1->setAccessibleName(QStringLiteral("Ход загрузки"));
+  // The buttons show "..." in their cells: a screen reader says what they do.
   Command3 = new QPushButton(this);
   Command3->hide();
+  Command3->setAccessibleName(QStringLiteral("Светозвуковая индикация"));
   Command4 = new QPushButton(this);
   Command4->hide();
+  Command4->setAccessibleName(QStringLiteral("Изменить серийный номер"));
   Text8 = new EditorBox(this);
   Text8->hide();
+  Text8->setAccessibleName(QStringLiteral("Серийный номер"));
 
   DiscoveryView& view = *this;
   link_ = std::make_unique<ReaderLink>(hid_, *MSFlexGrid1, *status_, view, clock_);

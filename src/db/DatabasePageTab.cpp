@@ -39,6 +39,7 @@ DatabasePageTab::DatabasePageTab(ServiceDatabase& database, bool user_is_admin,
   Label8->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Label8->hide();
   Text7 = new QLineEdit(this);
+  Text7->setAccessibleName(QStringLiteral("Пароль"));
   Text7->setEchoMode(QLineEdit::Password);
   Text7->hide();
   Label9 = new QLabel(this);
@@ -47,8 +48,11 @@ DatabasePageTab::DatabasePageTab(ServiceDatabase& database, bool user_is_admin,
   Editors = new TableEditors(database_, *this);
   Text4 = Editors->Text4;
   Text5 = new QLineEdit(this);
+  Text5->setAccessibleName(QStringLiteral("Новый пароль"));
   Text6 = new QLineEdit(this);
+  Text6->setAccessibleName(QStringLiteral("Подтверждение"));
   Command2 = new QPushButton(QStringLiteral("..."), this);
+  Command2->setAccessibleName(QStringLiteral("Изменить пароль"));
   Command2->setToolTip(QStringLiteral("Изменить пароль"));
   QFont small = Command2->font();
   small.setPointSize(kButtonFontSize);

@@ -115,7 +115,11 @@ TableEditors::TableEditors(ServiceDatabase& database, QWidget& page)
   MSFlexGrid7->setGeometry(TabPageRect(kSetupLeft, kGridTop, kGridWidth, kTallGrid));
   MSFlexGrid8 = new FlexGrid(&page);
   MSFlexGrid8->setGeometry(TabPageRect(kUsersLeft, kGridTop, kGridWidth, kUsersGridHeight));
+  MSFlexGrid6->setAccessibleName(QStringLiteral("Форматы кода метки"));
+  MSFlexGrid7->setAccessibleName(QStringLiteral("Окончания"));
+  MSFlexGrid8->setAccessibleName(QStringLiteral("Пользователи"));
   MSFlexGrid9 = new FlexGrid(&page);
+  MSFlexGrid9->setAccessibleName(QStringLiteral("Параметры настройки"));
   MSFlexGrid9->setGeometry(
       TabPageRect(kSetupLeft, kSetupTop, kUsersLeft + kGridWidth - kSetupLeft, kSetupHeight));
   Label3 = new QLabel(&page);
@@ -123,6 +127,7 @@ TableEditors::TableEditors(ServiceDatabase& database, QWidget& page)
   Label3->setWordWrap(true);
   Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Text4 = new EditorBox(&page);
+  Text4->setAccessibleName(QStringLiteral("Значение ячейки"));
   Text4->hide();
   // The columns share each grid's width; only the setup grid's wide columns scroll sideways.
   for (FlexGrid* grid : {MSFlexGrid6, MSFlexGrid7, MSFlexGrid8}) {

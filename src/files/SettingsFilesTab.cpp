@@ -73,11 +73,17 @@ SettingsFilesTab::SettingsFilesTab(ReaderLink& link, ServiceDatabase& database,
   Dir1->setGeometry(TabPageRect(100, 800, 3500, 3750));
   File1 = new FileList(this);
   File1->setGeometry(TabPageRect(3670, 400, 3500, 3265));
+  Drive1->setAccessibleName(QStringLiteral("Диск"));
+  Dir1->setAccessibleName(QStringLiteral("Папки"));
+  File1->setAccessibleName(QStringLiteral("Файлы"));
   Text3 = new QLineEdit(this);
+  Text3->setAccessibleName(QStringLiteral("Имя файла"));
   Text3->setGeometry(TabPageRect(3670, 3770, 3500, 315));
   ComboBox1 = new QComboBox(this);
+  ComboBox1->setAccessibleName(QStringLiteral("Тип файлов"));
   ComboBox1->setGeometry(TabPageRect(3670, 4170, 3500, 315));
   MSFlexGrid5 = new FlexGrid(this);
+  MSFlexGrid5->setAccessibleName(QStringLiteral("Настройки файла"));
   MSFlexGrid5->setGeometry(TabPageRect(7250, 400, 3350, 2640));
   Label2 = new QLabel(this);
   Label2->setGeometry(TabPageRect(7250, 400, 3350, 2640));

@@ -32,11 +32,13 @@ ReaderSettingsTab::ReaderSettingsTab(ReaderLink& link, ServiceDatabase& database
   MSFlexGrid2 = new FlexGrid(this);
   MSFlexGrid2->setGeometry(kGridPlace);
   MSFlexGrid2->SetScrollBars(FlexGrid::ScrollBars::kNone);
+  MSFlexGrid2->setAccessibleName(QStringLiteral("Варианты кодовой посылки"));
   Label1 = new QLabel(this);
   Label1->setWordWrap(true);
   Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   CmdEdit = new QPushButton(this);
   CmdEdit->hide();
+  CmdEdit->setAccessibleName(QStringLiteral("Изменить параметр"));
   CheckBox1 = new QCheckBox(QStringLiteral("Отключить Буззер"), this);
   CheckBox2 = new QCheckBox(QStringLiteral("Разрешить автономную работу"), this);
   CheckBox3 = new QCheckBox(QStringLiteral("Разрешить повтор посылки"), this);

@@ -88,8 +88,10 @@ SettingEditor::SettingEditor(ReaderLink& link, ServiceDatabase& database, QWidge
       edit_button_(edit_button) {
   MSFlexGrid3 = new FlexGrid(&page);
   MSFlexGrid3->hide();
+  MSFlexGrid3->setAccessibleName(QStringLiteral("Форматы кода метки"));
   MSFlexGrid4 = new FlexGrid(&page);
   MSFlexGrid4->hide();
+  MSFlexGrid4->setAccessibleName(QStringLiteral("Окончания"));
   for (QLabel** box : {&Text1, &Text2}) {
     *box = new QLabel(&page);
     (*box)->setFrameShape(QFrame::Box);

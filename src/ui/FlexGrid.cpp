@@ -1,5 +1,6 @@
 // FlexGrid: the grid control the screens are built of.
 #include "ui/FlexGrid.h"
+#include "ui/FlexGridAccessible.h"
 
 #include <QAbstractButton>
 #include <QHeaderView>
@@ -22,6 +23,7 @@ constexpr int kPictureKeyRole = Qt::UserRole + 1;
 }  // namespace
 
 FlexGrid::FlexGrid(QWidget* parent) : QTableWidget(parent) {
+  FlexGridAccessible::Install();
   // The grid keeps the current cell and the selection itself and only shows them.
   QTableWidget::setSelectionMode(QAbstractItemView::NoSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -134,6 +136,52 @@ TEST_F(Form1Test, DemoReadersAreListedAndTheOldOneIsExplained) {
   EXPECT_TRUE(form->Command3->isVisible());
   EXPECT_EQ(form->Command3->toolTip(), "Вызвать светозвуковую индикацию считывателя");
   EXPECT_FALSE(form->Command4->isVisible()) << "only on the unlocked special-settings tab";
+}
+
+TEST_F(Form1Test, AScreenReaderHearsEachControlByARussianNameAndNoHiddenCell) {
+  PlugDemoReaders(hid_);
+  hid_.Plug({.vendor_id = 0x046D, .product_id = 0xC31C});  // a plain keyboard: a hidden row
+  auto form = Load();
+  ASSERT_TRUE(form);
+  const ReaderSettingsTab& settings = *form->SettingsTab;
+  const SettingsFilesTab& files = *form->FilesTab;
+  const DatabasePageTab& page = *form->DatabaseTab;
+  const CardTestTab& cards = *form->CardTab;
+  const QWidget* controls[] = {
+      form->MSFlexGrid1, form->Command3, form->Command4, form->Text8, form->ProgressBar1,
+      settings.MSFlexGrid2, settings.CmdEdit, settings.CheckBox1, settings.Editor->MSFlexGrid3,
+      settings.Editor->MSFlexGrid4, files.Drive1, files.Dir1, files.File1, files.Text3,
+      files.ComboBox1, files.MSFlexGrid5, files.Option1, files.Check1, files.Command1,
+      page.Text7, page.Text5, page.Text6, page.Command2, page.Editors->MSFlexGrid6,
+      page.Editors->MSFlexGrid7, page.Editors->MSFlexGrid8, page.Editors->MSFlexGrid9, page.Text4,
+      cards.Receiver, cards.ClearLog, cards.SaveLog, cards.Verdict};
+  const QRegularExpression russian("[А-Яа-яЁё]");
+  for (const QWidget* control : controls) {
+    const QString name =
+        QAccessible::queryAccessibleInterface(const_cast<QWidget*>(control))->text(QAccessible::Name);
+    EXPECT_TRUE(name.contains(russian)) << control->metaObject()->className() << ": "
+                                        << name.toStdString();
+  }
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(form->Command3)->text(QAccessible::Name),
+            "Светозвуковая индикация");
+
+  // The device list: its shown columns and the three readers, not the keyboard's hidden row.
+  QAccessibleTableInterface* table =
+      QAccessible::queryAccessibleInterface(form->MSFlexGrid1)->tableInterface();
+  ASSERT_TRUE(table);
+  int shown_columns = 0;
+  for (int col = 0; col < form->MSFlexGrid1->Cols(); ++col) {
+    if (form->MSFlexGrid1->ColWidth(col) > 0) ++shown_columns;
+  }
+  EXPECT_EQ(table->columnCount(), shown_columns);
+  EXPECT_EQ(table->rowCount(), 3);
+  EXPECT_EQ(table->columnDescription(0), "Vendor ID");
+  EXPECT_EQ(table->cellAt(0, 0)->text(QAccessible::Name), "04D8");
+  for (int row = 0; row < table->rowCount(); ++row) {
+    for (int col = 0; col < table->columnCount(); ++col) {
+      EXPECT_NE(table->cellAt(row, col)->text(QAccessible::Name), "-1") << "a hidden cache cell";
+    }
+  }
 }
 
 TEST_F(Form1Test, FlagBoxesShowTheSelectedReader) {

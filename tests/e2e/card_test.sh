@@ -1,7 +1,8 @@
 # The window's card test over a gadget reader typing through a real X server: Xorg with the
 # dummy video driver reads the gadget's keyboard interface through udev and libinput, and the
-# window's verdicts are read through AT-SPI, as a screen reader reads them. Sourced by
-# scenarios.sh after the readers are up; the screenshots are kept in the host's build/e2e/.
+# window's verdicts, and the names of its controls, are read through AT-SPI, as a screen reader
+# reads them. Sourced by scenarios.sh after the readers are up; the screenshots are kept in the
+# host's build/e2e/.
 
 # "#K12345678" and Enter.
 type_card() { type_keys "$1" 02:20 02:0e 00:1e 00:1f 00:20 00:21 00:22 00:23 00:24 00:25 00:28; }
@@ -59,6 +60,9 @@ card_test_in_both_layouts() {
   verdict="$(newest_verdict 2)" || fail "no second read reached the log (Russian layout)"
   [[ "$verdict" == "В принимающей программе включена русская раскладка клавиатуры: считыватель набирает «#K12345678<Enter>»"* ]] ||
     fail "in the Russian layout: $verdict"
+  /usr/bin/python3 "$ROOT/tests/e2e/window_names.py" "$(cat "$LOGS/card-window.pid")" 2 \
+    > "$WORK/names.out" 2>> "$LOGS/atspi.err" ||
+    fail "what a screen reader hears: $(cat "$WORK/names.out")"
   import -window root "$OUT/card-test.png"
   return 0
 }
