@@ -31,7 +31,11 @@ card_test_in_both_layouts() {
   within 300 reader_keyboard || fail "X has no keyboard of the reader: $(xinput list 2>&1)"
   dbus-run-session -- bash -c '
     /usr/libexec/at-spi-bus-launcher --launch-immediately > /dev/null 2>&1 &
-    sleep 2
+    a11y_bus() {
+      dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus 2> /dev/null | grep -q true
+    }
+    for _ in $(seq 300); do a11y_bus && break; sleep 0.1; done
     QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb "$0" > "$1/card-window.out" 2>&1 &
     echo $! > "$1/card-window.pid"
     wait' "$WINDOW_PROGRAM" "$LOGS" > "$LOGS/card-session.out" 2>&1 &
@@ -39,18 +43,21 @@ card_test_in_both_layouts() {
   local window
   window_up() { window="$(xdotool search --onlyvisible --name 'Конфигуратор' 2> /dev/null | head -n 1)"; [ -n "$window" ]; }
   within 600 window_up || fail "the window did not come up: $(cat "$LOGS/card-window.out")"
-  sleep 2
-  xdotool mousemove --window "$window" 580 131 click 1   # the card test's tab
-  sleep 1
   # No window manager gives the window the keys: it is given them, as a click would.
   timeout 30 xdotool windowfocus --sync "$window" || fail "the window did not take the keys"
-  local keyboard verdict
+  local pid keyboard verdict
+  pid="$(cat "$LOGS/card-window.pid")"
+  # Each step waits for what the window shows of it, as a screen reader hears it.
+  holds() { /usr/bin/python3 "$ROOT/tests/e2e/window_state.py" "$pid" "$1" "$2" 180 2>> "$LOGS/atspi.err"; }
+  holds "Подключенные устройства" showing || fail "the window's device list never showed"
+  xdotool mousemove --window "$window" 580 131 click 1   # the card test's tab
+  holds "Поле приема" focused || fail "the card test's field never took the keys"
   keyboard="$(function_node r1 keyboard)"
 
   setxkbmap us
   # Choosing the reader in the device list first: the card still lands in the card test.
   xdotool mousemove --window "$window" 100 32 click 1
-  sleep 1
+  holds "Подключенные устройства" focused || fail "the click on the device list was not taken"
   type_card "$keyboard"
   verdict="$(newest_verdict 1)" || fail "no read reached the log (English layout)"
   [[ "$verdict" == "Совпадает с настройками считывателя: префикс «#K», код «12345678»"* ]] ||
@@ -60,7 +67,7 @@ card_test_in_both_layouts() {
   verdict="$(newest_verdict 2)" || fail "no second read reached the log (Russian layout)"
   [[ "$verdict" == "В принимающей программе включена русская раскладка клавиатуры: считыватель набирает «#K12345678<Enter>»"* ]] ||
     fail "in the Russian layout: $verdict"
-  /usr/bin/python3 "$ROOT/tests/e2e/window_names.py" "$(cat "$LOGS/card-window.pid")" 2 \
+  /usr/bin/python3 "$ROOT/tests/e2e/window_names.py" "$pid" 2 \
     > "$WORK/names.out" 2>> "$LOGS/atspi.err" ||
     fail "what a screen reader hears: $(cat "$WORK/names.out")"
   import -window root "$OUT/card-test.png"

@@ -71,9 +71,20 @@ udev_record() {
   echo "/run/udev/data/c$((16#${numbers% *})):$((16#${numbers#* }))"
 }
 
-# Waits up to `tenths` tenths of a second for a command to succeed.
+# How many times slower than the reference guest this one runs (at least 1): a fixed piece of
+# work timed once, so that every wait's limit grows with the emulator's speed on this host.
+E2E_REFERENCE_MS=1000000
+calibrate() {
+  local start=${EPOCHREALTIME/./} i
+  for ((i = 0; i < 200000; i++)); do :; done
+  E2E_CALIBRATION_MS=$(((${EPOCHREALTIME/./} - start) / 1000))
+  E2E_SLOWNESS=$(((E2E_CALIBRATION_MS + E2E_REFERENCE_MS - 1) / E2E_REFERENCE_MS))
+}
+calibrate
+
+# Waits up to `tenths` tenths of a second (times the guest's slowness) for a command to succeed.
 within() {
-  local tenths="$1"
+  local tenths=$(($1 * E2E_SLOWNESS))
   shift
   for _ in $(seq "$tenths"); do "$@" && return 0; sleep 0.1; done
   "$@"

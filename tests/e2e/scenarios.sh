@@ -15,6 +15,7 @@ export LANG=C.UTF-8 HOME=/root XDG_RUNTIME_DIR=/run/user/0
 mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 source "$ROOT/tests/e2e/gadgets.sh"
 
+echo "E2E-INFO calibration ${E2E_CALIBRATION_MS} ms, waits scaled by ${E2E_SLOWNESS}"
 passed=0
 failed=0
 # scenario NAME FUNCTION: the function prints why it failed and returns non-zero.
@@ -236,7 +237,7 @@ access_needs_the_rule() {
   cp "$ROOT/data/70-kx12r.rules" /run/udev/rules.d/
   udevadm control --reload
   udevadm trigger --action=change --subsystem-match=hidraw
-  sleep 3
+  udevadm settle --timeout=120 || fail "udev did not finish applying the rule"
   local serial node tags others=0
   for serial in E2E01 E2E02 E2E03; do
     node="$(host_node "$serial" config)"
