@@ -44,6 +44,10 @@ class Commands {
   QString CodeFormatName(int number) const;
   QString EndingName(int code) const;
   QJsonObject ReaderJson(const ConnectedReader& reader) const;
+  // A setting's value as list writes it: numbers, texts, flags, and the code format and ending
+  // with their names; all eight of a reader's.
+  QJsonValue SettingJson(SettingsKey key, const SettingValue& value) const;
+  QJsonObject SettingsJson(const ReaderValues& values) const;
   QStringList ReaderRow(const ConnectedReader& reader) const;
   // What the reader's active variant sends around the code: ";…?<Enter>".
   static QString SentMessage(const ConnectedReader& reader);
@@ -61,6 +65,9 @@ class Commands {
   // cannot be configured.
   void TellWhyNotConfigured(const ReaderResult& result);
   static QString UnreadableFileCause(UnreadableFile why);
+  // For each setting: the reader's value and the file's (null where the file does not set it).
+  QJsonObject ComparedValues(const ConnectedReader& reader,
+                             const std::vector<AppliedParameter>& parameters) const;
   // A reader the verb could not open for want of access makes the status the access one (3).
   static int WithAccess(const std::vector<ReaderResult>& results, int status);
   // The database has no code formats or no endings: said, and no file can be judged.

@@ -192,13 +192,21 @@ int Commands::Apply(const QString& path) {
         results[target] = Confirmed(env_.hid, (*chosen)[target], *parameters, options_.verify);
       },
       &StopOnSignals::Requested);
-  if (report.refused_caption) {
+  if (report.refused) {
     results[report.refused_target] =
-        ResultFor((*chosen)[report.refused_target], Outcome::kRefused, {*report.refused_caption});
+        ResultFor((*chosen)[report.refused_target], Outcome::kRefused, {*report.refused});
+  }
+  // What each reader held before the write and what it was read back holding after it.
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    const ConnectedReader& reader = (*chosen)[i];
+    results[i].values["before"] =
+        reader.Configurable() ? QJsonValue(SettingsJson(reader.Values())) : QJsonValue();
+    results[i].values["after"] =
+        results[i].read_back ? QJsonValue(SettingsJson(*results[i].read_back)) : QJsonValue();
   }
   Print(results, {{"file", path}});
-  if (report.refused_caption) {
-    env_.err << ApplyRefusedText(*report.refused_caption, (*chosen)[report.refused_target],
+  if (report.refused) {
+    env_.err << ApplyRefusedText(*report.refused, (*chosen)[report.refused_target],
                                  *parameters, *database_)
              << Qt::endl;
     return kRefused;
@@ -287,15 +295,18 @@ int Commands::Compare(const QString& path) {
   if (!chosen) return kNoReader;
   std::vector<ReaderResult> results;
   for (const ConnectedReader& reader : *chosen) {
-    const QStringList differing =
-        reader.Configurable() ? DifferingParameters(reader.Values(), *parameters) : QStringList();
+    const std::vector<SettingsKey> differing =
+        reader.Configurable() ? DifferingParameters(reader.Values(), *parameters)
+                              : std::vector<SettingsKey>();
     results.push_back(ResultFor(reader,
                                 reader.access_denied     ? Outcome::kNoAccess
                                 : !reader.Configurable() ? Outcome::kNotConfigurable
-                                : differing.isEmpty()    ? Outcome::kEqual
+                                : differing.empty()      ? Outcome::kEqual
                                                          : Outcome::kDifferent,
                                 differing));
     results.back().of_comparison = true;
+    results.back().values["values"] =
+        reader.Configurable() ? QJsonValue(ComparedValues(reader, *parameters)) : QJsonValue();
   }
   Print(results, {{"file", path}});
   return WithAccess(results, std::ranges::all_of(results,
@@ -304,6 +315,18 @@ int Commands::Compare(const QString& path) {
                                                  })
                                  ? kDone
                                  : kRefused);
+}
+
+QJsonObject Commands::ComparedValues(const ConnectedReader& reader,
+                                     const std::vector<AppliedParameter>& parameters) const {
+  QJsonObject values;
+  for (const AppliedParameter& parameter : parameters) {
+    // A key the file does not set is not compared, and says so.
+    values[QLatin1String(parameter.Setting().json_key)] = QJsonObject{
+        {"reader", SettingJson(parameter.key, reader.Values().Get(parameter.key))},
+        {"file", parameter.missing ? QJsonValue() : SettingJson(parameter.key, parameter.value)}};
+  }
+  return values;
 }
 
 int Commands::WithAccess(const std::vector<ReaderResult>& results, int status) {

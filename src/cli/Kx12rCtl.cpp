@@ -41,8 +41,11 @@ JSON:
                         русская раскладка набирает другими символами}
   apply, compare, save, identify
                         {"file" (кроме identify), "readers": [{"serial", "firmware", "result",
-                        "parameter", "message"}]}; compare добавляет "differing" (список
-                        параметров); при отказе до выбора считывателей документ не выводится
+                        "parameter", "message"}]}; compare добавляет "differing" (ключи
+                        отличающихся параметров) и "values" ({ключ: {"reader", "file"}},
+                        "file" null для ключа, которого нет в файле), apply - "before" и
+                        "after" (настройки до записи и считанные после нее, как в list); при
+                        отказе до выбора считывателей документ не выводится
   apply --each          по объекту на строку: "time", "serial", "firmware", "result",
                         "parameter", "message"
   watch                 по объекту на строку: "time", "serial", "typed", "ending", "russian",
@@ -53,8 +56,8 @@ JSON:
                         (номер карты из кода или null)
   "result"              written, unconfirmed, refused, untouched, not_configurable, no_access,
                         silent, equal, different, saved, not_saved, identified, not_identified
-  "parameter"           название параметра, на котором запись прервана или не подтверждена,
-                        первого отличающегося при сравнении; иначе null
+  "parameter"           ключ параметра (как в list), на котором запись прервана или не
+                        подтверждена, первого отличающегося при сравнении; иначе null
 
 Коды завершения:
   0  выполнено; compare: все настройки совпадают с файлом

@@ -24,8 +24,7 @@ ReaderResult Provisioned(const Station& station, const ConnectedReader& reader) 
     return ResultFor(reader, reader.access_denied ? Outcome::kNoAccess : Outcome::kNotConfigurable);
   }
   const ReaderApply applied = ApplyToReader(station.hid, reader.handle, station.parameters, {});
-  if (applied.refused_caption)
-    return ResultFor(reader, Outcome::kRefused, {*applied.refused_caption});
+  if (applied.refused) return ResultFor(reader, Outcome::kRefused, {*applied.refused});
   ReaderResult result = Confirmed(station.hid, reader, station.parameters, station.verify);
   // The signal tells the worker the reader is done without a look at the screen.
   if (result.outcome == Outcome::kWritten) {
@@ -39,14 +38,19 @@ ReaderResult Provisioned(const Station& station, const ConnectedReader& reader) 
 ReaderResult Confirmed(HidLibrary& hid, const ConnectedReader& reader,
                        const std::vector<AppliedParameter>& parameters, bool verify) {
   // A reader may echo a command and still not keep the value: all of them are read back.
-  QStringList differing;
+  std::vector<SettingsKey> differing;
+  std::optional<ReaderValues> held;
   if (verify) {
     const ConnectedReader read_back = ReadConnectedReader(hid, reader.handle);
     TellRefusedQueries(read_back);
     differing = DifferingParameters(read_back.Values(), parameters);
+    if (read_back.Configurable()) held = read_back.Values();
   }
-  if (differing.isEmpty()) return ResultFor(reader, Outcome::kWritten);
-  return ResultFor(reader, Outcome::kUnconfirmed, {differing.front()});
+  ReaderResult result = differing.empty()
+                            ? ResultFor(reader, Outcome::kWritten)
+                            : ResultFor(reader, Outcome::kUnconfirmed, {differing.front()});
+  result.read_back = held;
+  return result;
 }
 
 bool RunStation(const Station& station) {

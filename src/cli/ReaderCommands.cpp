@@ -32,6 +32,33 @@ QString Commands::EndingName(int code) const {
   return database_ ? GetEndingKeyName(*database_, code) : QString();
 }
 
+namespace {
+
+QJsonValue OrNull(const QString& name) { return name.isEmpty() ? QJsonValue() : QJsonValue(name); }
+
+}  // namespace
+
+QJsonValue Commands::SettingJson(SettingsKey key, const SettingValue& value) const {
+  if (const bool* flag = std::get_if<bool>(&value)) return *flag;
+  if (const Affix* affix = std::get_if<Affix>(&value)) return affix->text;
+  const int number = std::get<int>(value);
+  if (key == SettingsKey::kCodeFormat) {
+    return QJsonObject{{"number", number}, {"name", OrNull(CodeFormatName(number))}};
+  }
+  if (key == SettingsKey::kEnding) {
+    return QJsonObject{{"code", number}, {"name", OrNull(EndingName(number))}};
+  }
+  return number;
+}
+
+QJsonObject Commands::SettingsJson(const ReaderValues& values) const {
+  QJsonObject object;
+  for (const SettingDescriptor& setting : kSettings) {
+    object[QLatin1String(setting.json_key)] = SettingJson(setting.key, values.Get(setting.key));
+  }
+  return object;
+}
+
 QJsonObject Commands::ReaderJson(const ConnectedReader& reader) const {
   const DeviceIdentity& identity = reader.identity;
   QJsonObject object{{"serial", identity.serial_number},
@@ -40,25 +67,11 @@ QJsonObject Commands::ReaderJson(const ConnectedReader& reader) const {
                      {"access", !reader.access_denied},
                      {"configurable", reader.Configurable()}};
   const bool settings = reader.Configurable();
-  auto or_null = [](const QString& name) {
-    return name.isEmpty() ? QJsonValue() : QJsonValue(name);
-  };
-  auto value_of = [&](const SettingDescriptor& setting) -> QJsonValue {
-    const SettingValue value = reader.Values().Get(setting.key);
-    if (const bool* flag = std::get_if<bool>(&value)) return *flag;
-    if (const Affix* affix = std::get_if<Affix>(&value)) return affix->text;
-    const int number = std::get<int>(value);
-    if (setting.key == SettingsKey::kCodeFormat) {
-      return QJsonObject{{"number", number}, {"name", or_null(CodeFormatName(number))}};
-    }
-    if (setting.key == SettingsKey::kEnding) {
-      return QJsonObject{{"code", number}, {"name", or_null(EndingName(number))}};
-    }
-    return number;
-  };
+  const QJsonObject values = settings ? SettingsJson(reader.Values()) : QJsonObject();
   for (const SettingDescriptor& setting : kSettings) {
     // null: a reader that cannot be configured is not asked
-    object[QLatin1String(setting.json_key)] = settings ? value_of(setting) : QJsonValue();
+    const QLatin1String key(setting.json_key);
+    object[key] = settings ? values[key] : QJsonValue();
   }
   // The keys above are variant 8's; what the active variant makes the reader send is here.
   const std::optional<CardFrame> frame = settings ? FrameOfReader(reader).frame : std::nullopt;
@@ -67,12 +80,10 @@ QJsonObject Commands::ReaderJson(const ConnectedReader& reader) const {
                   {"prefix", frame->prefix},
                   {"code_format",
                    frame->code_format
-                       ? QJsonValue(QJsonObject{{"number", *frame->code_format},
-                                                {"name", or_null(CodeFormatName(*frame->code_format))}})
+                       ? SettingJson(SettingsKey::kCodeFormat, *frame->code_format)
                        : QJsonValue()},
                   {"suffix", frame->suffix},
-                  {"ending", QJsonObject{{"code", frame->ending},
-                                         {"name", or_null(EndingName(frame->ending))}}}})
+                  {"ending", SettingJson(SettingsKey::kEnding, frame->ending)}})
             : QJsonValue();
   return object;
 }

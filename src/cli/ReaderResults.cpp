@@ -48,24 +48,29 @@ QString ReaderResult::Word() const { return QString::fromLatin1(TextOf(outcome).
 
 QString ReaderResult::Message() const {
   QStringList quoted;
-  for (const QString& parameter : parameters) quoted << Quoted(parameter);
+  for (const SettingsKey parameter : parameters) {
+    quoted << Quoted(QString::fromUtf8(SettingOf(parameter).caption));
+  }
   return QString::fromUtf8(TextOf(outcome).message) + quoted.join(QStringLiteral(", "));
 }
 
 QJsonObject ReaderResult::Json() const {
+  QJsonArray keys;
+  for (const SettingsKey parameter : parameters) {
+    keys.append(QLatin1String(SettingOf(parameter).json_key));
+  }
   QJsonObject object{{"serial", serial},
                      {"firmware", firmware.Text()},
                      {"result", Word()},
-                     {"parameter", parameters.isEmpty() ? QJsonValue() : parameters.front()},
+                     {"parameter", keys.isEmpty() ? QJsonValue() : keys.first()},
                      {"message", Message()}};
-  if (of_comparison) {
-    object["differing"] =
-        IsComparison(outcome) ? QJsonValue(QJsonArray::fromStringList(parameters)) : QJsonValue();
-  }
+  if (of_comparison) object["differing"] = IsComparison(outcome) ? QJsonValue(keys) : QJsonValue();
+  for (auto it = values.begin(); it != values.end(); ++it) object[it.key()] = it.value();
   return object;
 }
 
-ReaderResult ResultFor(const ConnectedReader& reader, Outcome outcome, QStringList parameters) {
+ReaderResult ResultFor(const ConnectedReader& reader, Outcome outcome,
+                       std::vector<SettingsKey> parameters) {
   return {reader.identity.serial_number, reader.identity.firmware,
           HexWord(reader.identity.product_id), outcome, std::move(parameters)};
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "reader/ConnectedReader.h"
+#include "reader/ReaderSettings.h"
 
 namespace kx12r::cli {
 
@@ -33,10 +34,15 @@ struct ReaderResult {
   FirmwareVersion firmware;
   QString product_id;  // for the message on access, not printed
   Outcome outcome = Outcome::kUntouched;
-  // The parameter that failed; for a comparison, every parameter that differs.
-  QStringList parameters;
+  // The parameter that failed; for a comparison, every parameter that differs. People read
+  // them by their captions, scripts by the keys `list` uses.
+  std::vector<SettingsKey> parameters;
   // A result of compare: its JSON has "differing" even where nothing could be compared.
   bool of_comparison = false;
+  // What a write read back from the reader, when it did.
+  std::optional<ReaderValues> read_back;
+  // Further keys of its JSON: the values compared, or read before and after a write.
+  QJsonObject values;
 
   QString Word() const;
   QString Message() const;
@@ -45,7 +51,8 @@ struct ReaderResult {
   QJsonObject Json() const;
 };
 
-ReaderResult ResultFor(const ConnectedReader& reader, Outcome outcome, QStringList parameters = {});
+ReaderResult ResultFor(const ConnectedReader& reader, Outcome outcome,
+                       std::vector<SettingsKey> parameters = {});
 
 // Why a reader with this firmware cannot be configured: its version, the one it needs, and the
 // window's warning for that version.

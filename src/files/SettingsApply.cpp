@@ -18,27 +18,25 @@ QString InvalidFileText(ServiceDatabase& db) {
   return missing.isEmpty() ? InvalidValuesText() : missing;
 }
 
-QString ApplyRefusedText(const QString& caption) {
+QString ApplyRefusedText(SettingsKey refused) {
   return QStringLiteral("Загрузка из файла прервана. Ошибка установки параметра ") +
-         Quoted(caption) + QStringLiteral(".");
+         Quoted(SettingOf(refused).caption) + QStringLiteral(".");
 }
 
-QString ApplyRefusedText(const QString& caption, const ConnectedReader& reader,
+QString ApplyRefusedText(SettingsKey refused, const ConnectedReader& reader,
                          const std::vector<AppliedParameter>& parameters, ServiceDatabase& db) {
   QString why;
   for (const AppliedParameter& parameter : parameters) {
     const int* id = std::get_if<int>(&parameter.value);
-    if (parameter.key != SettingsKey::kCodeFormat || id == nullptr ||
-        caption != parameter.Setting().caption) {
+    if (refused != SettingsKey::kCodeFormat || parameter.key != refused || id == nullptr) {
       continue;
     }
     const QString name = GetCodeVariantName(db, *id);
     why = reader.identity.firmware.WhyNoCodeFormat(
         *id, name.isEmpty() ? QString::number(*id) : name, reader.identity.product_id);
   }
-  const QString refused = ApplyRefusedText(caption);
-  return why.isEmpty() ? refused : refused.chopped(1) + QStringLiteral(": ") + why +
-                                       QStringLiteral(".");
+  const QString text = ApplyRefusedText(refused);
+  return why.isEmpty() ? text : text.chopped(1) + QStringLiteral(": ") + why + QStringLiteral(".");
 }
 
 QString ApplyDoneText(int missing) {
@@ -59,12 +57,12 @@ QString NothingAppliedText() {
       "быть настроен.");
 }
 
-QStringList DifferingParameters(const ReaderValues& read_back,
-                                const std::vector<AppliedParameter>& parameters) {
-  QStringList differing;
+std::vector<SettingsKey> DifferingParameters(const ReaderValues& read_back,
+                                             const std::vector<AppliedParameter>& parameters) {
+  std::vector<SettingsKey> differing;
   for (const AppliedParameter& parameter : parameters) {
     if (!parameter.missing && !read_back.Holds(parameter.key, parameter.value)) {
-      differing << parameter.Setting().caption;
+      differing.push_back(parameter.key);
     }
   }
   return differing;
@@ -80,7 +78,7 @@ ReaderApply ApplyToReader(HidLibrary& hid, int handle,
       continue;
     }
     if (!SendTextCommand(hid, handle, parameter.Setting().set, parameter.sent)) {
-      outcome.refused_caption = parameter.Setting().caption;
+      outcome.refused = parameter.key;
       return outcome;
     }
     if (accepted) accepted(parameter);
@@ -105,8 +103,8 @@ ApplyReport ApplyToReaders(HidLibrary& hid, const std::vector<ApplyTarget>& targ
         ApplyToReader(hid, targets[target].handle, parameters,
                       [&](const AppliedParameter& parameter) { accepted(target, parameter); });
     report.missing += outcome.missing;
-    if (outcome.refused_caption) {
-      report.refused_caption = outcome.refused_caption;
+    if (outcome.refused) {
+      report.refused = outcome.refused;
       report.refused_target = target;
       return report;
     }

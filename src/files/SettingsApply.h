@@ -19,18 +19,18 @@ QString InvalidValuesText();
 // Why a file with invalid values cannot be applied: the database's missing code formats or
 // endings when that is the cause, otherwise the file's values.
 QString InvalidFileText(ServiceDatabase& db);
-QString ApplyRefusedText(const QString& caption);
+QString ApplyRefusedText(SettingsKey refused);
 // The same with the cause where the program knows it: a code format the reader's firmware does
 // not offer.
-QString ApplyRefusedText(const QString& caption, const ConnectedReader& reader,
+QString ApplyRefusedText(SettingsKey refused, const ConnectedReader& reader,
                          const std::vector<AppliedParameter>& parameters, ServiceDatabase& db);
 QString ApplyDoneText(int missing);
 QString NothingAppliedText();
 
 // What applying a file to one reader came to.
 struct ReaderApply {
-  int missing = 0;                         // parameters the file does not set
-  std::optional<QString> refused_caption;  // the parameter the reader refused; nothing after it
+  int missing = 0;                     // parameters the file does not set
+  std::optional<SettingsKey> refused;  // the parameter the reader refused; nothing after it
 };
 
 // Writes the parameters to one reader in order and stops at the first it refuses; `accepted`
@@ -39,10 +39,10 @@ ReaderApply ApplyToReader(HidLibrary& hid, int handle,
                           const std::vector<AppliedParameter>& parameters,
                           const std::function<void(const AppliedParameter&)>& accepted);
 
-// The captions of the parameters that `read_back` (a reader's settings as the queries read
-// them) does not hold as `parameters` set them, in their order. Empty when all are held.
-QStringList DifferingParameters(const ReaderValues& read_back,
-                                const std::vector<AppliedParameter>& parameters);
+// The parameters that `read_back` (a reader's settings as the queries read them) does not hold
+// as `parameters` set them, in their order. Empty when all are held.
+std::vector<SettingsKey> DifferingParameters(const ReaderValues& read_back,
+                                             const std::vector<AppliedParameter>& parameters);
 
 // One reader an apply may write to.
 struct ApplyTarget {
@@ -54,7 +54,7 @@ struct ApplyTarget {
 struct ApplyReport {
   int configured = 0;  // readers written to, the refusing one included
   int missing = 0;     // parameters the file does not set, counted per reader
-  std::optional<QString> refused_caption;
+  std::optional<SettingsKey> refused;
   int refused_target = -1;   // the index of the reader that refused
   bool interrupted = false;  // `stop` said so before a reader: it and those after were left
 };

@@ -373,8 +373,8 @@ void SettingsFilesTab::ApplySettingsFile() {
         if (progress) link_.View().SetProgress(first_row + target);
       });
   EndApply();
-  if (report.refused_caption) {
-    ShowMessage(ApplyRefusedText(*report.refused_caption,
+  if (report.refused) {
+    ShowMessage(ApplyRefusedText(*report.refused,
                                  devices.InRow(first_row + report.refused_target), parameters,
                                  database_),
                 kStopStyle, kMessageTitle);

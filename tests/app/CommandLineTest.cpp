@@ -35,7 +35,7 @@ TEST(CommandLineTest, TheWindowProgramsAnswerVersionAndHelpWithoutAWindow) {
                                    std::pair{KX12R_CONFIG_DEMO, "kx12r-config-demo"}}) {
     const Answer version = RunProgram(path, {"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, QString(name) + " 1.0.3\n");
+    EXPECT_EQ(version.out, QString(name) + " 1.1.0\n");
     const Answer help = RunProgram(path, {"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.startsWith(QString("Использование: ") + name + " [--help] [--version]"));

@@ -191,10 +191,16 @@ TEST_F(Kx12rCtlTest, EveryVerbOnReadersGivesOneJsonDocument) {
   EXPECT_EQ(applied[0]["result"].toString(), "written");
   EXPECT_TRUE(applied[0]["parameter"].isNull());
   EXPECT_EQ(applied[1]["result"].toString(), "refused");
-  EXPECT_EQ(applied[1]["parameter"].toString(), "Код формата метки");
+  EXPECT_EQ(applied[1]["parameter"].toString(), "code_format") << "the key list uses";
   EXPECT_EQ(applied[1]["message"].toString(), "прерван на параметре «Код формата метки»");
   EXPECT_EQ(applied[2]["result"].toString(), "not_configurable");
   EXPECT_EQ(applied[2]["firmware"].toString(), "1.53");
+  // The values read before the write and after it, as list gives them.
+  EXPECT_EQ(applied[0]["before"]["code_format"]["name"].toString(), "RAW_HEX");
+  EXPECT_EQ(applied[0]["after"]["code_format"]["name"].toString(), "32bm_DEC");
+  EXPECT_TRUE(applied[1]["after"].isNull()) << "refused: nothing read back";
+  EXPECT_TRUE(applied[2]["before"].isNull());
+  EXPECT_EQ(applied[2].toObject().keys(), applied[0].toObject().keys());
 
   const QString path = QDir(folder_.path()).filePath("saved.kxr");
   const Call save = Kx12rCtl({"save", path, "--serial", "00417", "--json"});
@@ -209,9 +215,23 @@ TEST_F(Kx12rCtlTest, EveryVerbOnReadersGivesOneJsonDocument) {
   EXPECT_EQ(compared[0]["result"].toString(), "equal");
   EXPECT_EQ(compared[0]["differing"].toArray(), QJsonArray());
   EXPECT_EQ(compared[1]["result"].toString(), "different");
+  EXPECT_TRUE(compared[1]["differing"].toArray().contains("variant"));
+  EXPECT_EQ(compared[1]["values"]["variant"]["reader"].toInt(), 3);
+  EXPECT_EQ(compared[1]["values"]["variant"]["file"].toInt(), 8);
+  EXPECT_EQ(compared[1]["values"]["ending"]["file"]["name"].toString(), "Enter");
   EXPECT_EQ(compared[2]["result"].toString(), "not_configurable");
   EXPECT_EQ(compared[2].toObject().keys(), compared[0].toObject().keys());
   EXPECT_TRUE(compared[2]["differing"].isNull());
+  EXPECT_TRUE(compared[2]["values"].isNull());
+
+  QByteArray without_suffix = kFile;
+  without_suffix.replace("Suffix=\r\n", "");
+  const Call part = Kx12rCtl({"compare", File("part.kxr", without_suffix), "--serial", "00417",
+                              "--json"});
+  const QJsonObject values = QJsonDocument::fromJson(part.out.toUtf8())["readers"][0]["values"]
+                                 .toObject();
+  EXPECT_TRUE(values["suffix"]["file"].isNull()) << "a key the file does not set";
+  EXPECT_EQ(values["suffix"]["reader"].toString(), "");
 
   const Call identify = Kx12rCtl({"identify", "--serial", "00032", "--json"});
   EXPECT_EQ(identify.status, 1);
@@ -279,7 +299,7 @@ TEST_F(Kx12rCtlTest, AWrongCallGetsTheUsageAndStatusTwo) {
     EXPECT_TRUE(wrong.err.startsWith(named + "\n")) << wrong.err.toStdString();
   }
   EXPECT_FALSE(QFile::exists(".kxr"));
-  EXPECT_EQ(Kx12rCtl({"--version"}).out, "kx12rctl 1.0.3\n");
+  EXPECT_EQ(Kx12rCtl({"--version"}).out, "kx12rctl 1.1.0\n");
   const Call help = Kx12rCtl({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(help.out.contains("Коды завершения:"));
@@ -460,7 +480,7 @@ TEST_F(ApplyOverSimulatedReadersTest, AStationSignalsOnlyAReaderThatHoldsTheFile
   ASSERT_EQ(lines.size(), 2) << out_text_.toStdString();
   const QJsonObject unconfirmed = QJsonDocument::fromJson(lines[0].toUtf8()).object();
   EXPECT_EQ(unconfirmed["result"].toString(), "unconfirmed");
-  EXPECT_EQ(unconfirmed["parameter"].toString(), "Префикс");
+  EXPECT_EQ(unconfirmed["parameter"].toString(), "prefix");
   EXPECT_EQ(unconfirmed["serial"].toString(), "00417");
   EXPECT_FALSE(unconfirmed["time"].toString().isEmpty());
   EXPECT_EQ(Count(forgetful, 'H'), 0);
@@ -491,7 +511,7 @@ TEST_F(ApplyOverSimulatedReadersTest, CompareNamesWhatDiffersAndWritesNothing) {
   EXPECT_EQ(Run({"compare", File("one.kxr", kFile), "--all", "--json"}), 1);
   const QJsonObject result = QJsonDocument::fromJson(out_text_.toUtf8())["readers"][0].toObject();
   EXPECT_EQ(result["result"].toString(), "different");
-  EXPECT_EQ(result["differing"].toArray(), QJsonArray{"Разрешить повтор посылки"});
+  EXPECT_EQ(result["differing"].toArray(), QJsonArray{"repeat"});
   EXPECT_TRUE(std::ranges::none_of(reader.ReceivedReports(),
                                    [](const auto& report) { return std::isupper(report[1]); }));
   reader.Settings().repeat = true;

@@ -5,7 +5,7 @@
 # host's build/e2e/.
 
 # "#K12345678" and Enter.
-type_card() { type_keys "$1" 02:20 02:0e 00:1e 00:1f 00:20 00:21 00:22 00:23 00:24 00:25 00:28; }
+type_card() { KEY_GAP=0.05 type_keys "$1" 02:20 02:0e 00:1e 00:1f 00:20 00:21 00:22 00:23 00:24 00:25 00:28; }
 
 # The newest verdict, once the log has `rows` reads.
 newest_verdict() {

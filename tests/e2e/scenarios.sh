@@ -85,15 +85,18 @@ apply_save_identify() {
 }
 
 # Keys typed as boot-keyboard reports on a reader's keyboard interface $1: each key given as
-# its modifier byte and usage in hex (02:20 is Shift and 3, "#"), then all keys up.
+# its modifier byte and usage in hex (02:20 is Shift and 3, "#"), then all keys up. With
+# KEY_GAP set, that many seconds pass between keys (X reads them as a person's typing);
+# without it the keys come as a reader sends them, in one burst.
 type_keys() {
   local node="$1" key
   shift
   for key in "$@"; do
     printf "\\x${key%%:*}\\x00\\x${key#*:}\\x00\\x00\\x00\\x00\\x00" > "$node"
     printf '\x00\x00\x00\x00\x00\x00\x00\x00' > "$node"
-    sleep 0.05
+    [ -n "${KEY_GAP:-}" ] && sleep "$KEY_GAP"
   done
+  return 0
 }
 
 # ";123?" then Enter.

@@ -149,7 +149,7 @@ TEST_F(SettingsFileTest, TheApplySendsWhatValidationJudged) {
   const ReaderApply outcome = ApplyToReader(
       hid, hid.HandleOf(reader), parameters,
       [&](const AppliedParameter& p) { cached.push_back(p.Setting().device_column); });
-  EXPECT_EQ(outcome.refused_caption, "Код формата метки");
+  EXPECT_EQ(outcome.refused, SettingsKey::kCodeFormat);
   EXPECT_EQ(cached, (std::vector<int>{kColCodeMethod, kColPrefix}));
   EXPECT_EQ(reader.ReceivedReports(), (std::vector<std::vector<std::uint8_t>>{
                                           ReaderReport('V', "8", 65), ReaderReport('P', "", 65),
