@@ -9,6 +9,7 @@
 #include "cli/StopOnSignals.h"
 #include "db/ServiceDatabase.h"
 #include "reader/DemoReaders.h"
+#include "reader/DemoState.h"
 #include "reader/HidapiLibrary.h"
 #include "reader/HidrawKeyboardInputs.h"
 #include "reader/SimulatedKeyboardInputs.h"
@@ -22,9 +23,14 @@ int main(int argc, char** argv) {
   std::unique_ptr<kx12r::HidLibrary> hid;
   std::unique_ptr<kx12r::KeyboardInputs> keyboards;
   std::function<void()> every_second;
+  std::unique_ptr<kx12r::DemoState> demo_state;
   if (arguments.contains(QStringLiteral("--demo"))) {
     auto demo = std::make_unique<kx12r::SimulatedHidLibrary>();
     kx12r::PlugDemoReaders(*demo);
+    // With a state file the demo readers remember what an earlier run wrote.
+    if (const QString state = qEnvironmentVariable("KX12R_DEMO_STATE"); !state.isEmpty()) {
+      demo_state = std::make_unique<kx12r::DemoState>(state, *demo);
+    }
     keyboards = std::make_unique<kx12r::SimulatedKeyboardInputs>(*demo);
     // A card to every demo reader once a second, a new one each time.
     every_second = [demo = demo.get(), card = std::uint64_t{0x0012345678}]() mutable {
@@ -52,8 +58,19 @@ int main(int argc, char** argv) {
       every_second,
       nullptr,
       &nodes};
+  if (demo_state && !demo_state->Problem().isEmpty()) {
+    err << QStringLiteral("Состояние демонстрационных считывателей не прочитано: ")
+        << demo_state->Problem() << Qt::endl;
+  }
   int status = kx12r::cli::Run(arguments, environment);
   kx12r::cli::IgnoreStopSignals();
+  if (demo_state) {
+    if (const QString problem = demo_state->Save(); !problem.isEmpty()) {
+      err << QStringLiteral("Состояние демонстрационных считывателей не сохранено: ") << problem
+          << Qt::endl;
+      status = kx12r::cli::kRefused;
+    }
+  }
   hid->Disconnect();
   // Results that never reached their reader (a full disk, a closed pipe) are no success.
   out.flush();

@@ -181,6 +181,39 @@ TEST_F(Kx12rCtlTest, AppliesToOneOrAllAndStopsWhereAReaderRefuses) {
   EXPECT_EQ(invalid.out, "");
 }
 
+TEST_F(Kx12rCtlTest, DemoReadersRememberWhatAnEarlierRunWroteInTheirStateFile) {
+  const QString state = QDir(folder_.path()).filePath("demo.json");
+  const auto run = [&](const QStringList& arguments) {
+    auto* process = new QProcess;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("KX12R_DEMO_STATE", state);
+    process->setProcessEnvironment(environment);
+    process->start(KX12RCTL, QStringList{"--demo"} + arguments);
+    return std::unique_ptr<QProcess>(process);
+  };
+  const auto status = [](const std::unique_ptr<QProcess>& process) {
+    process->waitForFinished(30000);
+    return process->exitCode();
+  };
+  const QString file = File("one.kxr", kFile);
+  EXPECT_EQ(status(run({"compare", file, "--serial", "00417"})), 1);
+  EXPECT_EQ(status(run({"apply", file, "--serial", "00417"})), 0);
+  EXPECT_EQ(status(run({"compare", file, "--serial", "00417"})), 0) << "the second run sees it";
+
+  // Two at once take turns: the file ends as one of them left it, never torn.
+  QByteArray other = kFile;
+  other.replace("Prefix=AB", "Prefix=CD");
+  const QString second = File("two.kxr", other);
+  auto first_run = run({"apply", file, "--serial", "00158"});
+  auto second_run = run({"apply", second, "--serial", "00158"});
+  EXPECT_EQ(status(first_run), 0);
+  EXPECT_EQ(status(second_run), 0);
+  const int equal_to_first = status(run({"compare", file, "--serial", "00158"}));
+  const int equal_to_second = status(run({"compare", second, "--serial", "00158"}));
+  EXPECT_NE(equal_to_first, equal_to_second) << "exactly one of the two files is held";
+  EXPECT_EQ(status(run({"compare", file, "--serial", "00417"})), 0) << "the first run's kept";
+}
+
 TEST_F(Kx12rCtlTest, EveryVerbOnReadersGivesOneJsonDocument) {
   QByteArray twelve = kFile;
   twelve.replace("Code_format=5", "Code_format=12");

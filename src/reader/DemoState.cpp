@@ -1,0 +1,91 @@
+// The demo readers' settings across runs of the demo.
+#include "reader/DemoState.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+namespace kx12r {
+namespace {
+
+QJsonObject SettingsJson(const ReaderSettings& settings) {
+  return {{"variant", settings.variant},
+          {"prefix", QString::fromStdString(settings.prefix)},
+          {"code_format", settings.code_format},
+          {"suffix", QString::fromStdString(settings.suffix)},
+          {"ending", settings.ending},
+          {"buzzer_off", settings.buzzer_off},
+          {"stand_alone", settings.stand_alone},
+          {"repeat", settings.repeat}};
+}
+
+void TakeSettings(const QJsonObject& json, ReaderSettings& settings) {
+  settings.variant = json["variant"].toInt(settings.variant);
+  settings.prefix = json["prefix"].toString(QString::fromStdString(settings.prefix)).toStdString();
+  settings.code_format = json["code_format"].toInt(settings.code_format);
+  settings.suffix = json["suffix"].toString(QString::fromStdString(settings.suffix)).toStdString();
+  settings.ending = json["ending"].toInt(settings.ending);
+  settings.buzzer_off = json["buzzer_off"].toBool(settings.buzzer_off);
+  settings.stand_alone = json["stand_alone"].toBool(settings.stand_alone);
+  settings.repeat = json["repeat"].toBool(settings.repeat);
+}
+
+// Every simulated reader, by its serial number.
+template <typename Visit>
+void ForEachReader(SimulatedHidLibrary& library, Visit visit) {
+  const int count = library.GetItemCount();
+  for (int index = 0; index < count; ++index) {
+    if (SimulatedReader* reader = library.DeviceAt(library.GetItem(index))) visit(*reader);
+  }
+}
+
+}  // namespace
+
+DemoState::DemoState(QString path, SimulatedHidLibrary& library)
+    : path_(std::move(path)), library_(library) {
+  lock_ = open(QFile::encodeName(path_ + QStringLiteral(".lock")).constData(),
+               O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (lock_ < 0 || flock(lock_, LOCK_EX) != 0) {
+    problem_ = QStringLiteral("файл блокировки не открыт: ") + qt_error_string(errno);
+    return;
+  }
+  QFile file(path_);
+  if (!file.exists()) return;
+  if (!file.open(QIODevice::ReadOnly)) {
+    problem_ = file.errorString();
+    return;
+  }
+  const QJsonObject readers = QJsonDocument::fromJson(file.readAll())["readers"].toObject();
+  ForEachReader(library_, [&](SimulatedReader& reader) {
+    const QString serial = QString::fromStdString(reader.Identity().serial_number);
+    if (readers.contains(serial)) TakeSettings(readers[serial].toObject(), reader.Settings());
+  });
+}
+
+DemoState::~DemoState() {
+  if (lock_ >= 0) close(lock_);  // closing releases the lock
+}
+
+QString DemoState::Save() const {
+  QJsonObject readers;
+  ForEachReader(library_, [&](SimulatedReader& reader) {
+    if (reader.SpeaksReaderProtocol()) {
+      readers[QString::fromStdString(reader.Identity().serial_number)] =
+          SettingsJson(reader.Settings());
+    }
+  });
+  QSaveFile file(path_);
+  if (!file.open(QIODevice::WriteOnly) ||
+      file.write(QJsonDocument(QJsonObject{{"readers", readers}}).toJson()) < 0 ||
+      !file.commit()) {
+    return file.errorString();
+  }
+  return QString();
+}
+
+}  // namespace kx12r
