@@ -102,18 +102,23 @@ type_keys() {
 # ";123?" then Enter.
 type_card_message() { type_keys "$1" 00:33 00:1e 00:1f 00:20 02:38 00:28; }
 
+# start_watch NAME COUNT: watch E2E01 for COUNT messages as JSON into $WORK/NAME.json, in the
+# background (its pid in $watcher), once it says it reads the reader: typing before watch has
+# the node open is lost, as it would be on a real reader.
+start_watch() {
+  timeout 60 "$CTL" watch --serial E2E01 --count "$2" --json > "$WORK/$1.json" 2> "$WORK/$1.err" &
+  watcher=$!
+  watching() { grep -q 'ожидание карты' "$WORK/$1.err"; }
+  within 300 watching "$1" || fail "watch never opened the reader: $(cat "$WORK/$1.err")"
+}
+
 watch_types_the_message() {
-  local keyboard
+  local keyboard watcher
   keyboard="$(function_node r1 keyboard)"
   # Variant 3: ";", the code, "?" and Enter.
   sed 's/^Variant=8/Variant=3/' "$PROFILE" > "$WORK/variant-3.kxr"
   "$CTL" apply "$WORK/variant-3.kxr" --serial E2E01 > /dev/null 2>&1 || fail "apply ended with $?"
-  timeout 30 "$CTL" watch --serial E2E01 --count 1 --json > "$WORK/watch.json" 2> "$WORK/watch.err" &
-  local watcher=$!
-  # Typing before watch has the node open is lost, as it would be on a real reader: watch says
-  # when it reads the reader.
-  watching() { grep -q 'ожидание карты' "$WORK/watch.err"; }
-  within 300 watching || fail "watch never opened the reader: $(cat "$WORK/watch.err")"
+  start_watch watch 1
   while kill -0 "$watcher" 2> /dev/null; do
     type_card_message "$keyboard"
     sleep 1
@@ -125,15 +130,12 @@ watch_types_the_message() {
 
 # A reader set to end with Tab while watch runs: the message is judged against the new settings.
 watch_follows_a_reader_set_anew() {
-  local keyboard
+  local keyboard watcher
   keyboard="$(function_node r1 keyboard)"
   printf 'Variant=8\r\nPrefix=#K\r\nCode_format=10\r\nSuffix=\r\nEnding=13\r\nbuZzer_off=0\r\nstandAlone=0\r\nRepeat_message=0\r\n\r\n' > "$WORK/enter.kxr"
   sed 's/^Ending=13/Ending=9/' "$WORK/enter.kxr" > "$WORK/tab.kxr"
   "$CTL" apply "$WORK/enter.kxr" --serial E2E01 > /dev/null 2>&1 || fail "apply (Enter) ended with $?"
-  timeout 60 "$CTL" watch --serial E2E01 --count 2 --json > "$WORK/anew.json" 2> "$WORK/anew.err" &
-  local watcher=$!
-  watching_anew() { grep -q 'ожидание карты' "$WORK/anew.err"; }
-  within 300 watching_anew || fail "watch never opened the reader: $(cat "$WORK/anew.err")"
+  start_watch anew 2
   "$CTL" apply "$WORK/tab.kxr" --serial E2E01 > /dev/null 2>&1 || fail "apply (Tab) ended with $?"
   local round
   for round in 1 2 3 4 5; do

@@ -8,24 +8,7 @@ import time
 
 import pyatspi
 
-
-def application(pid):
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.get_process_id() == pid:
-            return app
-    return None
-
-
-def named(node, name, depth=0):
-    if node is None or depth > 40:
-        return None
-    if node.name == name:
-        return node
-    for child in node:
-        found = named(child, name, depth + 1)
-        if found is not None:
-            return found
-    return None
+from atspi_window import application, named
 
 
 def text_of(cell):

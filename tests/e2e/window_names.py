@@ -8,16 +8,11 @@ import sys
 
 import pyatspi
 
+from atspi_window import application
+
 RUSSIAN = re.compile("[А-Яа-яЁё]")
 NAMED_ROLES = {pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TABLE, pyatspi.ROLE_TEXT,
                pyatspi.ROLE_CHECK_BOX, pyatspi.ROLE_COMBO_BOX}
-
-
-def application(pid):
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.get_process_id() == pid:
-            return app
-    return None
 
 
 def nodes(node, depth=0):

@@ -1,0 +1,23 @@
+# The window of a process as AT-SPI shows it, for the scripts that read it as a screen reader.
+import pyatspi
+
+
+def application(pid):
+    """The accessible application of process `pid`, or None."""
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.get_process_id() == pid:
+            return app
+    return None
+
+
+def named(node, name, depth=0):
+    """The first accessible called `name` below `node` (table cells are not searched)."""
+    if node is None or depth > 40 or node.getRole() == pyatspi.ROLE_TABLE_CELL:
+        return None
+    if node.name == name:
+        return node
+    for child in node:
+        found = named(child, name, depth + 1)
+        if found is not None:
+            return found
+    return None
