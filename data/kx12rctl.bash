@@ -7,7 +7,7 @@ _kx12rctl() {
     word=${COMP_WORDS[index]}
     case $word in
       --demo) demo=--demo ;;
-      --serial | --count) ((index++)) ;;
+      --serial | --count | --record) ((index++)) ;;
       -*) ;;
       *) if [ -z "$verb" ]; then verb=$word; elif [ -z "$file" ]; then file=$word; fi ;;
     esac
@@ -18,6 +18,11 @@ _kx12rctl() {
       serials=$("${COMP_WORDS[0]}" $demo list --json 2> /dev/null |
         grep -o '"serial":"[^"]*"' | cut -d'"' -f4)
       COMPREPLY=($(compgen -W "$serials" -- "$cur"))
+      return
+      ;;
+    --record)
+      compopt -o filenames 2> /dev/null
+      COMPREPLY=($(compgen -f -- "$cur"))
       return
       ;;
     --count)
@@ -34,8 +39,8 @@ _kx12rctl() {
       COMPREPLY=($(compgen -W "$options" -- "$cur"))
       return
       ;;
-    list | check) options="--json" ;;
-    apply) options="--serial --all --each --count --no-verify --json" ;;
+    list | check | record) options="--json" ;;
+    apply) options="--serial --all --each --count --no-verify --record --json" ;;
     compare) options="--serial --all --json" ;;
     save) options="--serial --force --json" ;;
     identify) options="--serial --json" ;;

@@ -30,11 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   constexpr int kEndings[] = {0, 13, 10, 9, 27, 8, 32};
   KeyboardDecoder decoder(LayoutFor(data[0]));
   // A reader on variant 8 with a prefix and suffix of letters, so the verdict is judged too.
-  cli::MessageAssembler assembler(
-      QStringLiteral("00417"),
-      {CardFrame{QStringLiteral("#K"), QStringLiteral("AB"), kEndings[(data[0] / 2) % 7],
-                 data[0] % 14},
-       {}});
+  cli::MessageAssembler assembler(QStringLiteral("00417"),
+                                  {CardFrame{QStringLiteral("#K"), QStringLiteral("AB"),
+                                             kEndings[(data[0] / 2) % 7], data[0] % 14},
+                                   {}});
   std::chrono::milliseconds now{0};
   for (std::size_t at = 1; at < size;) {
     const std::size_t length = std::min<std::size_t>(data[at], size - at - 1);

@@ -148,8 +148,8 @@ bool CardTestTab::ShouldTakeKey(QWidget* target, const QKeyEvent& key) const {
   }
   if (IsOpenEditor(target) || !KeyField::IsReaderKey(key)) return false;
   // Space and Enter press a focused button, unless they come inside a read.
-  const bool presses = key.key() == Qt::Key_Space || key.key() == Qt::Key_Return ||
-                       key.key() == Qt::Key_Enter;
+  const bool presses =
+      key.key() == Qt::Key_Space || key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
   return !(presses && pending_.isEmpty() && qobject_cast<QAbstractButton*>(target) != nullptr);
 }
 
@@ -196,8 +196,8 @@ ReaderFrame CardTestTab::SelectedFrame() const {
 void CardTestTab::ShowSelectedReader() {
   const ReaderFrame reader = SelectedFrame();
   if (!reader.frame) {
-    Expected->setText(QStringLiteral("Что пришлет считыватель, неизвестно: ") +
-                      reader.why_nothing + QStringLiteral("."));
+    Expected->setText(QStringLiteral("Что пришлет считыватель, неизвестно: ") + reader.why_nothing +
+                      QStringLiteral("."));
   } else {
     QString expected = QStringLiteral("Считыватель пришлет: ") + DescribeFrame(*reader.frame) +
                        QStringLiteral(".");
@@ -209,8 +209,7 @@ void CardTestTab::ShowSelectedReader() {
     Expected->setText(expected);
   }
   if (link_.HasSelectedReader() && link_.SelectedReader().Configurable()) {
-    ShowVariantKind(link_.Status(),
-                    link_.SelectedReader().Values().variant == kChangeableVariant);
+    ShowVariantKind(link_.Status(), link_.SelectedReader().Values().variant == kChangeableVariant);
   } else {
     link_.Status().SetStatus(StatusIcon::kNone, QString(), 2);
   }
@@ -220,9 +219,8 @@ void CardTestTab::OnKey(const TypedKey& key) {
   if (!read_ || read_->Pending().empty()) {
     // A read is judged against the reader selected when it began.
     frame_ = SelectedFrame();
-    serial_number_ = link_.HasSelectedReader()
-                         ? link_.SelectedReader().identity.serial_number
-                         : QString();
+    serial_number_ =
+        link_.HasSelectedReader() ? link_.SelectedReader().identity.serial_number : QString();
     ending_ = frame_.frame ? EndingKeyShown(frame_.frame->ending) : QString();
     std::function<bool(const TypedKey&)> is_ending;
     if (!ending_.isEmpty()) {
@@ -261,9 +259,8 @@ void CardTestTab::Log(const std::vector<TypedKey>& keys) {
   if (reads_.size() > kLongestLog) reads_.pop_back();
 
   FlexGrid& log = *ReadLog;
-  log.AddItem(read.time + QLatin1Char('\t') + read.received + QLatin1Char('\t') +
-                  read.verdict.brief,
-              1);
+  log.AddItem(
+      read.time + QLatin1Char('\t') + read.received + QLatin1Char('\t') + read.verdict.brief, 1);
   log.SetCellToolTip(1, kBriefColumn, read.verdict.text);
   log.SetCellForeColor(1, kBriefColumn,
                        IsAlarm(kind) ? kAlarmColour : palette().color(QPalette::Text));
@@ -277,8 +274,8 @@ void CardTestTab::Log(const std::vector<TypedKey>& keys) {
 void CardTestTab::ShowLoggedRead(const LoggedRead& read) {
   QString text = read.verdict.text;
   if (read.verdict.card) {
-    text += QStringLiteral("\nНомер карты: ") + read.verdict.card->Notations() +
-            QStringLiteral(".");
+    text +=
+        QStringLiteral("\nНомер карты: ") + read.verdict.card->Notations() + QStringLiteral(".");
   }
   Verdict->setText(text);
   const CardVerdict::Kind kind = read.verdict.kind;
@@ -310,8 +307,8 @@ void CardTestTab::SaveLogToFile() {
   // The byte order mark lets a spreadsheet on Windows read the Cyrillic as UTF-8.
   if (!file.open(QIODevice::WriteOnly) || file.write("\xEF\xBB\xBF") < 0 ||
       file.write(csv.toUtf8()) < 0 || !file.commit()) {
-    ShowMessage(QStringLiteral("Журнал не сохранен в файл ") + Quoted(path) +
-                    QStringLiteral(": ") + file.errorString() + QStringLiteral("."),
+    ShowMessage(QStringLiteral("Журнал не сохранен в файл ") + Quoted(path) + QStringLiteral(": ") +
+                    file.errorString() + QStringLiteral("."),
                 kStopStyle, kErrorTitle);
   }
 }

@@ -65,8 +65,7 @@ bool KeyField::IsWindowKey(const QKeyEvent& event) {
 }
 
 void KeyField::ShowPending(const QString& pending) {
-  setText(pending.size() > kShownTail ? QStringLiteral("…") + pending.right(kShownTail)
-                                      : pending);
+  setText(pending.size() > kShownTail ? QStringLiteral("…") + pending.right(kShownTail) : pending);
 }
 
 bool KeyField::event(QEvent* event) {

@@ -8,7 +8,7 @@ namespace kx12r {
 // A key as the card test receives it.
 struct TypedKey {
   QString shown;  // the character it typed, or "<Name>" for a key that types none
-  QString name;   // the key's name when it has one ("<Enter>", "<Space>"): how it shows as an ending
+  QString name;  // the key's name when it has one ("<Enter>", "<Space>"): how it shows as an ending
   std::optional<bool> caps_lock;  // the keyboard's Caps Lock, where the window system tells it
 };
 

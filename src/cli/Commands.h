@@ -21,7 +21,8 @@ struct CallOptions {
   bool force = false;
   bool verify = true;
   QString serial;
-  int count = 0;  // 0: not given
+  int count = 0;   // 0: not given
+  QString record;  // apply: the record file each reader touched is appended to
 };
 
 // Each verb of kx12rctl; each returns its exit status.
@@ -38,6 +39,8 @@ class Commands {
   int Save(const QString& path);
   int Identify();
   int Watch();
+  // The record an apply with --record kept, as CSV or one JSON document.
+  int ShowRecord(const QString& path);
 
  private:
   ReferenceNames Names() const { return ReferenceNames(database_.get()); }
@@ -58,13 +61,17 @@ class Commands {
   // The one reader of --serial, or every reader with --all; nothing after telling why not.
   std::optional<std::vector<ConnectedReader>> ChosenReaders();
   std::optional<ConnectedReader> Chosen();
-  int ApplyEach(const std::vector<AppliedParameter>& parameters);
+  int ApplyEach(const QString& path, const std::vector<AppliedParameter>& parameters);
   // The results of a per-reader command on standard output, and why a reader was passed over.
   void Print(const std::vector<ReaderResult>& results, QJsonObject document = {});
   // How to get access to a reader the system would not let the program open, or why an old one
   // cannot be configured.
   void TellWhyNotConfigured(const ReaderResult& result);
   static QString UnreadableFileCause(UnreadableFile why);
+  // A reader's eight values as list gives them; null when not known.
+  QJsonValue ValuesJson(const std::optional<ReaderValues>& values) const;
+  // With --record: one line for a reader the apply of `file` touched.
+  void Record(const ReaderResult& result, const QString& file);
   // For each setting: the reader's value and the file's (null where the file does not set it).
   QJsonObject ComparedValues(const ConnectedReader& reader,
                              const std::vector<AppliedParameter>& parameters) const;
@@ -82,6 +89,7 @@ class Commands {
   CallOptions options_;
   EventLoopClock real_clock_;
   std::unique_ptr<ServiceDatabase> database_;
+  QString recorded_file_sha256_;  // of the settings file, once a record line needed it
 };
 
 }  // namespace kx12r::cli

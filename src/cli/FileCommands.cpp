@@ -1,11 +1,14 @@
 // The verbs on settings files: check, apply (to chosen readers or as a station) and compare.
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSysInfo>
 
 #include "base/MessageBox.h"
+#include "cli/ApplyRecord.h"
 #include "cli/Commands.h"
 #include "cli/Provisioning.h"
 #include "cli/StopOnSignals.h"
@@ -24,7 +27,8 @@ std::optional<ValidatedSettings> Commands::ReadFile(const QString& path) {
   }
   // A folder is named by its path and the cause, as any other file that cannot be read.
   if (!QFileInfo(path).isFile()) {
-    env_.err << QStringLiteral("Файл ") << Quoted(path) << QStringLiteral(" не может быть прочитан: ")
+    env_.err << QStringLiteral("Файл ") << Quoted(path)
+             << QStringLiteral(" не может быть прочитан: ")
              << UnreadableFileCause(UnreadableFile::kNotRegular) << QStringLiteral(".") << Qt::endl;
     return std::nullopt;
   }
@@ -133,8 +137,9 @@ int Commands::Check(const QString& path) {
     if (russian == text) continue;
     layout_dependent.append(QLatin1String(SettingOf(key).file_key));
     layout_warnings << SettingOf(key).caption + QStringLiteral(" ") + Quoted(text) +
-                           QStringLiteral(" придет в программу с русской раскладкой клавиатуры "
-                                          "как ") +
+                           QStringLiteral(
+                               " придет в программу с русской раскладкой клавиатуры "
+                               "как ") +
                            Quoted(russian) + QStringLiteral(".");
   }
   if (options_.json) {
@@ -173,7 +178,7 @@ int Commands::Apply(const QString& path) {
   const std::optional<std::vector<AppliedParameter>> parameters = FileParameters(path);
   if (database_->HadFailure()) return DatabaseFault();
   if (!parameters) return kRefused;
-  if (options_.each) return ApplyEach(*parameters);
+  if (options_.each) return ApplyEach(path, *parameters);
   const std::optional<std::vector<ConnectedReader>> chosen = ChosenReaders();
   if (!chosen) return kNoReader;
   std::vector<ApplyTarget> targets;
@@ -197,17 +202,15 @@ int Commands::Apply(const QString& path) {
         ResultFor((*chosen)[report.refused_target], Outcome::kRefused, {*report.refused});
   }
   // What each reader held before the write and what it was read back holding after it.
-  for (std::size_t i = 0; i < results.size(); ++i) {
-    const ConnectedReader& reader = (*chosen)[i];
-    results[i].values["before"] =
-        reader.Configurable() ? QJsonValue(SettingsJson(reader.Values())) : QJsonValue();
-    results[i].values["after"] =
-        results[i].read_back ? QJsonValue(SettingsJson(*results[i].read_back)) : QJsonValue();
+  for (ReaderResult& result : results) {
+    result.values["before"] = ValuesJson(result.before);
+    result.values["after"] = ValuesJson(result.read_back);
+    Record(result, path);
   }
   Print(results, {{"file", path}});
   if (report.refused) {
-    env_.err << ApplyRefusedText(*report.refused, (*chosen)[report.refused_target],
-                                 *parameters, *database_)
+    env_.err << ApplyRefusedText(*report.refused, (*chosen)[report.refused_target], *parameters,
+                                 *database_)
              << Qt::endl;
     return kRefused;
   }
@@ -240,8 +243,9 @@ int Commands::Apply(const QString& path) {
   const auto passed_over = static_cast<qsizetype>(results.size()) - written;
   if (passed_over == 0 || report.missing > 0) env_.err << ApplyDoneText(report.missing) << Qt::endl;
   if (passed_over > 0) {
-    env_.err << QStringLiteral("Загрузка из файла настроек выполнена частично: записано "
-                               "считывателей: %1, не записано: %2.")
+    env_.err << QStringLiteral(
+                    "Загрузка из файла настроек выполнена частично: записано "
+                    "считывателей: %1, не записано: %2.")
                     .arg(written)
                     .arg(passed_over)
              << Qt::endl;
@@ -249,7 +253,7 @@ int Commands::Apply(const QString& path) {
   return WithAccess(results, passed_over == 0 && report.missing == 0 ? kDone : kRefused);
 }
 
-int Commands::ApplyEach(const std::vector<AppliedParameter>& parameters) {
+int Commands::ApplyEach(const QString& path, const std::vector<AppliedParameter>& parameters) {
   if (!env_.nodes) {
     env_.err << QStringLiteral("Подключение считывателей не может быть отслежено.") << Qt::endl;
     return kRefused;
@@ -268,6 +272,7 @@ int Commands::ApplyEach(const std::vector<AppliedParameter>& parameters) {
       .count = options_.count,
       .done =
           [&](const ReaderResult& result) {
+            Record(result, path);
             const QDateTime now = QDateTime::currentDateTime();
             if (options_.json) {
               QJsonObject line = result.Json();
@@ -315,6 +320,64 @@ int Commands::Compare(const QString& path) {
                                                  })
                                  ? kDone
                                  : kRefused);
+}
+
+QJsonValue Commands::ValuesJson(const std::optional<ReaderValues>& values) const {
+  return values ? QJsonValue(SettingsJson(*values)) : QJsonValue();
+}
+
+void Commands::Record(const ReaderResult& result, const QString& file) {
+  const bool touched = result.outcome == Outcome::kWritten ||
+                       result.outcome == Outcome::kUnconfirmed ||
+                       result.outcome == Outcome::kRefused;
+  if (options_.record.isEmpty() || !touched) return;
+  if (recorded_file_sha256_.isEmpty()) {
+    QFile settings(file);
+    recorded_file_sha256_ =
+        settings.open(QIODevice::ReadOnly)
+            ? QString::fromLatin1(
+                  QCryptographicHash::hash(settings.readAll(), QCryptographicHash::Sha256).toHex())
+            : QStringLiteral("-");
+  }
+  QJsonObject line = result.Json();
+  line.remove(QStringLiteral("message"));
+  line["time"] = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+  line["host"] = QSysInfo::machineHostName();
+  line["user"] = qEnvironmentVariable("USER", qEnvironmentVariable("LOGNAME"));
+  line["product_id"] = result.product_id;
+  line["file"] = QFileInfo(file).absoluteFilePath();
+  line["sha256"] = recorded_file_sha256_;
+  line["before"] = ValuesJson(result.before);
+  line["after"] = ValuesJson(result.read_back);
+  line["read_back"] = result.read_back.has_value();
+  if (const QString problem = AppendRecordLine(options_.record, line); !problem.isEmpty()) {
+    env_.err << QStringLiteral("Запись о считывателе ") << Quoted(result.serial)
+             << QStringLiteral(" не добавлена в журнал ") << Quoted(options_.record)
+             << QStringLiteral(": ") << problem << Qt::endl;
+  }
+}
+
+int Commands::ShowRecord(const QString& path) {
+  QString why;
+  const std::optional<RecordLines> record = ReadRecordLines(path, &why);
+  if (!record) {
+    env_.err << QStringLiteral("Журнал ") << Quoted(path) << QStringLiteral(" не прочитан: ") << why
+             << Qt::endl;
+    return kRefused;
+  }
+  for (const int number : record->damaged) {
+    env_.err << QStringLiteral("Строка %1 журнала повреждена и пропущена.").arg(number) << Qt::endl;
+  }
+  if (options_.json) {
+    QJsonArray lines;
+    for (const QJsonObject& line : record->lines) lines.append(line);
+    env_.out << QJsonDocument(QJsonObject{{"file", path}, {"record", lines}})
+                    .toJson(QJsonDocument::Compact)
+             << Qt::endl;
+  } else {
+    env_.out << RecordCsv(record->lines);
+  }
+  return kDone;
 }
 
 QJsonObject Commands::ComparedValues(const ConnectedReader& reader,

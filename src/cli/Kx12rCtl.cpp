@@ -19,6 +19,11 @@ const QString kOptionsAndKeys = QStringLiteral(R"(
   --each                apply: рабочее место, см. выше
   --count N             apply --each: N считывателей; watch: N посылок (целое число больше нуля)
   --no-verify           apply: не считывать настройки после записи
+  --record ЖУРНАЛ       apply: дописать в ЖУРНАЛ строку JSON о каждом записанном считывателе
+                        (время UTC, компьютер, пользователь, серийный номер, Product ID,
+                        версия ПО, путь и SHA-256 файла, настройки до и после, результат);
+                        строка пишется одной записью, так что журнал могут вести несколько
+                        рабочих мест сразу
   --force               save: заменить существующий файл
   --json                результаты в JSON (ключи ниже); apply --each и watch: объект на строку
   --demo                демонстрационные считыватели вместо подключенных; с переменной
@@ -167,6 +172,7 @@ int Run(const QStringList& arguments, Environment& environment) {
                      {"no-verify", ""},
                      {"serial", "", "S"},
                      {"count", "", "N"},
+                     {"record", "", "FILE"},
                      {"version", ""},
                      {{"h", "help"}, ""}});
   // A wrong word is named, so the caller sees what to mend.
@@ -214,7 +220,8 @@ int Run(const QStringList& arguments, Environment& environment) {
                       .each = parser.isSet("each"),
                       .force = parser.isSet("force"),
                       .verify = !parser.isSet("no-verify"),
-                      .serial = parser.value("serial")};
+                      .serial = parser.value("serial"),
+                      .record = parser.value("record")};
   if (parser.isSet("count")) {
     bool number = false;
     options.count = parser.value("count").toInt(&number);
@@ -233,7 +240,7 @@ int Run(const QStringList& arguments, Environment& environment) {
     return wrong_call(wrong);
   }
   const QStringList own = QString::fromLatin1(verb->own_options).split(QLatin1Char(' '));
-  for (const char* option : {"force", "no-verify"}) {
+  for (const char* option : {"force", "no-verify", "record"}) {
     if (parser.isSet(option) && !own.contains(QStringLiteral("--") + QLatin1String(option))) {
       return wrong_call(QStringLiteral("Параметр --") + QLatin1String(option) +
                         QStringLiteral(" не задается для команды ") + QLatin1String(verb->name) +

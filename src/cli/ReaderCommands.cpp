@@ -78,10 +78,9 @@ QJsonObject Commands::ReaderJson(const ConnectedReader& reader) const {
   object[QStringLiteral("sends")] =
       frame ? QJsonValue(QJsonObject{
                   {"prefix", frame->prefix},
-                  {"code_format",
-                   frame->code_format
-                       ? SettingJson(SettingsKey::kCodeFormat, *frame->code_format)
-                       : QJsonValue()},
+                  {"code_format", frame->code_format
+                                      ? SettingJson(SettingsKey::kCodeFormat, *frame->code_format)
+                                      : QJsonValue()},
                   {"suffix", frame->suffix},
                   {"ending", SettingJson(SettingsKey::kEnding, frame->ending)}})
             : QJsonValue();
@@ -232,8 +231,9 @@ int Commands::Watch() {
   WatchSession::Readers asked;
   asked.frame = [&](const QString& serial) {
     const Choice choice = ChooseReader(readers(), serial);
-    return choice.reader ? FrameOfReader(*choice.reader)
-                         : ReaderFrame{std::nullopt, QStringLiteral("считыватель не найден в списке")};
+    return choice.reader
+               ? FrameOfReader(*choice.reader)
+               : ReaderFrame{std::nullopt, QStringLiteral("считыватель не найден в списке")};
   };
   asked.no_access = [&](const QString& serial) {
     const Choice choice = ChooseReader(readers(), serial);

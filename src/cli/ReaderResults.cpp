@@ -71,8 +71,10 @@ QJsonObject ReaderResult::Json() const {
 
 ReaderResult ResultFor(const ConnectedReader& reader, Outcome outcome,
                        std::vector<SettingsKey> parameters) {
-  return {reader.identity.serial_number, reader.identity.firmware,
-          HexWord(reader.identity.product_id), outcome, std::move(parameters)};
+  ReaderResult result{reader.identity.serial_number, reader.identity.firmware,
+                      HexWord(reader.identity.product_id), outcome, std::move(parameters)};
+  if (reader.Configurable()) result.before = reader.Values();
+  return result;
 }
 
 QString OldReaderText(const QString& serial, const FirmwareVersion& firmware) {

@@ -39,7 +39,8 @@ struct ReaderResult {
   std::vector<SettingsKey> parameters;
   // A result of compare: its JSON has "differing" even where nothing could be compared.
   bool of_comparison = false;
-  // What a write read back from the reader, when it did.
+  // What the reader held when it was listed, and what a write read back from it, when known.
+  std::optional<ReaderValues> before;
   std::optional<ReaderValues> read_back;
   // Further keys of its JSON: the values compared, or read before and after a write.
   QJsonObject values;

@@ -9,18 +9,19 @@ namespace kx12r::cli {
 namespace {
 
 constexpr std::array kVerbTable = {
-    Verb{
-        "list", false, ReaderChoice::kNone, DatabaseUse::kNames, "",
-        [](Commands& commands, const QString&) { return commands.List(); },
-        "  list                  считыватели: Product ID, версия ПО, серийный номер, настройки (префикс,\n"
-        "                        формат кода, суффикс и окончание - варианта 8) и посылка действующего\n"
-        "                        варианта\n"},
+    Verb{"list", false, ReaderChoice::kNone, DatabaseUse::kNames, "",
+         [](Commands& commands, const QString&) { return commands.List(); },
+         "  list                  считыватели: Product ID, версия ПО, серийный номер, настройки "
+         "(префикс,\n"
+         "                        формат кода, суффикс и окончание - варианта 8) и посылка "
+         "действующего\n"
+         "                        варианта\n"},
     Verb{"check", true, ReaderChoice::kNone, DatabaseUse::kJudge, "",
          [](Commands& commands, const QString& file) { return commands.Check(file); },
          "  check ФАЙЛ            проверить файл настроек (.kxr), как его проверяет вкладка "
          "файлов\n"},
     Verb{
-        "apply", true, ReaderChoice::kOneAllOrEach, DatabaseUse::kJudge, "--no-verify",
+        "apply", true, ReaderChoice::kOneAllOrEach, DatabaseUse::kJudge, "--no-verify --record",
         [](Commands& commands, const QString& file) { return commands.Apply(file); },
         R"(  apply ФАЙЛ            записать файл настроек в считыватель (--serial S) или во все (--all),
                         затем считать настройки обратно и сравнить с файлом (--no-verify: не
@@ -58,6 +59,13 @@ constexpr std::array kVerbTable = {
                         считывателя перечитываются при подключении и когда посылка им не
                         соответствует; считыватель --serial S ожидается до 30 с (затем код 3);
                         до прерывания (Ctrl+C, SIGTERM, SIGHUP) или до --count N посылок
+)"},
+    Verb{
+        "record", true, ReaderChoice::kNone, DatabaseUse::kNone, "",
+        [](Commands& commands, const QString& file) { return commands.ShowRecord(file); },
+        R"(  record ЖУРНАЛ         журнал, который ведет apply --record: CSV (UTF-8, строка заголовков,
+                        строка на считыватель) или --json одним документом; поврежденная
+                        строка пропускается с предупреждением, где названа ее строка
 )"},
 };
 
@@ -97,8 +105,10 @@ QString UsageLine() {
     call += ChoiceUsage(verb.choice);
     for (const QString& option :
          QString::fromLatin1(verb.own_options).split(' ', Qt::SkipEmptyParts)) {
-      call += QStringLiteral(" [") + option +
-              (option == QStringLiteral("--count") ? QStringLiteral(" N]") : QStringLiteral("]"));
+      const QString value = option == QStringLiteral("--count")    ? QStringLiteral(" N")
+                            : option == QStringLiteral("--record") ? QStringLiteral(" ЖУРНАЛ")
+                                                                   : QString();
+      call += QStringLiteral(" [") + option + value + QStringLiteral("]");
     }
     calls << call + QStringLiteral(" [--json]");
   }

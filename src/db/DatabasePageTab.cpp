@@ -124,10 +124,10 @@ void DatabasePageTab::CheckPagePassword() {
   const QString password = Text7->text().trimmed();
   const int failures = database_.Failures();
   // A user without a password cannot unlock: an empty entry would match every such user.
-  const bool known = !password.isEmpty() &&
-                     database_.RecordExists({.Table = QStringLiteral("UsersTable"),
-                                             .KeyField = QStringLiteral("USER_PWD"),
-                                             .KeyValue = password});
+  const bool known =
+      !password.isEmpty() && database_.RecordExists({.Table = QStringLiteral("UsersTable"),
+                                                     .KeyField = QStringLiteral("USER_PWD"),
+                                                     .KeyValue = password});
   // A lookup that failed was told as the failure it is: the password is not called wrong, and
   // stays for another try.
   if (database_.Failures() != failures) return;

@@ -58,8 +58,9 @@ QString MissingReferenceRows(ServiceDatabase& db) {
   if (empty(QStringLiteral("CodeEndingTable"))) missing << QStringLiteral("окончаний");
   if (missing.isEmpty()) return QString();
   return QStringLiteral("В служебной базе данных нет ") + missing.join(QStringLiteral(" и ")) +
-         QStringLiteral(": файл настроек не может быть проверен. Операция не может быть "
-                        "выполнена.");
+         QStringLiteral(
+             ": файл настроек не может быть проверен. Операция не может быть "
+             "выполнена.");
 }
 
 QString GetSetupValue(ServiceDatabase& db, const QString& name) {

@@ -35,8 +35,8 @@ constexpr qsizetype kLargestSettingsFile = 64 * 1024;
 int WriteWholeAndClose(int fd, const QByteArray& bytes, mode_t mode) {
   int error = 0;
   for (qsizetype done = 0; done < bytes.size() && error == 0;) {
-    const ssize_t n = pwrite(fd, bytes.constData() + done,
-                             static_cast<size_t>(bytes.size() - done), static_cast<off_t>(done));
+    const ssize_t n = pwrite(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done),
+                             static_cast<off_t>(done));
     if (n > 0) done += n;
     if (n < 0 && errno != EINTR) error = errno;
     if (n == 0) error = ENOSPC;

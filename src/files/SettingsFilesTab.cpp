@@ -374,9 +374,8 @@ void SettingsFilesTab::ApplySettingsFile() {
       });
   EndApply();
   if (report.refused) {
-    ShowMessage(ApplyRefusedText(*report.refused,
-                                 devices.InRow(first_row + report.refused_target), parameters,
-                                 database_),
+    ShowMessage(ApplyRefusedText(*report.refused, devices.InRow(first_row + report.refused_target),
+                                 parameters, database_),
                 kStopStyle, kMessageTitle);
     return;
   }

@@ -45,8 +45,9 @@ CodeOutcome CheckCodeKeys(const ReceivedKeys& code, const std::optional<int>& fo
   const CodeFormat* format = format_id ? FindCodeFormat(*format_id) : nullptr;
   if (format == nullptr) return {};
   for (const QString& key : code) {
-    if (IsNamedKey(key)) return {false, std::nullopt, QStringLiteral("клавиша ") + key +
-                                                          QStringLiteral(" внутри кода")};
+    if (IsNamedKey(key))
+      return {false, std::nullopt,
+              QStringLiteral("клавиша ") + key + QStringLiteral(" внутри кода")};
   }
   const CodeCheck check = CheckCode(code.join(QString()), *format);
   return {check.card.has_value(), check.card, check.fault};
@@ -68,8 +69,7 @@ Parts Compare(const ReceivedKeys& received, const CardFrame& frame) {
   const ReceivedKeys suffix = KeysOf(frame.suffix);
   const qsizetype size = read.body.size();
   const bool prefix_there = read.body.mid(0, prefix.size()) == prefix;
-  const bool suffix_there =
-      size >= suffix.size() && read.body.mid(size - suffix.size()) == suffix;
+  const bool suffix_there = size >= suffix.size() && read.body.mid(size - suffix.size()) == suffix;
   // A read too short for its frame blames the part that is missing, never one that is there.
   qsizetype prefix_size = 0, suffix_size = 0;
   if (prefix_there && suffix_there && size >= prefix.size() + suffix.size()) {
@@ -96,7 +96,8 @@ Parts Compare(const ReceivedKeys& received, const CardFrame& frame) {
   parts.suffix_ok = parts.suffix == suffix;
   parts.ending_ok = parts.ending == parts.expected_ending;
   // Where the frame is not there, the code's place is not known either.
-  if (parts.prefix_ok && parts.suffix_ok) parts.code_check = CheckCodeKeys(parts.code, frame.code_format);
+  if (parts.prefix_ok && parts.suffix_ok)
+    parts.code_check = CheckCodeKeys(parts.code, frame.code_format);
   return parts;
 }
 
@@ -145,8 +146,8 @@ QString Affix(const QString& word, const QString& missing, const ReceivedKeys& k
 QString NotChecked(const CardFrame& frame) {
   if (!frame.code_format) return QStringLiteral(" Код не проверен: формат кода неизвестен.");
   if (FindCodeFormat(*frame.code_format) == nullptr) {
-    return QStringLiteral(" Код не проверен: формат кода ") +
-           QString::number(*frame.code_format) + QStringLiteral(" программе неизвестен.");
+    return QStringLiteral(" Код не проверен: формат кода ") + QString::number(*frame.code_format) +
+           QStringLiteral(" программе неизвестен.");
   }
   return QString();
 }
@@ -301,8 +302,7 @@ CardVerdict JudgeCardRead(const ReceivedKeys& received, const ReaderFrame& reade
   const QString got = Quoted(received.join(QString()));
   const Parts as_received = Compare(received, frame);
   if (as_received.All()) {
-    return Verdict(Kind::kMatches, Matched(as_received), QStringLiteral("Совпадает"),
-                   as_received);
+    return Verdict(Kind::kMatches, Matched(as_received), QStringLiteral("Совпадает"), as_received);
   }
   const ReceivedKeys us = AsUsLayout(received);
   if (const Parts fitting = Compare(us, frame); fitting.All()) {

@@ -13,7 +13,7 @@ namespace kx12r {
 struct CardFrame {
   QString prefix;
   QString suffix;
-  int ending = 0;                   // the ending key's character code; 0: no ending key
+  int ending = 0;                  // the ending key's character code; 0: no ending key
   std::optional<int> code_format;  // nothing: the reader gave none
   bool operator==(const CardFrame&) const = default;
 };
@@ -65,7 +65,7 @@ struct CardVerdict {
     kNothingToCompare
   };
   Kind kind;
-  QString text;   // the whole verdict, for the technician
+  QString text;  // the whole verdict, for the technician
   QString brief;  // a word or two: "Совпадает", "Код", "Русская раскладка"
   // Whether the code was valid for its format once read as the reader typed it; nothing when it
   // was not checked (no frame, a format the program does not know, or the frame already differs).

@@ -79,8 +79,8 @@ const CodeFormat* FindCodeFormat(int id) {
 QString CountOf(int count, const char* one, const char* few, const char* many) {
   const int tens = count % 100;
   const int units = count % 10;
-  const char* noun = (tens >= 11 && tens <= 14) ? many
-                     : units == 1               ? one
+  const char* noun = (tens >= 11 && tens <= 14)   ? many
+                     : units == 1                 ? one
                      : (units >= 2 && units <= 4) ? few
                                                   : many;
   return QString::number(count) + QLatin1Char(' ') + QString::fromUtf8(noun);

@@ -14,14 +14,11 @@ namespace kx12r {
 namespace {
 
 QJsonObject SettingsJson(const ReaderSettings& settings) {
-  return {{"variant", settings.variant},
-          {"prefix", QString::fromStdString(settings.prefix)},
-          {"code_format", settings.code_format},
-          {"suffix", QString::fromStdString(settings.suffix)},
-          {"ending", settings.ending},
-          {"buzzer_off", settings.buzzer_off},
-          {"stand_alone", settings.stand_alone},
-          {"repeat", settings.repeat}};
+  return {
+      {"variant", settings.variant},         {"prefix", QString::fromStdString(settings.prefix)},
+      {"code_format", settings.code_format}, {"suffix", QString::fromStdString(settings.suffix)},
+      {"ending", settings.ending},           {"buzzer_off", settings.buzzer_off},
+      {"stand_alone", settings.stand_alone}, {"repeat", settings.repeat}};
 }
 
 void TakeSettings(const QJsonObject& json, ReaderSettings& settings) {
@@ -81,8 +78,7 @@ QString DemoState::Save() const {
   });
   QSaveFile file(path_);
   if (!file.open(QIODevice::WriteOnly) ||
-      file.write(QJsonDocument(QJsonObject{{"readers", readers}}).toJson()) < 0 ||
-      !file.commit()) {
+      file.write(QJsonDocument(QJsonObject{{"readers", readers}}).toJson()) < 0 || !file.commit()) {
     return file.errorString();
   }
   return QString();

@@ -1,6 +1,5 @@
 // FlexGrid: the grid control the screens are built of.
 #include "ui/FlexGrid.h"
-#include "ui/FlexGridAccessible.h"
 
 #include <QAbstractButton>
 #include <QHeaderView>
@@ -11,6 +10,7 @@
 #include <QStyleOptionHeader>
 
 #include "base/KeyState.h"
+#include "ui/FlexGridAccessible.h"
 #include "ui/ImageList.h"
 #include "ui/Twips.h"
 

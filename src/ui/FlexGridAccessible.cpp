@@ -53,16 +53,17 @@ class GridCell : public QAccessibleInterface, public QAccessibleTableCellInterfa
     if (!isValid()) return QRect();
     if (row_ == kHeaderRow) {
       const QHeaderView* header = grid_->horizontalHeader();
-      const QRect section(header->sectionViewportPosition(column_), 0,
-                          header->sectionSize(column_), header->height());
+      const QRect section(header->sectionViewportPosition(column_), 0, header->sectionSize(column_),
+                          header->height());
       return section.translated(header->viewport()->mapToGlobal(QPoint(0, 0)));
     }
     return grid_->visualRect(Index()).translated(grid_->viewport()->mapToGlobal(QPoint(0, 0)));
   }
   QAccessibleInterface* childAt(int, int) const override { return nullptr; }
   void* interface_cast(QAccessible::InterfaceType type) override {
-    return type == QAccessible::TableCellInterface ? static_cast<QAccessibleTableCellInterface*>(this)
-                                                   : nullptr;
+    return type == QAccessible::TableCellInterface
+               ? static_cast<QAccessibleTableCellInterface*>(this)
+               : nullptr;
   }
 
   int columnExtent() const override { return 1; }
@@ -98,7 +99,8 @@ QAccessibleInterface* MakeGridAccessible(const QString&, QObject* object) {
 
 }  // namespace
 
-FlexGridAccessible::FlexGridAccessible(FlexGrid* grid) : QAccessibleWidget(grid, QAccessible::Table) {}
+FlexGridAccessible::FlexGridAccessible(FlexGrid* grid)
+    : QAccessibleWidget(grid, QAccessible::Table) {}
 
 FlexGridAccessible::~FlexGridAccessible() {
   for (const QAccessible::Id id : std::as_const(cells_)) QAccessible::deleteAccessibleInterface(id);
@@ -198,8 +200,9 @@ int FlexGridAccessible::indexOfChild(const QAccessibleInterface* child) const {
   const auto* cell = known != nullptr ? known->tableCellInterface() : nullptr;
   if (cell == nullptr || child->parent() != this) return -1;
   const int column = cell->columnIndex();
-  return child->role() == QAccessible::ColumnHeader ? column
-                                                    : (cell->rowIndex() + 1) * columnCount() + column;
+  return child->role() == QAccessible::ColumnHeader
+             ? column
+             : (cell->rowIndex() + 1) * columnCount() + column;
 }
 
 QString FlexGridAccessible::columnDescription(int column) const {
@@ -217,8 +220,8 @@ bool FlexGridAccessible::IsSelected(int model_row, int model_column) const {
   const int column = model_column + grid.FixedCols();
   // The grid's own selection: from the current cell to RowSel and ColSel, whole rows by row.
   if (grid.Row() < grid.FixedRows()) return false;
-  const bool in_rows = row >= std::min(grid.Row(), grid.RowSel()) &&
-                       row <= std::max(grid.Row(), grid.RowSel());
+  const bool in_rows =
+      row >= std::min(grid.Row(), grid.RowSel()) && row <= std::max(grid.Row(), grid.RowSel());
   const bool in_columns = grid.GetSelectionMode() == FlexGrid::SelectionMode::kByRow ||
                           (column >= std::min(grid.Col(), grid.ColSel()) &&
                            column <= std::max(grid.Col(), grid.ColSel()));

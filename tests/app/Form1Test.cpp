@@ -147,20 +147,44 @@ TEST_F(Form1Test, AScreenReaderHearsEachControlByARussianNameAndNoHiddenCell) {
   const SettingsFilesTab& files = *form->FilesTab;
   const DatabasePageTab& page = *form->DatabaseTab;
   const CardTestTab& cards = *form->CardTab;
-  const QWidget* controls[] = {
-      form->MSFlexGrid1, form->Command3, form->Command4, form->Text8, form->ProgressBar1,
-      settings.MSFlexGrid2, settings.CmdEdit, settings.CheckBox1, settings.Editor->MSFlexGrid3,
-      settings.Editor->MSFlexGrid4, files.Drive1, files.Dir1, files.File1, files.Text3,
-      files.ComboBox1, files.MSFlexGrid5, files.Option1, files.Check1, files.Command1,
-      page.Text7, page.Text5, page.Text6, page.Command2, page.Editors->MSFlexGrid6,
-      page.Editors->MSFlexGrid7, page.Editors->MSFlexGrid8, page.Editors->MSFlexGrid9, page.Text4,
-      cards.Receiver, cards.ClearLog, cards.SaveLog, cards.Verdict};
+  const QWidget* controls[] = {form->MSFlexGrid1,
+                               form->Command3,
+                               form->Command4,
+                               form->Text8,
+                               form->ProgressBar1,
+                               settings.MSFlexGrid2,
+                               settings.CmdEdit,
+                               settings.CheckBox1,
+                               settings.Editor->MSFlexGrid3,
+                               settings.Editor->MSFlexGrid4,
+                               files.Drive1,
+                               files.Dir1,
+                               files.File1,
+                               files.Text3,
+                               files.ComboBox1,
+                               files.MSFlexGrid5,
+                               files.Option1,
+                               files.Check1,
+                               files.Command1,
+                               page.Text7,
+                               page.Text5,
+                               page.Text6,
+                               page.Command2,
+                               page.Editors->MSFlexGrid6,
+                               page.Editors->MSFlexGrid7,
+                               page.Editors->MSFlexGrid8,
+                               page.Editors->MSFlexGrid9,
+                               page.Text4,
+                               cards.Receiver,
+                               cards.ClearLog,
+                               cards.SaveLog,
+                               cards.Verdict};
   const QRegularExpression russian("[А-Яа-яЁё]");
   for (const QWidget* control : controls) {
-    const QString name =
-        QAccessible::queryAccessibleInterface(const_cast<QWidget*>(control))->text(QAccessible::Name);
-    EXPECT_TRUE(name.contains(russian)) << control->metaObject()->className() << ": "
-                                        << name.toStdString();
+    const QString name = QAccessible::queryAccessibleInterface(const_cast<QWidget*>(control))
+                             ->text(QAccessible::Name);
+    EXPECT_TRUE(name.contains(russian))
+        << control->metaObject()->className() << ": " << name.toStdString();
   }
   EXPECT_EQ(QAccessible::queryAccessibleInterface(form->Command3)->text(QAccessible::Name),
             "Светозвуковая индикация");

@@ -63,7 +63,8 @@ TEST_F(CardTestTabTest, ADemoCardIsJudgedInEitherLayoutNewestOnTop) {
   EXPECT_TRUE(Logged(1, 1).startsWith("#K")) << Logged(1, 1).toStdString();
   EXPECT_TRUE(Logged(1, 1).endsWith("<Enter>"));
   EXPECT_EQ(Logged(1, 2), "Совпадает");
-  EXPECT_TRUE(tab_->Verdict->text().startsWith("Совпадает с настройками считывателя: префикс «#K»"));
+  EXPECT_TRUE(
+      tab_->Verdict->text().startsWith("Совпадает с настройками считывателя: префикс «#K»"));
   EXPECT_TRUE(tab_->Verdict->text().contains("\nНомер карты: десятичное ")) << "the card decoded";
   EXPECT_EQ(QApplication::focusWidget(), tab_->Receiver) << "the button took no keys";
 
@@ -147,7 +148,8 @@ TEST_F(CardTestTabTest, WithoutAnEndingOrAReaderAReadEndsAfterItsPause) {
   clock_.Sleep(1ms);
   tab_->CheckPause();
   ASSERT_EQ(tab_->ReadLog->Rows(), 2);
-  EXPECT_EQ(tab_->Verdict->text(), "Не совпадает с настройками считывателя: код: 3 цифры вместо 5.");
+  EXPECT_EQ(tab_->Verdict->text(),
+            "Не совпадает с настройками считывателя: код: 3 цифры вместо 5.");
 
   hid_.Unplug(*hid_.DeviceAt(hid_.GetItem(0)));
   link_->Timer1Tick();
@@ -174,8 +176,9 @@ TEST_F(CardTestTabTest, WithoutAnEndingOrAReaderAReadEndsAfterItsPause) {
       ",\"123\",\"Код\",\"00417\",\"Не совпадает с настройками считывателя: код: 3 цифры "
       "вместо 5.\""))
       << lines[1].toStdString();
-  EXPECT_TRUE(lines[2].endsWith(",\"7\",\"Сравнить не с чем\",\"\",\"Сравнить не с чем: "
-                                "считыватель не выбран.\""));
+  EXPECT_TRUE(
+      lines[2].endsWith(",\"7\",\"Сравнить не с чем\",\"\",\"Сравнить не с чем: "
+                        "считыватель не выбран.\""));
 }
 
 }  // namespace

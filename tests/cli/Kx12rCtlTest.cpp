@@ -92,7 +92,8 @@ TEST_F(Kx12rCtlTest, ChecksAFileAsTheFilesTabDoes) {
   EXPECT_TRUE(report["applicable"].toBool());
   EXPECT_EQ(report["values"][2]["shown"].toString(), "40b_HEX");
   EXPECT_EQ(report["layout_dependent"].toArray(), QJsonArray{"Prefix"});
-  EXPECT_EQ(good.err, "Префикс «AB» придет в программу с русской раскладкой клавиатуры как «ФИ».\n");
+  EXPECT_EQ(good.err,
+            "Префикс «AB» придет в программу с русской раскладкой клавиатуры как «ФИ».\n");
 
   const Call absent = Kx12rCtl({"check", QDir(folder_.path()).filePath("absent.kxr")});
   EXPECT_EQ(absent.status, 1);
@@ -112,7 +113,8 @@ TEST_F(Kx12rCtlTest, ChecksAFileAsTheFilesTabDoes) {
     const QString path = QDir(folder_.path()).filePath(name);
     const Call folder = Kx12rCtl({"check", path});
     EXPECT_EQ(folder.status, 1);
-    EXPECT_EQ(folder.err, "Файл «" + path + "» не может быть прочитан: не является обычным файлом.\n");
+    EXPECT_EQ(folder.err,
+              "Файл «" + path + "» не может быть прочитан: не является обычным файлом.\n");
   }
   const Call large = Kx12rCtl({"check", File("large.kxr", QByteArray(65 * 1024, 'x'))});
   EXPECT_TRUE(large.err.contains("не может быть прочитан: слишком велик"))
@@ -145,8 +147,9 @@ TEST_F(Kx12rCtlTest, AppliesToOneOrAllAndStopsWhereAReaderRefuses) {
       "Считыватель «00032» не может быть настроен: версия ПО 1.53, нужна 1.70 или новее. "
       "ВНИМАНИЕ! Данная версия ПО не поддерживается Конфигуратором.";
   EXPECT_TRUE(with_old.err.contains(old_reader)) << with_old.err.toStdString();
-  EXPECT_TRUE(with_old.err.endsWith("Загрузка из файла настроек выполнена частично: записано "
-                                    "считывателей: 2, не записано: 1.\n"))
+  EXPECT_TRUE(
+      with_old.err.endsWith("Загрузка из файла настроек выполнена частично: записано "
+                            "считывателей: 2, не записано: 1.\n"))
       << "the last words agree with the status: " << with_old.err.toStdString();
   EXPECT_FALSE(with_old.err.contains("успешно"));
   const Call identify = Kx12rCtl({"identify", "--serial", "00032"});
@@ -259,10 +262,10 @@ TEST_F(Kx12rCtlTest, EveryVerbOnReadersGivesOneJsonDocument) {
 
   QByteArray without_suffix = kFile;
   without_suffix.replace("Suffix=\r\n", "");
-  const Call part = Kx12rCtl({"compare", File("part.kxr", without_suffix), "--serial", "00417",
-                              "--json"});
-  const QJsonObject values = QJsonDocument::fromJson(part.out.toUtf8())["readers"][0]["values"]
-                                 .toObject();
+  const Call part =
+      Kx12rCtl({"compare", File("part.kxr", without_suffix), "--serial", "00417", "--json"});
+  const QJsonObject values =
+      QJsonDocument::fromJson(part.out.toUtf8())["readers"][0]["values"].toObject();
   EXPECT_TRUE(values["suffix"]["file"].isNull()) << "a key the file does not set";
   EXPECT_EQ(values["suffix"]["reader"].toString(), "");
 
@@ -593,6 +596,41 @@ TEST_F(ApplyOverSimulatedReadersTest, AFileIsJudgedOnlyAgainstAServiceDatabaseTh
   }
   EXPECT_TRUE(std::ranges::none_of(hid_.DeviceAt(1)->ReceivedReports(),
                                    [](const auto& report) { return std::isupper(report[1]); }));
+}
+
+TEST_F(ApplyOverSimulatedReadersTest, ARecordKeepsALineForEveryReaderTouchedAndReadsBack) {
+  hid_.Plug({.version = 0x0184, .serial_number = "00417"});
+  hid_.Plug({.version = 0x0153, .serial_number = "00032"});  // passed over: not recorded
+  const QString file = File("one.kxr", kFile);
+  const QString record = QDir(folder_.path()).filePath("record.jsonl");
+  EXPECT_EQ(Run({"apply", file, "--all", "--record", record}), 1);
+  EXPECT_EQ(Run({"apply", file, "--serial", "00417", "--record", record}), 0);
+  QFile kept(record);
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  const QList<QByteArray> lines = kept.readAll().trimmed().split('\n');
+  kept.close();
+  ASSERT_EQ(lines.size(), 2) << "one line a reader written, each apply appending";
+  const QJsonObject line = QJsonDocument::fromJson(lines[0]).object();
+  EXPECT_EQ(line["serial"].toString(), "00417");
+  EXPECT_EQ(line["result"].toString(), "written");
+  EXPECT_EQ(line["file"].toString(), file);
+  EXPECT_EQ(line["sha256"].toString().size(), 64);
+  EXPECT_TRUE(line["time"].toString().endsWith('Z')) << "UTC";
+  EXPECT_TRUE(line["read_back"].toBool());
+  EXPECT_EQ(line["after"]["prefix"].toString(), "AB");
+  EXPECT_EQ(line["before"].toObject().keys(), line["after"].toObject().keys());
+  ASSERT_TRUE(kept.open(QIODevice::Append));
+  kept.write("{not json\n");
+  kept.close();
+
+  EXPECT_EQ(Run({"record", record}), 0);
+  EXPECT_TRUE(out_text_.startsWith("time,host,user,serial,product_id,firmware,file,sha256,result,"))
+      << out_text_.toStdString();
+  EXPECT_EQ(out_text_.count("\r\n"), 3) << "the header and the two whole lines";
+  EXPECT_EQ(err_text_, "Строка 3 журнала повреждена и пропущена.\n");
+  EXPECT_EQ(Run({"record", record, "--json"}), 0);
+  EXPECT_EQ(QJsonDocument::fromJson(out_text_.toUtf8())["record"].toArray().size(), 2);
+  EXPECT_EQ(Run({"check", file, "--record", record}), 2) << "only apply keeps a record";
 }
 
 TEST_F(ApplyOverSimulatedReadersTest, AReaderWithoutAccessIsTheAccessStatusForEveryVerb) {

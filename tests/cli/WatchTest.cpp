@@ -55,8 +55,7 @@ class WatchSessionTest : public ::testing::Test {
     };
     return Session(keyboards, frames);
   }
-  WatchSession Session(KeyboardInputs& keyboards,
-                       std::function<ReaderFrame(const QString&)> frames,
+  WatchSession Session(KeyboardInputs& keyboards, std::function<ReaderFrame(const QString&)> frames,
                        const QString& serial = QString()) {
     return WatchSession(
         keyboards, serial,
@@ -78,7 +77,8 @@ TEST_F(WatchSessionTest, TwoReadersTypingAtOnceGiveTheirOwnMessages) {
   WatchSession session = Session(keyboards, [](const QString& serial) {
     // As the demo readers are set; the old one cannot be asked.
     if (serial == "00417") return ReaderFrame{CardFrame{"#K", "", 13}, QString()};
-    if (serial == "00158") return ReaderFrame{FrameOfVariant(3, "", "", 9, std::nullopt), QString()};
+    if (serial == "00158")
+      return ReaderFrame{FrameOfVariant(3, "", "", 9, std::nullopt), QString()};
     return ReaderFrame{std::nullopt, "считыватель старый"};
   });
   session.Step(0ms);

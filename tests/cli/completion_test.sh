@@ -26,10 +26,10 @@ expect() {
   fi
 }
 
-expect "kx12rctl " "apply check compare identify list save watch "
+expect "kx12rctl " "apply check compare identify list record save watch "
 expect "kx12rctl co" "compare "
 expect "kx12rctl --demo apply " "profiles site.kxr "
-expect "kx12rctl apply site.kxr --" "--all --count --each --json --no-verify --serial "
+expect "kx12rctl apply site.kxr --" "--all --count --each --json --no-verify --record --serial "
 expect "kx12rctl save site.kxr --f" "--force "
 expect "kx12rctl --demo identify --serial " "00032 00158 00417 "
 expect "kx12rctl --demo compare site.kxr --serial 001" "00158 "

@@ -256,9 +256,8 @@ TEST_F(SettingsFileTest, AReplacedFileKeepsItsOwnerAndAFolderWeMayNotWriteKeepsI
         if (setgid(kNobody) != 0 || setuid(kNobody) != 0) std::exit(2);
         const auto error = WriteFileWhole(path, "the owner's");
         QFile file(path);
-        std::exit(!error && file.open(QIODevice::ReadOnly) && file.readAll() == "the owner's"
-                      ? 0
-                      : 1);
+        std::exit(!error && file.open(QIODevice::ReadOnly) && file.readAll() == "the owner's" ? 0
+                                                                                              : 1);
       },
       ::testing::ExitedWithCode(0), "");
 }

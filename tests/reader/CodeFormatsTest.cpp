@@ -9,8 +9,8 @@ namespace {
 // What the simulated reader types, read back by the table: the two are written apart, so each
 // checks the other.
 TEST(CodeFormatsTest, EveryFormatReadsBackTheCardTheReaderTyped) {
-  const std::uint64_t cards[] = {0, (std::uint64_t{1} << 40) - 1, 0x12345678AB, 0x00FF0000,
-                                 0xA5FFFFFF5A, 0x8000000001};
+  const std::uint64_t cards[] = {
+      0, (std::uint64_t{1} << 40) - 1, 0x12345678AB, 0x00FF0000, 0xA5FFFFFF5A, 0x8000000001};
   for (int id = 0; id <= 12; ++id) {
     const CodeFormat* format = FindCodeFormat(id);
     ASSERT_TRUE(format) << id;
