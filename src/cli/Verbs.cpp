@@ -63,7 +63,7 @@ constexpr std::array kVerbTable = {
     Verb{
         "record", true, ReaderChoice::kNone, DatabaseUse::kNone, "",
         [](Commands& commands, const QString& file) { return commands.ShowRecord(file); },
-        R"(  record ЖУРНАЛ         журнал, который ведет apply --record: CSV (UTF-8, строка заголовков,
+        R"(  record ФАЙЛ           журнал, который ведет apply --record: CSV (UTF-8, строка заголовков,
                         строка на считыватель) или --json одним документом; поврежденная
                         строка пропускается с предупреждением, где названа ее строка
 )"},
