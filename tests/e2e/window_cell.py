@@ -4,11 +4,8 @@
 # description (the card test's whole verdict behind its short word) prints that.
 # Usage: window_cell.py PID TABLE ROWS COLUMN [SECONDS]; exit 1 when it never comes.
 import sys
-import time
 
-import pyatspi
-
-from atspi_window import application, named
+from atspi_window import application, named, wait_for
 
 
 def text_of(cell):
@@ -23,18 +20,18 @@ def text_of(cell):
 
 def main():
     pid, table_name, rows, column = int(sys.argv[1]), sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
-    deadline = time.time() + (float(sys.argv[5]) if len(sys.argv) > 5 else 120)
-    pyatspi.setTimeout(4000, 15000)
-    while time.time() < deadline:
-        try:
-            table = named(application(pid), table_name)
-            if table is not None and table.queryTable().nRows >= rows:
-                print(text_of(table.queryTable().getAccessibleAt(0, column)))
-                return 0
-        except Exception as error:  # the tree changes under the reader: look again
-            print(f"window_cell: {error}", file=sys.stderr)
-        time.sleep(0.5)
-    return 1
+
+    def newest():
+        table = named(application(pid), table_name)
+        if table is None or table.queryTable().nRows < rows:
+            return None
+        return text_of(table.queryTable().getAccessibleAt(0, column))
+
+    text = wait_for(float(sys.argv[5]) if len(sys.argv) > 5 else 120, newest)
+    if text is None:
+        return 1
+    print(text)
+    return 0
 
 
 sys.exit(main())
