@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-translations-l10n libqt6sql6-sqlite libqt6svg6 sqlite3 libsqlite3-dev
   fonts-dejavu-core fonts-wine
   libhidapi-dev libudev-dev libgtest-dev libgmock-dev
-  ansible-core python3-pytest
+  ansible-core python3-pytest python3-pycodestyle python3-voluptuous yamllint
 )
 
 install_missing_packages() {

@@ -13,7 +13,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 PACKAGES+=(qemu-system-x86 linux-image-amd64 busybox-static kmod xvfb xdotool imagemagick udev jq
   xserver-xorg-core xserver-xorg-video-dummy xserver-xorg-input-libinput x11-xkb-utils xinput
-  at-spi2-core python3-pyatspi dbus stress-ng)
+  at-spi2-core python3-pyatspi dbus stress-ng ansible-core)
 install_missing_packages
 build kx12rctl kx12r-config kx12r-reader-gadget
 

@@ -25,9 +25,14 @@ for path in /usr/bin/kx12r-config /usr/bin/kx12r-config-demo /usr/bin/kx12rctl \
     /usr/share/bash-completion/completions/kx12rctl \
     /usr/share/icons/hicolor/scalable/apps/kx12r-config.svg \
     /usr/share/doc/kx12r-config/copyright /usr/share/kx12r-config/kx12rConfig.db \
-    /usr/share/metainfo/ru.salvion.kx12r_config.metainfo.xml "$STATE/kx12rConfig.db"; do
+    /usr/share/metainfo/ru.salvion.kx12r_config.metainfo.xml "$STATE/kx12rConfig.db" \
+    /usr/share/ansible/collections/ansible_collections/kx12r/readers/plugins/modules/settings.py; do
   [ -e "$path" ] || fail "$path is missing"
 done
+# Debian's Ansible finds the collection where the package puts it, without being told.
+if command -v ansible-doc > /dev/null; then
+  ansible-doc kx12r.readers.settings > /dev/null || fail "ansible-doc does not find the collection"
+fi
 # A software centre lists the program, and offers it when a reader is plugged in.
 appstreamcli validate --no-net /usr/share/metainfo/ru.salvion.kx12r_config.metainfo.xml ||
   fail "the AppStream metadata does not validate"

@@ -84,6 +84,38 @@ apply_save_identify() {
   [ "$(received r1 | tail -n 1 | cut -c1-2)" = 48 ] || fail "the last report to E2E01 was not H"
 }
 
+# The Ansible collection over two gadget readers on the real USB stack: check mode reports the
+# change and writes nothing, the first run writes and verifies, the second is ok and writes
+# nothing (the readers' report logs prove both), and diff mode shows before and after.
+ansible_puts_settings_on_readers() {
+  printf 'Variant=8\r\nPrefix=#A\r\nCode_format=3\r\nSuffix=\r\nEnding=13\r\nbuZzer_off=0\r\nstandAlone=0\r\nRepeat_message=0\r\n\r\n' > "$WORK/ansible.kxr"
+  printf -- '- hosts: all\n  gather_facts: false\n  tasks:\n    - kx12r.readers.settings:\n        src: %s\n        serial: [E2E01, E2E02]\n        executable: %s\n' \
+    "$WORK/ansible.kxr" "$CTL" > "$WORK/site-play.yml"
+  mkdir -p "$WORK/ansible-tmp"
+  play() {
+    ANSIBLE_COLLECTIONS_PATH="$ROOT/ansible" ANSIBLE_LOCAL_TEMP="$WORK/ansible-tmp" \
+      ANSIBLE_PYTHON_INTERPRETER=/usr/bin/python3 ANSIBLE_NOCOLOR=1 PYTHONDONTWRITEBYTECODE=1 \
+      ansible-playbook -i localhost, -c local "$@" "$WORK/site-play.yml" 2>&1
+  }
+  changed() { grep -oE 'localhost +: ok=[0-9]+ +changed=[0-9]+' | grep -oE '[0-9]+$'; }
+  sets() { echo $(($(received r1 | grep -cE '^(56|50|43|53|45|5A|41|52|4E) ') + $(received r2 | grep -cE '^(56|50|43|53|45|5A|41|52|4E) '))); }
+  local before after out
+  before="$(sets)"
+  out="$(play --check --diff)"
+  [ "$(changed <<< "$out")" = 1 ] || fail "check mode: $out"
+  grep -q '#A' <<< "$out" || fail "check mode showed no diff: $out"
+  [ "$(sets)" = "$before" ] || fail "check mode wrote to a reader"
+  out="$(play)"
+  [ "$(changed <<< "$out")" = 1 ] || fail "the first run: $out"
+  [ "$(sets)" -gt "$before" ] || fail "the first run wrote nothing"
+  [ "$("$CTL" list --json | jq -c '[.readers[] | select(.serial == "E2E01" or .serial == "E2E02") | .prefix] | unique')" = '["#A"]' ] ||
+    fail "the readers do not hold the file: $("$CTL" list --json)"
+  after="$(sets)"
+  out="$(play)"
+  [ "$(changed <<< "$out")" = 0 ] || fail "the second run: $out"
+  [ "$(sets)" = "$after" ] || fail "the second run wrote to a reader"
+}
+
 # Keys typed as boot-keyboard reports on a reader's keyboard interface $1: each key given as
 # its modifier byte and usage in hex (02:20 is Shift and 3, "#"), then all keys up. With
 # KEY_GAP set, that many seconds pass between keys (X reads them as a person's typing);
@@ -262,6 +294,7 @@ access_needs_the_rule() {
 
 scenario list_shows_readers list_shows_readers
 scenario apply_save_identify apply_save_identify
+scenario ansible_puts_settings_on_readers ansible_puts_settings_on_readers
 scenario watch_types_the_message watch_types_the_message
 scenario watch_follows_a_reader_set_anew watch_follows_a_reader_set_anew
 scenario unplugged_in_the_middle_of_apply unplugged_in_the_middle_of_apply

@@ -11,7 +11,7 @@ description:
   - Lists the readers connected to the managed host as C(kx12rctl list --json) gives them,
     for inventories and reports. A host without readers gives an empty list.
 version_added: 1.1.0
-author: kx12r-config developers
+author: kx12r-config developers (@kx12r)
 options:
   demo:
     description: Work on kx12rctl's demo readers instead of the connected ones (for tests).

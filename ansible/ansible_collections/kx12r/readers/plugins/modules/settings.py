@@ -15,7 +15,7 @@ description:
   - Fails with kx12rctl's own sentence and the results per reader when a reader cannot be
     configured, has no access, refuses a value or does not hold it after the write.
 version_added: 1.1.0
-author: kx12r-config developers
+author: kx12r-config developers (@kx12r)
 options:
   src:
     description: A settings file (.kxr) on the managed host.
