@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The collection's sanity with what Debian ships, offline: the documentation as ansible-doc
 # reads it, ansible-test's validate-modules script (with Debian's voluptuous), pycodestyle with
-# ansible-test's ignores, and yamllint. The sanity tests that need pip are not run here.
+# ansible-test's ignores, yamllint, and the archive ansible-galaxy builds. The sanity tests that
+# need pip (ansible-test sanity itself) are not run here.
 set -uo pipefail
 collection="$(cd "$(dirname "$0")/../.." && pwd)"
 export ANSIBLE_COLLECTIONS_PATH="$(cd "$collection/../../.." && pwd)" PYTHONDONTWRITEBYTECODE=1
@@ -31,4 +32,11 @@ check validate-modules bash -c "PYTHONPATH='$validate' /usr/bin/python3 '$valida
 check pycodestyle /usr/bin/python3 -m pycodestyle --max-line-length 160 \
   --ignore E402,W503,W504,E741 plugins tests
 check yamllint yamllint -d '{extends: relaxed, rules: {line-length: {max: 160}}}' .
+# The archive a site installs from a file: ansible-galaxy builds it, the modules inside.
+check "collection archive" bash -c 'out="$(mktemp -d)"
+  ansible-galaxy collection build . --output-path "$out" > /dev/null &&
+    tar tzf "$out"/kx12r-readers-*.tar.gz | grep -qx plugins/modules/settings.py
+  status=$?
+  rm -rf "$out"
+  exit $status'
 [ "$failures" -eq 0 ] && echo "1 passed, 0 failed" || { echo "0 passed, 1 failed"; exit 1; }
