@@ -26,9 +26,16 @@ for path in /usr/bin/kx12r-config /usr/bin/kx12r-config-demo /usr/bin/kx12rctl \
     /usr/share/icons/hicolor/scalable/apps/kx12r-config.svg \
     /usr/share/doc/kx12r-config/copyright /usr/share/kx12r-config/kx12rConfig.db \
     /usr/share/metainfo/ru.salvion.kx12r_config.metainfo.xml "$STATE/kx12rConfig.db" \
-    /usr/share/ansible/collections/ansible_collections/kx12r/readers/plugins/modules/settings.py; do
+    /usr/share/ansible/collections/ansible_collections/kx12r/readers/plugins/modules/settings.py \
+    /usr/lib/udev/rules.d/71-kx12r-apply.rules /usr/lib/systemd/system/kx12r-apply@.service \
+    /usr/lib/systemd/system/kx12r-apply-on-plug.target; do
   [ -e "$path" ] || fail "$path is missing"
 done
+# The unit that sets a reader when it is plugged in, and its switch, as systemd reads them.
+systemd-analyze verify --man=no /usr/lib/systemd/system/kx12r-apply@.service \
+  /usr/lib/systemd/system/kx12r-apply-on-plug.target || fail "systemd-analyze verify"
+grep -q '^ExecStart=/usr/bin/kx12rctl apply /etc/kx12r/site.kxr --serial %I' \
+  /usr/lib/systemd/system/kx12r-apply@.service || fail "the unit does not run the packaged kx12rctl"
 # Debian's Ansible finds the collection where the package puts it, without being told.
 if command -v ansible-doc > /dev/null; then
   ansible-doc kx12r.readers.settings > /dev/null || fail "ansible-doc does not find the collection"
