@@ -116,6 +116,35 @@ ansible_puts_settings_on_readers() {
   [ "$(sets)" = "$after" ] || fail "the second run wrote to a reader"
 }
 
+# A reader plugged in is set from the site's file by kx12r-apply@.service: the udev rule wants the
+# unit for that reader by its serial number, and the unit's own command lines (read from the
+# unit the build made, the site file and record moved to this test's folder) write the reader,
+# read it back, record it and make it beep.
+plugged_reader_gets_the_site_file() {
+  cp "$ROOT/data/71-kx12r-apply.rules" /run/udev/rules.d/
+  local node wants
+  node="$(host_node E2E01 config)"
+  wants="$(udevadm test --action=add "$(udevadm info -q path -n "$node")" 2>&1 | sed -n 's/^SYSTEMD_WANTS=//p')"
+  rm -f /run/udev/rules.d/71-kx12r-apply.rules
+  [[ "$wants" == *kx12r-apply@E2E01.service* ]] || fail "the rule wants «$wants» for E2E01"
+  printf 'Variant=8\r\nPrefix=#U\r\nCode_format=3\r\nSuffix=\r\nEnding=13\r\nbuZzer_off=0\r\nstandAlone=0\r\nRepeat_message=0\r\n\r\n' > "$WORK/site.kxr"
+  local unit="$ROOT/build/data/kx12r-apply@.service" key line
+  [ -f "$unit" ] || fail "no unit in the build: $unit"
+  for key in ExecStart ExecStartPost; do
+    line="$(sed -n "s/^$key=//p" "$unit" | sed -e "s|%I|E2E01|g" -e "s|/etc/kx12r/site.kxr|$WORK/site.kxr|" \
+      -e "s|/var/log/kx12r-apply.jsonl|$WORK/plugged.jsonl|")"
+    local words
+    read -ra words <<< "$line"
+    words[0]="$CTL"  # the installed program's place, as the build's
+    "${words[@]}" > "$WORK/plugged-$key.out" 2>&1 || fail "$key ended with $?: $(cat "$WORK/plugged-$key.out")"
+  done
+  [ "$("$CTL" list --json | jq -r '.readers[] | select(.serial == "E2E01") | .prefix')" = "#U" ] ||
+    fail "E2E01 does not hold the site's file"
+  [ "$(received r1 | tail -n 1 | cut -c1-2)" = 48 ] || fail "E2E01 did not beep last"
+  jq -e 'select(.serial == "E2E01" and .result == "written" and .read_back)' "$WORK/plugged.jsonl" > /dev/null ||
+    fail "no record of E2E01: $(cat "$WORK/plugged.jsonl" 2>&1)"
+}
+
 # Keys typed as boot-keyboard reports on a reader's keyboard interface $1: each key given as
 # its modifier byte and usage in hex (02:20 is Shift and 3, "#"), then all keys up. With
 # KEY_GAP set, that many seconds pass between keys (X reads them as a person's typing);
@@ -295,6 +324,7 @@ access_needs_the_rule() {
 scenario list_shows_readers list_shows_readers
 scenario apply_save_identify apply_save_identify
 scenario ansible_puts_settings_on_readers ansible_puts_settings_on_readers
+scenario plugged_reader_gets_the_site_file plugged_reader_gets_the_site_file
 scenario watch_types_the_message watch_types_the_message
 scenario watch_follows_a_reader_set_anew watch_follows_a_reader_set_anew
 scenario unplugged_in_the_middle_of_apply unplugged_in_the_middle_of_apply
