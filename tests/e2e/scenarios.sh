@@ -138,9 +138,9 @@ plugged_reader_gets_the_site_file() {
     words[0]="$CTL"  # the installed program's place, as the build's
     "${words[@]}" > "$WORK/plugged-$key.out" 2>&1 || fail "$key ended with $?: $(cat "$WORK/plugged-$key.out")"
   done
+  [ "$(received r1 | tail -n 1 | cut -c1-2)" = 48 ] || fail "E2E01 did not beep last"
   [ "$("$CTL" list --json | jq -r '.readers[] | select(.serial == "E2E01") | .prefix')" = "#U" ] ||
     fail "E2E01 does not hold the site's file"
-  [ "$(received r1 | tail -n 1 | cut -c1-2)" = 48 ] || fail "E2E01 did not beep last"
   jq -e 'select(.serial == "E2E01" and .result == "written" and .read_back)' "$WORK/plugged.jsonl" > /dev/null ||
     fail "no record of E2E01: $(cat "$WORK/plugged.jsonl" 2>&1)"
 }
