@@ -112,11 +112,20 @@ wait_gone() {
   within 300 gone "$1" "$record"
 }
 
+# The gadget side's node of a function is there: the gadget is plugged and the kernel has made
+# the node, which a busy machine may take a while to do.
+function_ready() {
+  local node
+  node="$(function_node "$1" "$2" 2> /dev/null)" && [ -c "$node" ]
+}
+
 # start_model NAME PRODUCT RELEASE [options of kx12r-reader-gadget]: the model answers on the
-# gadget's configuration function; its log is $LOGS/NAME.log.
+# gadget's configuration function, once the plugged gadget has its node; its log is
+# $LOGS/NAME.log.
 start_model() {
   local name="$1" product="$2" release="$3"
   shift 3
+  within 300 function_ready "$name" config || { echo "no gadget node for $name" >&2; return 1; }
   "$GADGET_MODEL" "$(function_node "$name" config)" "$LOGS/$name.log" \
     --product "$product" --version "$release" "$@" >> "$LOGS/$name.out" 2>&1 &
   echo $! > "$LOGS/$name.pid"

@@ -229,8 +229,8 @@ unplugged_in_the_middle_of_apply() {
   "$CTL" list --json > "$WORK/list-unplugged.json"
   [ "$(jq -c '[.readers[].serial]' "$WORK/list-unplugged.json")" = '["E2E02","E2E03"]' ] ||
     fail "listed after unplugging: $(jq -c '[.readers[].serial]' "$WORK/list-unplugged.json")"
-  start_model r1 0002 0184
   plug r1
+  start_model r1 0002 0184 || fail "the model of E2E01 did not start"
   wait_for_readers E2E01 || fail "the reader plugged back has no node"
   "$CTL" list --json > "$WORK/list-back.json"
   [ "$(jq -c '[.readers[].serial] | sort' "$WORK/list-back.json")" = '["E2E01","E2E02","E2E03"]' ] ||
@@ -279,8 +279,8 @@ station_configures_each_plugged_reader() {
   timeout 120 "$CTL" apply "$PROFILE" --each --count 3 --json > "$WORK/station.json" 2> "$WORK/station.err" &
   local station=$!
   within 300 grep -q E2E03 "$WORK/station.json" || fail "the readers present were not done: $(cat "$WORK/station.err")"
-  start_model r2 00DF 0170
   plug r2
+  start_model r2 00DF 0170 || fail "the model of E2E02 did not start"
   local plugged=$SECONDS status=0
   wait "$station" || status=$?
   [ "$status" = 1 ] || fail "the station ended with $status (the old reader makes it 1): $(cat "$WORK/station.err")"
