@@ -12,6 +12,7 @@
 #include <QTextEdit>
 #include <QTime>
 
+#include "base/CsvField.h"
 #include "base/MessageBox.h"
 #include "ui/Twips.h"
 
@@ -39,12 +40,6 @@ bool IsOpenEditor(const QWidget* widget) {
   if (const auto* text = qobject_cast<const QTextEdit*>(widget)) return !text->isReadOnly();
   if (const auto* text = qobject_cast<const QPlainTextEdit*>(widget)) return !text->isReadOnly();
   return qobject_cast<const QAbstractSpinBox*>(widget) != nullptr;
-}
-
-QString CsvField(const QString& text) {
-  QString quoted = text;
-  quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-  return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <cerrno>
 
+#include "base/CsvField.h"
 #include "reader/ReaderSettings.h"
 
 namespace kx12r::cli {
@@ -17,12 +18,6 @@ namespace {
 constexpr const char* kColumns[] = {"time",       "host",      "user",     "serial",
                                     "product_id", "firmware",  "file",     "sha256",
                                     "result",     "parameter", "read_back"};
-
-QString CsvField(const QString& text) {
-  QString quoted = text;
-  quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-  return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
 
 // A value as a cell: text as it is, a code format or ending by its number, a flag as 1 or 0.
 QString Cell(const QJsonValue& value) {

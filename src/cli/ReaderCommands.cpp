@@ -242,9 +242,6 @@ int Commands::Watch() {
   const bool json = options_.json;
   const int limit = options_.count;
   int shown = 0;
-  const auto or_null = [](const QString& word) {
-    return word.isEmpty() ? QJsonValue() : QJsonValue(word);
-  };
   WatchSession::Events events;
   events.message = [&](const TypedMessage& message) {
     ++shown;
@@ -257,7 +254,7 @@ int Commands::Watch() {
                                   {"ending", message.ending.isEmpty() ? QJsonValue()
                                                                       : QJsonValue(message.ending)},
                                   {"russian", message.russian},
-                                  {"verdict", or_null(VerdictWord(message.verdict.kind))},
+                                  {"verdict", OrNull(VerdictWord(message.verdict.kind))},
                                   {"code_valid", message.verdict.code_valid
                                                      ? QJsonValue(*message.verdict.code_valid)
                                                      : QJsonValue()},

@@ -28,6 +28,13 @@ SETTINGS_KEYS = (
 )
 
 
+# The options every module takes (documented by the kx12r.readers.kx12rctl fragment).
+COMMON_ARGUMENT_SPEC = dict(
+    demo=dict(type="bool", default=False),
+    executable=dict(type="str", default="kx12rctl"),
+)
+
+
 class Kx12rCtlError(Exception):
     """kx12rctl failed as a program: a wrong call, no such reader, no database, no JSON."""
 
@@ -40,10 +47,10 @@ class Kx12rCtlError(Exception):
 class Kx12rCtl(object):
     """kx12rctl on the managed host, through the module's run_command."""
 
-    def __init__(self, module, executable="kx12rctl", demo=False):
+    def __init__(self, module):
         self.module = module
-        self.executable = executable
-        self.demo = demo
+        self.executable = module.params["executable"]
+        self.demo = module.params["demo"]
 
     def run(self, verb, *arguments, accepted=(DONE, REFUSED)):
         """Runs a verb with --json; (status, document, stderr). A status not `accepted` (by

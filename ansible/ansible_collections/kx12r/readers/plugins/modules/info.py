@@ -12,15 +12,7 @@ description:
     for inventories and reports. A host without readers gives an empty list.
 version_added: 1.1.0
 author: kx12r-config developers (@kx12r)
-options:
-  demo:
-    description: Work on kx12rctl's demo readers instead of the connected ones (for tests).
-    type: bool
-    default: false
-  executable:
-    description: The kx12rctl program on the managed host.
-    type: str
-    default: kx12rctl
+extends_documentation_fragment: kx12r.readers.kx12rctl
 """
 
 EXAMPLES = r"""
@@ -47,6 +39,7 @@ readers:
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.kx12r.readers.plugins.module_utils.kx12rctl import (
+    COMMON_ARGUMENT_SPEC,
     DONE,
     NO_READER,
     REFUSED,
@@ -56,14 +49,8 @@ from ansible_collections.kx12r.readers.plugins.module_utils.kx12rctl import (
 
 
 def main():
-    module = AnsibleModule(
-        argument_spec=dict(
-            demo=dict(type="bool", default=False),
-            executable=dict(type="str", default="kx12rctl"),
-        ),
-        supports_check_mode=True,
-    )
-    ctl = Kx12rCtl(module, module.params["executable"], module.params["demo"])
+    module = AnsibleModule(argument_spec=COMMON_ARGUMENT_SPEC, supports_check_mode=True)
+    ctl = Kx12rCtl(module)
     try:
         # No reader, or one without access, is status 3 with the document still given.
         status, document, err = ctl.run("list", accepted=(DONE, REFUSED, NO_READER))

@@ -38,14 +38,7 @@ options:
     description: Read the settings back after writing them.
     type: bool
     default: true
-  demo:
-    description: Work on kx12rctl's demo readers (for tests; see KX12R_DEMO_STATE).
-    type: bool
-    default: false
-  executable:
-    description: The kx12rctl program on the managed host.
-    type: str
-    default: kx12rctl
+extends_documentation_fragment: kx12r.readers.kx12rctl
 """
 
 EXAMPLES = r"""
@@ -76,6 +69,7 @@ import os
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.kx12r.readers.plugins.module_utils.kx12rctl import (
+    COMMON_ARGUMENT_SPEC,
     SETTINGS_KEYS,
     Kx12rCtl,
     Kx12rCtlError,
@@ -123,14 +117,13 @@ def main():
             serial=dict(type="list", elements="str"),
             all=dict(type="bool", default=False),
             verify=dict(type="bool", default=True),
-            demo=dict(type="bool", default=False),
-            executable=dict(type="str", default="kx12rctl"),
+            **COMMON_ARGUMENT_SPEC
         ),
         mutually_exclusive=[("src", "settings"), ("serial", "all")],
         required_one_of=[("src", "settings"), ("serial", "all")],
         supports_check_mode=True,
     )
-    ctl = Kx12rCtl(module, module.params["executable"], module.params["demo"])
+    ctl = Kx12rCtl(module)
     try:
         path = settings_path(module)
         readers, messages = compared(ctl, path, module)

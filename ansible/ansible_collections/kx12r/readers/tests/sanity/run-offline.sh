@@ -26,8 +26,9 @@ for module in plugins/modules/*.py; do
   check "ansible-doc $name" bash -c "ansible-doc kx12r.readers.$name > /dev/null"
 done
 # The modules are MIT, as the rest of the project: the GPLv3 header check is for Ansible's own.
+version="$(sed -n 's/^version: *//p' galaxy.yml)"
 check validate-modules bash -c "PYTHONPATH='$validate' /usr/bin/python3 '$validate/validate.py' \
-  --collection ansible_collections/kx12r/readers --collection-version 1.1.0 --arg-spec \
+  --collection ansible_collections/kx12r/readers --collection-version '$version' --arg-spec \
   --plugin-type module plugins/modules/*.py | { grep -v missing-gplv3-license || true; }"
 check pycodestyle /usr/bin/python3 -m pycodestyle --max-line-length 160 \
   --ignore E402,W503,W504,E741 plugins tests
