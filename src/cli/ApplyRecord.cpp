@@ -1,13 +1,9 @@
 // The record of the readers an apply touched, written and read back.
 #include "cli/ApplyRecord.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <QFile>
 #include <QJsonDocument>
 #include <QStringList>
-#include <cerrno>
 
 #include "base/CsvField.h"
 #include "reader/ReaderSettings.h"
@@ -36,13 +32,15 @@ QString Cell(const QJsonValue& value) {
 
 QString AppendRecordLine(const QString& path, const QJsonObject& line) {
   const QByteArray bytes = QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
-  const int fd =
-      open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return qt_error_string(errno);
-  const ssize_t written = write(fd, bytes.constData(), static_cast<size_t>(bytes.size()));
-  const int error = written < 0 ? errno : (written < bytes.size() ? ENOSPC : 0);
-  if (close(fd) != 0 && error == 0) return qt_error_string(errno);
-  return error == 0 ? QString() : qt_error_string(error);
+  // Each line in one unbuffered write to a file opened for appending: lines of readers set at
+  // the same time never mix.
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered) ||
+      file.write(bytes) != bytes.size()) {
+    return file.errorString();
+  }
+  file.close();
+  return file.error() == QFileDevice::NoError ? QString() : file.errorString();
 }
 
 std::optional<RecordLines> ReadRecordLines(const QString& path, QString* why) {

@@ -8,7 +8,11 @@
 namespace kx12r::cli {
 namespace {
 
+#ifdef SIGHUP
 constexpr std::array kStopSignals = {SIGINT, SIGTERM, SIGHUP};
+#else
+constexpr std::array kStopSignals = {SIGINT, SIGTERM, SIGBREAK};  // Ctrl+C, Ctrl+Break
+#endif
 std::atomic<int> requested{0};  // the signal's number
 
 }  // namespace

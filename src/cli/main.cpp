@@ -7,13 +7,12 @@
 #include "base/RussianTranslation.h"
 #include "cli/Kx12rCtl.h"
 #include "cli/StopOnSignals.h"
+#include "cli/SystemDevices.h"
 #include "db/ServiceDatabase.h"
 #include "reader/DemoReaders.h"
 #include "reader/DemoState.h"
 #include "reader/HidapiLibrary.h"
-#include "reader/HidrawKeyboardInputs.h"
 #include "reader/SimulatedKeyboardInputs.h"
-#include "reader/UdevNodeWatch.h"
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
@@ -43,10 +42,10 @@ int main(int argc, char** argv) {
     hid = std::move(demo);
   } else {
     hid = std::make_unique<kx12r::HidapiLibrary>();
-    keyboards = std::make_unique<kx12r::HidrawKeyboardInputs>();
+    keyboards = kx12r::cli::SystemKeyboardInputs();
   }
   // Listening before the first look at the devices, so no reader plugged meanwhile is missed.
-  kx12r::UdevNodeWatch nodes;
+  const std::unique_ptr<kx12r::NodeWatch> nodes = kx12r::cli::SystemNodeWatch();
   QTextStream out(stdout);
   QTextStream err(stderr);
   kx12r::cli::Environment environment{
@@ -57,7 +56,7 @@ int main(int argc, char** argv) {
       keyboards.get(),
       every_second,
       nullptr,
-      &nodes};
+      nodes.get()};
   if (demo_state && !demo_state->Problem().isEmpty()) {
     err << QStringLiteral("Состояние демонстрационных считывателей не прочитано: ")
         << demo_state->Problem() << Qt::endl;

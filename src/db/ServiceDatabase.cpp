@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "base/MessageBox.h"
+#include "base/ProgramFolder.h"
 #include "db/RussianCollation.h"
 
 namespace kx12r {
@@ -72,7 +73,7 @@ QString Reason(const QSqlError& error) {
 }  // namespace
 
 QString GetDatabasePath(const QString& program_folder) {
-  return QDir(program_folder).filePath(QString::fromLatin1(kDatabaseFileName));
+  return QDir(ServiceDataFolder(program_folder)).filePath(QString::fromLatin1(kDatabaseFileName));
 }
 
 QString WhyDatabaseIsReadOnly(const QString& path) {

@@ -17,7 +17,7 @@ namespace kx12r {
 
 inline constexpr char kDatabaseFileName[] = "kx12rConfig.db";
 
-// The service database file in the program's folder.
+// The service database file of the program in `program_folder` (see ServiceDataFolder).
 QString GetDatabasePath(const QString& program_folder);
 
 // Why the user cannot change the database file at `path` (the file, or the folder where SQLite

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "db/ServiceDatabase.h"
+#include "files/FileAccess.h"
 #include "reader/ReaderSettings.h"
 
 namespace kx12r {
@@ -20,26 +21,12 @@ inline constexpr char kSettingsFileExtension[] = ".kxr";
 // CR LF, and one more CR LF. Flags are written as "1"/"0".
 QByteArray SettingsFileBytes(const ReaderValues& values);
 
-// Whether anything has the name `path`, a link that points nowhere included.
-bool PathEntryExists(const QString& path);
-
 // The refusal of a save to `path` when something other than a regular file has that name (a
 // link, a folder, a device); nothing when a save may go on.
 std::optional<QString> NotARegularFileText(const QString& path);
 
-// Replaces or creates the file as a whole: the bytes go to a temporary file beside it that then
-// takes its name (with the old file's owner, group and mode), so a failed save leaves an
-// existing file as it was; a file whose owner a new one could not keep, or in a folder we may
-// not write, is rewritten in place instead. A read-only file, a link and anything but a regular
-// file are never replaced. The system's description of what went
-// wrong (or NotARegularFileText), or nothing.
-std::optional<QString> WriteFileWhole(const QString& path, const QByteArray& bytes);
-
 // A file's text split at every CR LF; an empty file has no lines.
 QStringList SettingsFileLines(const QByteArray& bytes);
-
-// Why a file could not be read as a settings file.
-enum class UnreadableFile { kNoPermission, kNotRegular, kTooLarge, kReadFailed };
 
 // The lines of the file at `path`; nothing when it cannot be read or is no regular file of at
 // most 64 KiB, and then, when `why` is given, the reason there.

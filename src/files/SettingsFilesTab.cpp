@@ -1,8 +1,6 @@
 // The files tab: saving a reader's settings, previewing and applying a file.
 #include "files/SettingsFilesTab.h"
 
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +8,7 @@
 
 #include "base/MessageBox.h"
 #include "base/NumericText.h"
+#include "base/ProgramFolder.h"
 #include "db/ServiceLookups.h"
 #include "files/SettingsApply.h"
 #include "link/FirmwareGate.h"
@@ -47,16 +46,6 @@ QString UsableSettingsFolder(const QString& base) {
   const QString path = QDir(base).filePath(kSettingsFolderName);
   if (!QFileInfo(path).isDir() && !QDir(base).mkpath(kSettingsFolderName)) return QString();
   return QFileInfo(path).isWritable() ? path : QString();
-}
-
-// An installed program's folder is the package manager's, even where the user (root) could
-// write to it: under /usr, or not the user's own.
-bool IsInstalledProgramFolder(const QString& folder) {
-  const QFileInfo info(folder);
-  const QString path =
-      info.canonicalFilePath().isEmpty() ? info.absoluteFilePath() : info.canonicalFilePath();
-  return path == QLatin1String("/usr") || path.startsWith(QLatin1String("/usr/")) ||
-         (info.exists() && info.ownerId() != geteuid());
 }
 
 }  // namespace

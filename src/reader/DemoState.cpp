@@ -1,10 +1,6 @@
 // The demo readers' settings across runs of the demo.
 #include "reader/DemoState.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -41,14 +37,19 @@ void ForEachReader(SimulatedHidLibrary& library, Visit visit) {
   }
 }
 
+QString LockFailure(QLockFile::LockError error) {
+  return error == QLockFile::PermissionError ? QStringLiteral("нет прав на запись в папку")
+                                             : QStringLiteral("неизвестная ошибка");
+}
+
 }  // namespace
 
 DemoState::DemoState(QString path, SimulatedHidLibrary& library)
-    : path_(std::move(path)), library_(library) {
-  lock_ = open(QFile::encodeName(path_ + QStringLiteral(".lock")).constData(),
-               O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (lock_ < 0 || flock(lock_, LOCK_EX) != 0) {
-    problem_ = QStringLiteral("файл блокировки не открыт: ") + qt_error_string(errno);
+    : path_(std::move(path)), library_(library), lock_(path_ + QStringLiteral(".lock")) {
+  // A lock left by a process that is gone is taken over; a live one is waited for.
+  lock_.setStaleLockTime(0);
+  if (!lock_.lock()) {
+    problem_ = QStringLiteral("файл блокировки не открыт: ") + LockFailure(lock_.error());
     return;
   }
   QFile file(path_);
@@ -62,10 +63,6 @@ DemoState::DemoState(QString path, SimulatedHidLibrary& library)
     const QString serial = QString::fromStdString(reader.Identity().serial_number);
     if (readers.contains(serial)) TakeSettings(readers[serial].toObject(), reader.Settings());
   });
-}
-
-DemoState::~DemoState() {
-  if (lock_ >= 0) close(lock_);  // closing releases the lock
 }
 
 QString DemoState::Save() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLockFile>
 #include <QString>
 
 #include "reader/SimulatedHidLibrary.h"
@@ -14,7 +15,6 @@ class DemoState {
   // Takes the lock, then gives the readers of `library` the settings the file keeps for their
   // serial numbers; a missing file keeps them as they are.
   DemoState(QString path, SimulatedHidLibrary& library);
-  ~DemoState();
   DemoState(const DemoState&) = delete;
   DemoState& operator=(const DemoState&) = delete;
 
@@ -26,7 +26,7 @@ class DemoState {
  private:
   QString path_;
   SimulatedHidLibrary& library_;
-  int lock_ = -1;
+  QLockFile lock_;
   QString problem_;
 };
 

@@ -7,24 +7,12 @@
 #include <vector>
 
 #include "reader/HidLibrary.h"
+#include "reader/HidNodes.h"
 #include "reader/ReportDescriptor.h"
 
 struct hid_device_;
 
 namespace kx12r {
-
-// What the system says of a hidraw node beyond what hidapi lists.
-struct NodeState {
-  // udev has finished with the node: until then its owner and mode are not final.
-  bool initialized = true;
-  // The user may read and write the node.
-  bool accessible = true;
-  // Differs for every connection of a device, even on the same node.
-  std::string connection;
-};
-
-// Looks at the node `path` (/dev/hidrawN), with the hidraw sysfs folder `hidraw_sysfs_root`.
-NodeState ProbeHidrawNode(const std::string& hidraw_sysfs_root, const std::string& path);
 
 // Real readers through hidapi on the hidraw backend. A device is a new handle for each
 // connection and each change of its access, so discovery sees the list change when a reader is
