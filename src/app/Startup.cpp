@@ -1,6 +1,12 @@
 // The window programs before their window (--help, --version, no display) and their start.
 #include "app/Startup.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
+
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -75,6 +81,17 @@ std::unique_ptr<QApplication> StartApplication(const char* program, int& argc, c
 
 std::optional<int> AnswerWithoutWindow(const char* program, const char* purpose, int argc,
                                        char** argv) {
+#ifdef _WIN32
+  // A window program has no console of its own: its answers go to the one it was started from,
+  // unless its output is taken elsewhere; they are the bytes they are on Linux.
+  if (argc > 1 && GetStdHandle(STD_OUTPUT_HANDLE) == nullptr &&
+      AttachConsole(ATTACH_PARENT_PROCESS)) {
+    std::freopen("CONOUT$", "w", stdout);
+    std::freopen("CONOUT$", "w", stderr);
+  }
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
   // Any other word is a mistake of the caller's, named before anything else is done.
   for (int i = 1; i < argc; ++i) {
     if (!IsHelp(argv[i]) && !IsVersion(argv[i])) {
@@ -94,7 +111,7 @@ std::optional<int> AnswerWithoutWindow(const char* program, const char* purpose,
       return EXIT_SUCCESS;
     }
   }
-#ifndef Q_OS_WIN  // Windows always has its desktop
+#ifndef _WIN32  // Windows always has its desktop
   if (!IsSet("QT_QPA_PLATFORM") && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY")) {
     std::fprintf(stderr,
                  "%s: для работы программы нужен графический сеанс (не заданы DISPLAY и "

@@ -213,7 +213,10 @@ int Commands::Identify() {
 
 int Commands::Watch() {
   if (!env_.keyboards) {
-    env_.err << QStringLiteral("Клавиатурный интерфейс считывателей недоступен.") << Qt::endl;
+    env_.err << QStringLiteral(
+                    "Клавиатурный интерфейс считывателей недоступен: в Windows его читает только "
+                    "система. Карты проверяются на вкладке «Проверка считывания» конфигуратора.")
+             << Qt::endl;
     return kRefused;
   }
   // The readers are asked again when a reader comes or a message does not fit; one listing

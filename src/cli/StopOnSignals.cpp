@@ -15,11 +15,18 @@ constexpr std::array kStopSignals = {SIGINT, SIGTERM, SIGBREAK};  // Ctrl+C, Ctr
 #endif
 std::atomic<int> requested{0};  // the signal's number
 
+// Windows puts a signal back to its default (ending the process) once it is taken: the handler
+// takes it again, so a second Ctrl+C also waits for the reader in hand.
+void NoteSignal(int taken) {
+  requested = taken;
+  std::signal(taken, NoteSignal);
+}
+
 }  // namespace
 
 StopOnSignals::StopOnSignals() {
   requested = 0;
-  for (const int number : kStopSignals) std::signal(number, [](int taken) { requested = taken; });
+  for (const int number : kStopSignals) std::signal(number, NoteSignal);
 }
 
 // The work it guarded is over: from here a signal would only take the status from the results.

@@ -59,7 +59,12 @@ constexpr std::array kVerbTable = {
                         считывателя перечитываются при подключении и когда посылка им не
                         соответствует; считыватель --serial S ожидается до 30 с (затем код 3);
                         до прерывания (Ctrl+C, SIGTERM, SIGHUP) или до --count N посылок
-)"},
+)"
+#ifdef _WIN32
+        "                        в Windows недоступна: клавиатурный интерфейс считывателя читает\n"
+        "                        только система (карты проверяет вкладка «Проверка считывания»)\n"
+#endif
+    },
     Verb{
         "record", true, ReaderChoice::kNone, DatabaseUse::kNone, "",
         [](Commands& commands, const QString& file) { return commands.ShowRecord(file); },

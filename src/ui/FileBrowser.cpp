@@ -10,9 +10,16 @@ namespace {
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kIndentPerLevel = 2;
 
-bool IsRemovableMedia(const QString& root) {
+// Removable media, where settings files travel between PCs; on Windows every drive, as its drive
+// list has them.
+bool IsOfferedVolume(const QString& root) {
+#ifdef _WIN32
+  Q_UNUSED(root);
+  return true;
+#else
   return root.startsWith(QStringLiteral("/media/")) ||
          root.startsWith(QStringLiteral("/run/media/"));
+#endif
 }
 
 }  // namespace
@@ -24,7 +31,7 @@ DriveList::DriveList(QWidget* parent) : QComboBox(parent) {
 void DriveList::Refresh() {
   QStringList places{QDir::rootPath(), QDir::homePath()};
   for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-    if (volume.isValid() && volume.isReady() && IsRemovableMedia(volume.rootPath())) {
+    if (volume.isValid() && volume.isReady() && IsOfferedVolume(volume.rootPath())) {
       places << volume.rootPath();
     }
   }

@@ -10,7 +10,7 @@ namespace kx12r {
 QIcon ImageListIcon(const QString& key) {
   static const bool initialised = (InitIconResources(), true);
   (void)initialised;
-  const QString path = QStringLiteral(":/icons/%1.svg").arg(key);
+  const QString path = QStringLiteral(":/icons/%1." KX12R_PICTURE_TYPE).arg(key);
   return !key.isEmpty() && QFile::exists(path) ? QIcon(path) : QIcon();
 }
 

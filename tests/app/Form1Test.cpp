@@ -78,11 +78,13 @@ TEST_F(Form1Test, TheDemoWorksOnAFreshCopyOfThePristineDatabase) {
                                    .KeyValue = "1"}));
   }
   EXPECT_EQ(CopyPristineDatabase(pristine, demo.path()), copy);
-  ServiceDatabase fresh(copy, false);
-  EXPECT_TRUE(fresh.RecordExists(
-      {.Table = "UsersTable", .KeyField = "USER_PWD", .KeyValue = "kx12r-admin"}));
-  EXPECT_FALSE(
-      fresh.RecordExists({.Table = "UsersTable", .KeyField = "USER_PWD", .KeyValue = "changed"}));
+  {
+    ServiceDatabase fresh(copy, false);
+    EXPECT_TRUE(fresh.RecordExists(
+        {.Table = "UsersTable", .KeyField = "USER_PWD", .KeyValue = "kx12r-admin"}));
+    EXPECT_FALSE(fresh.RecordExists(
+        {.Table = "UsersTable", .KeyField = "USER_PWD", .KeyValue = "changed"}));
+  }
   EXPECT_EQ(DatabasePathOf(environment_), pristine);
   environment_.database_path = copy;
   EXPECT_EQ(DatabasePathOf(environment_), copy);
