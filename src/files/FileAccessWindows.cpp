@@ -44,10 +44,8 @@ std::optional<QByteArray> ReadRegularFile(const QString& path, qsizetype limit,
   if (entry.exists() && !entry.isFile()) return refused(UnreadableFile::kNotRegular);
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    return refused(file.error() == QFileDevice::PermissionsError ||
-                           (entry.exists() && !entry.isReadable())
-                       ? UnreadableFile::kNoPermission
-                       : UnreadableFile::kReadFailed);
+    const bool denied = entry.exists() && !entry.isReadable();
+    return refused(denied ? UnreadableFile::kNoPermission : UnreadableFile::kReadFailed);
   }
   if (file.size() > limit) return refused(UnreadableFile::kTooLarge);
   QByteArray bytes = file.read(limit + 1);

@@ -11,6 +11,10 @@ mkdir -p "$shots"
 Xvfb "$display" -screen 0 1280x900x24 > /dev/null 2>&1 &
 xvfb=$!
 trap 'wineserver -k 2> /dev/null || true; kill "$xvfb" 2> /dev/null || true' EXIT
+# A Wine session started without a display (the earlier steps) would keep this program's
+# windows off the screen: this one starts afresh.
+wineserver -k 2> /dev/null || true
+wineserver -w
 export DISPLAY="$display"
 for _ in $(seq 50); do
   xdotool getdisplaygeometry > /dev/null 2>&1 && break
