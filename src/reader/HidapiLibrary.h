@@ -14,9 +14,9 @@ struct hid_device_;
 
 namespace kx12r {
 
-// Real readers through hidapi on the hidraw backend. A device is a new handle for each
-// connection and each change of its access, so discovery sees the list change when a reader is
-// plugged in again or udev has just granted access to it.
+// Real readers through hidapi (its hidraw back end on Linux, its own on Windows). A device is a
+// new handle for each connection and each change of its access, so discovery sees the list
+// change when a reader is plugged in again or udev has just granted access to it.
 class HidapiLibrary : public HidLibrary {
  public:
   using NodeProbe = std::function<NodeState(const std::string& path)>;
