@@ -22,8 +22,13 @@ ensure_sources() {
     log "adding Debian's source archive to apt"
     local as_root=()
     [ "$(id -u)" -ne 0 ] && as_root=(sudo)
-    sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-      "${as_root[@]}" tee /etc/apt/sources.list.d/kx12r-debian-src.sources >/dev/null
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+      sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+        "${as_root[@]}" tee /etc/apt/sources.list.d/kx12r-debian-src.sources >/dev/null
+    else  # the one-line format
+      sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
+        "${as_root[@]}" tee /etc/apt/sources.list.d/kx12r-debian-src.list >/dev/null
+    fi
     "${as_root[@]}" apt-get update -qq
   fi
 }
