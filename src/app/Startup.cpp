@@ -2,8 +2,6 @@
 #include "app/Startup.h"
 
 #ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
 #include <windows.h>
 #endif
 
@@ -16,6 +14,7 @@
 #include "app/Form1.h"
 #include "app/UserRights.h"
 #include "base/RussianTranslation.h"
+#include "base/StandardStreams.h"
 #include "ui/QtMessagePresenter.h"
 
 namespace kx12r {
@@ -83,15 +82,14 @@ std::optional<int> AnswerWithoutWindow(const char* program, const char* purpose,
                                        char** argv) {
 #ifdef _WIN32
   // A window program has no console of its own: its answers go to the one it was started from,
-  // unless its output is taken elsewhere; they are the bytes they are on Linux.
+  // unless its output is taken elsewhere.
   if (argc > 1 && GetStdHandle(STD_OUTPUT_HANDLE) == nullptr &&
       AttachConsole(ATTACH_PARENT_PROCESS)) {
     std::freopen("CONOUT$", "w", stdout);
     std::freopen("CONOUT$", "w", stderr);
   }
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
 #endif
+  KeepStandardStreamsBinary();
   // Any other word is a mistake of the caller's, named before anything else is done.
   for (int i = 1; i < argc; ++i) {
     if (!IsHelp(argv[i]) && !IsVersion(argv[i])) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "base/RussianTranslation.h"
+#include "base/StandardStreams.h"
 #include "cli/Kx12rCtl.h"
 #include "cli/StopOnSignals.h"
 #include "cli/SystemDevices.h"
@@ -15,18 +16,13 @@
 #include "reader/SimulatedKeyboardInputs.h"
 
 #ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
 #include <windows.h>
 #endif
 
 int main(int argc, char** argv) {
+  kx12r::KeepStandardStreamsBinary();
 #ifdef _WIN32
-  // The same bytes as on Linux (no CR added to a line's end, which a CSV record already has),
-  // and UTF-8 read as UTF-8 by the console.
-  _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stderr), _O_BINARY);
-  SetConsoleOutputCP(CP_UTF8);
+  SetConsoleOutputCP(CP_UTF8);  // the console reads our UTF-8 as UTF-8
 #endif
   QCoreApplication app(argc, argv);
   // File-system errors in the words the window uses.
