@@ -39,7 +39,7 @@ std::set<std::string> ShownSerials(FlexGrid& table) {
   std::set<std::string> shown;
   for (int row = 1; row < table.Rows(); ++row) {
     if (table.RowHeight(row) == 0) continue;
-    shown.insert(table.TextMatrix(row, kColSerialNumber).toStdString());
+    shown.insert(table.TextMatrix(row, DeviceList::kSerialNumberColumn).toStdString());
   }
   return shown;
 }

@@ -22,8 +22,6 @@ constexpr int kStatusBarHeight = 350;
 constexpr QRect kDeviceListPlace = TwipsRect(120, 120, 10680, 1550);
 constexpr QRect kTabsPlace = TwipsRect(120, 1800, 10700, 4650);
 constexpr QRect kProgressPlace = TwipsRect(7080, 6650, 3700, 160);
-constexpr int kIndicationColumn = kColVendorId;
-constexpr int kSerialNumberColumn = kColSerialNumber;
 enum Tab { kSettingsTab = 0, kFilesTab = 1, kDatabaseTab = 2, kUpdateTab = 3, kCardTestTab = 4 };
 // How long a reader may stay without access before the user is told: udev needs a moment.
 constexpr std::chrono::seconds kAccessSettlingTime{2};
@@ -199,7 +197,7 @@ void Form1::ReloadOpenTab() {
 
 void Form1::PlaceIndicationButton() {
   if (FirmwareAtLeast170(*link_)) {
-    PlaceRowButton(*MSFlexGrid1, *Command3, kIndicationColumn);
+    PlaceRowButton(*MSFlexGrid1, *Command3, DeviceList::kVendorIdColumn);
   } else {
     Command3->hide();
   }
@@ -208,7 +206,7 @@ void Form1::PlaceIndicationButton() {
 void Form1::PlaceSerialNumberButton() {
   if (SSTab1->currentIndex() == kDatabaseTab && FirmwareAtLeast170(*link_) &&
       DatabaseTab->DatabasePageUnlocked()) {
-    PlaceRowButton(*MSFlexGrid1, *Command4, kSerialNumberColumn);
+    PlaceRowButton(*MSFlexGrid1, *Command4, DeviceList::kSerialNumberColumn);
   } else {
     Command4->hide();
   }

@@ -15,6 +15,7 @@
 #include "db/ServiceLookups.h"
 #include "files/SettingsApply.h"
 #include "reader/CardRead.h"
+#include "shown/ShownSettings.h"
 
 namespace kx12r::cli {
 
@@ -136,7 +137,7 @@ int Commands::Check(const QString& path) {
     const QString russian = TypedInRussianLayout(text);
     if (russian == text) continue;
     layout_dependent.append(QLatin1String(SettingOf(key).file_key));
-    layout_warnings << SettingOf(key).caption + QStringLiteral(" ") + Quoted(text) +
+    layout_warnings << CaptionOf(key) + QStringLiteral(" ") + Quoted(text) +
                            QStringLiteral(
                                " придет в программу с русской раскладкой клавиатуры "
                                "как ") +

@@ -4,6 +4,7 @@
 #include "base/MessageBox.h"
 #include "reader/DeviceReading.h"
 #include "reader/ReaderScan.h"
+#include "shown/ShownSettings.h"
 
 namespace kx12r::cli {
 

@@ -8,6 +8,7 @@
 #include "reader/ReaderIdentity.h"
 #include "reader/ReaderScan.h"
 #include "reader/ReportExchange.h"
+#include "shown/ShownSettings.h"
 
 namespace kx12r::cli {
 namespace {

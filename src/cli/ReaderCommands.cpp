@@ -17,6 +17,7 @@
 #include "reader/CardRead.h"
 #include "reader/Firmware.h"
 #include "reader/ReportExchange.h"
+#include "shown/ShownSettings.h"
 
 namespace kx12r::cli {
 
@@ -122,10 +123,14 @@ int Commands::List() {
   QJsonArray list;
   // The four settings of the changeable variant are named as its; the last column is what the
   // active variant sends.
-  std::vector<QStringList> rows{{"S/N", "Product ID", "Версия ПО", "Настраивается", "Вариант",
-                                 "Префикс (8)", "Формат кода метки (8)", "Суффикс (8)",
-                                 "Окончание (8)", "Отключить Буззер", "Автономная работа",
-                                 "Повтор посылки", "Посылка"}};
+  QStringList header{"S/N", "Product ID", "Версия ПО", "Настраивается"};
+  for (const SettingDescriptor& setting : kSettings) {
+    const QString name = QString::fromUtf8(CaptionsOf(setting.key).short_name);
+    const bool of_variant8 =
+        setting.key != SettingsKey::kVariant && setting.encoding != SettingEncoding::kFlag;
+    header << (of_variant8 ? name + QStringLiteral(" (8)") : name);
+  }
+  std::vector<QStringList> rows{header << QStringLiteral("Посылка")};
   for (const ConnectedReader& reader : readers) {
     if (options_.json) {
       list.append(ReaderJson(reader));

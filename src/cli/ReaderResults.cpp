@@ -7,6 +7,7 @@
 #include "base/MessageBox.h"
 #include "reader/DeviceReading.h"
 #include "reader/Firmware.h"
+#include "shown/ShownSettings.h"
 
 namespace kx12r::cli {
 namespace {
@@ -49,7 +50,7 @@ QString ReaderResult::Word() const { return QString::fromLatin1(TextOf(outcome).
 QString ReaderResult::Message() const {
   QStringList quoted;
   for (const SettingsKey parameter : parameters) {
-    quoted << Quoted(QString::fromUtf8(SettingOf(parameter).caption));
+    quoted << Quoted(CaptionOf(parameter));
   }
   return QString::fromUtf8(TextOf(outcome).message) + quoted.join(QStringLiteral(", "));
 }

@@ -4,6 +4,7 @@
 #include "base/MessageBox.h"
 #include "db/ServiceLookups.h"
 #include "reader/ReportExchange.h"
+#include "shown/ShownSettings.h"
 
 namespace kx12r {
 
@@ -20,7 +21,7 @@ QString InvalidFileText(ServiceDatabase& db) {
 
 QString ApplyRefusedText(SettingsKey refused) {
   return QStringLiteral("Загрузка из файла прервана. Ошибка установки параметра ") +
-         Quoted(SettingOf(refused).caption) + QStringLiteral(".");
+         Quoted(CaptionOf(refused)) + QStringLiteral(".");
 }
 
 QString ApplyRefusedText(SettingsKey refused, const ConnectedReader& reader,

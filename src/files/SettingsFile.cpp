@@ -10,6 +10,7 @@
 #include "base/SingleByteText.h"
 #include "db/ServiceLookups.h"
 #include "files/FileAccess.h"
+#include "shown/ShownSettings.h"
 
 namespace kx12r {
 namespace {

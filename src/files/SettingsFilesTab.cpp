@@ -12,6 +12,7 @@
 #include "db/ServiceLookups.h"
 #include "files/SettingsApply.h"
 #include "link/FirmwareGate.h"
+#include "shown/ShownSettings.h"
 #include "ui/GridToolkit.h"
 #include "ui/Twips.h"
 
@@ -30,15 +31,6 @@ struct FileType {
 };
 constexpr FileType kFileTypes[] = {{"Все файлы (*.*)", "*.*"}, {"Файлы настроек (*.kxr)", "*.kxr"}};
 constexpr int kSettingsFileType = 1;
-
-const char* const kPreviewCaptions[] = {"Вариант",
-                                        "Префикс",
-                                        "Формат кода метки",
-                                        "Суффикс",
-                                        "Окончание",
-                                        "Отключить «Буззер»",
-                                        "Разрешить автономную работу",
-                                        "Разрешить повтор посылки"};
 
 // The folder `base`/Cfg-files when it is there, or can be made, and may be written to.
 QString UsableSettingsFolder(const QString& base) {
@@ -154,9 +146,9 @@ void SettingsFilesTab::SetUpPreviewGrid() {
   }
   // The long captions of the two tall rows take two lines.
   grid.SetColAlignment(0, Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
-  grid.SetRows(1 + std::size(kPreviewCaptions));
+  grid.SetRows(1 + kSettingsKeyCount);
   for (int row = 1; row < grid.Rows(); ++row) {
-    grid.SetTextMatrix(row, 0, QString::fromUtf8(kPreviewCaptions[row - 1]));
+    grid.SetTextMatrix(row, 0, QString::fromUtf8(kSettingCaptions[row - 1].listed));
   }
   grid.SetCellPicture(1, 1, QStringLiteral("check"));
   for (int row = 2; row <= 5; ++row) grid.SetCellBackColor(row, 1, kChangeableColour);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "reader/DeviceReading.h"
+#include "shown/ShownSettings.h"
 
 namespace kx12r {
 namespace {

@@ -2,8 +2,12 @@
 #include "link/DeviceList.h"
 
 #include <algorithm>
+#include <array>
 
+#include "link/DeviceColumns.h"
 #include "reader/DeviceReading.h"
+#include "shown/ShownSettings.h"
+#include "ui/GridToolkit.h"
 
 namespace kx12r {
 namespace {
@@ -12,7 +16,65 @@ constexpr int kShownRowHeight = 240;
 
 QString FlagText(bool set) { return set ? QStringLiteral("-1") : QStringLiteral("0"); }
 
+// The column a reader's setting is shown in.
+DeviceColumn ColumnOf(SettingsKey key) {
+  switch (key) {
+    case SettingsKey::kVariant:
+      return kColCodeMethod;
+    case SettingsKey::kPrefix:
+      return kColPrefix;
+    case SettingsKey::kCodeFormat:
+      return kColEncoding;
+    case SettingsKey::kSuffix:
+      return kColSuffix;
+    case SettingsKey::kEnding:
+      return kColEnding;
+    case SettingsKey::kBuzzerOff:
+      return kColBunBuzzer;
+    case SettingsKey::kStandAlone:
+      return kColStandAlone;
+    case SettingsKey::kRepeatMessage:
+      return kColRepeatResolution;
+  }
+  return kColEnding;
+}
+
+// The texts of a device's row: its identity, then its settings as the reader gave them.
+std::array<QString, kDeviceColumnCount> RowTexts(const ConnectedReader& device) {
+  std::array<QString, kDeviceColumnCount> texts;
+  const DeviceIdentity& identity = device.identity;
+  texts[kColHandle] = QString::number(device.handle);
+  texts[kColVendorId] = HexWord(identity.vendor_id);
+  texts[kColProductId] = HexWord(identity.product_id);
+  texts[kColVersion] = identity.firmware.Text();
+  texts[kColSerialNumber] = identity.serial_number;
+  texts[kColProductName] = identity.product_name;
+  texts[kColVendorName] = identity.vendor_name;
+  const ReaderValues& values = device.Values();
+  texts[ColumnOf(SettingsKey::kVariant)] = QString::number(values.variant);
+  for (SettingsKey flag : kFlagKeys) texts[ColumnOf(flag)] = FlagText(values.Flag(flag));
+  if (device.Configurable()) {
+    texts[ColumnOf(SettingsKey::kPrefix)] = WrittenAffix(values.prefix);
+    texts[ColumnOf(SettingsKey::kCodeFormat)] =
+        values.code_format ? QString::number(*values.code_format) : QString();
+    texts[ColumnOf(SettingsKey::kSuffix)] = WrittenAffix(values.suffix);
+    texts[ColumnOf(SettingsKey::kEnding)] = QString::number(values.ending);
+  }
+  return texts;
+}
+
 }  // namespace
+
+const int DeviceList::kVendorIdColumn = kColVendorId;
+const int DeviceList::kSerialNumberColumn = kColSerialNumber;
+
+bool DeviceList::InitTable() {
+  table_.SetSelectionMode(FlexGrid::SelectionMode::kByRow);
+  return InitGridFromCaptions(table_, QString::fromUtf8(kDeviceTableCaptions),
+                              Qt::AlignLeft | Qt::AlignVCenter,
+                              {"RrHendle", "CodeMethod", "BunBuzzer", "StandAlone",
+                               "RepeatResolution", "Prefix", "Encoding", "Suffix", "Ending"});
+}
 
 const ConnectedReader& DeviceList::InRow(int row) const {
   static const ConnectedReader kNoDevice;
@@ -48,29 +110,6 @@ void DeviceList::TakeValue(int row, SettingsKey key, const SettingValue& value) 
 void DeviceList::TakeSerialNumber(int row, const QString& number) {
   devices_.at(row - 1).identity.serial_number = number;
   Render(row);
-}
-
-std::array<QString, kDeviceColumnCount> DeviceList::RowTexts(const ConnectedReader& device) {
-  std::array<QString, kDeviceColumnCount> texts;
-  const DeviceIdentity& identity = device.identity;
-  texts[kColHandle] = QString::number(device.handle);
-  texts[kColVendorId] = HexWord(identity.vendor_id);
-  texts[kColProductId] = HexWord(identity.product_id);
-  texts[kColVersion] = identity.firmware.Text();
-  texts[kColSerialNumber] = identity.serial_number;
-  texts[kColProductName] = identity.product_name;
-  texts[kColVendorName] = identity.vendor_name;
-  const ReaderValues& values = device.Values();
-  texts[kColCodeMethod] = QString::number(values.variant);
-  for (SettingsKey flag : kFlagKeys)
-    texts[SettingOf(flag).device_column] = FlagText(values.Flag(flag));
-  if (device.Configurable()) {
-    texts[kColPrefix] = WrittenAffix(values.prefix);
-    texts[kColEncoding] = values.code_format ? QString::number(*values.code_format) : QString();
-    texts[kColSuffix] = WrittenAffix(values.suffix);
-    texts[kColEnding] = QString::number(values.ending);
-  }
-  return texts;
 }
 
 void DeviceList::Render(int row) {

@@ -1,11 +1,9 @@
 #pragma once
 
 #include <QString>
-#include <array>
 #include <vector>
 
 #include "reader/ConnectedReader.h"
-#include "reader/DeviceColumns.h"
 #include "ui/FlexGrid.h"
 
 namespace kx12r {
@@ -17,6 +15,12 @@ class DeviceList {
  public:
   explicit DeviceList(FlexGrid& table) : table_(table) {}
 
+  // The columns other parts of the window place things by.
+  static const int kVendorIdColumn;
+  static const int kSerialNumberColumn;
+
+  // Sets up the table's columns; false when that failed.
+  bool InitTable();
   FlexGrid& Table() { return table_; }
   const FlexGrid& Table() const { return table_; }
   const std::vector<ConnectedReader>& Devices() const { return devices_; }
@@ -34,9 +38,6 @@ class DeviceList {
   void TakeSerialNumber(int row, const QString& number);
   // Draws a row again from what is known, over whatever an in-place editor left in its cells.
   void ShowAgain(int row) { Render(row); }
-
-  // The texts of a device's row: its identity, then its settings as the reader gave them.
-  static std::array<QString, kDeviceColumnCount> RowTexts(const ConnectedReader& device);
 
  private:
   void Render(int row);

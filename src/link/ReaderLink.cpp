@@ -31,13 +31,7 @@ ReaderLink::ReaderLink(HidLibrary& hid, FlexGrid& device_table, StatusPanels& st
   connect(&device_table_, &FlexGrid::SelChange, this, &ReaderLink::OnDeviceListSelChange);
 }
 
-bool ReaderLink::InitDeviceTable() {
-  device_table_.SetSelectionMode(FlexGrid::SelectionMode::kByRow);
-  return InitGridFromCaptions(device_table_, QString::fromUtf8(kDeviceTableCaptions),
-                              Qt::AlignLeft | Qt::AlignVCenter,
-                              {"RrHendle", "CodeMethod", "BunBuzzer", "StandAlone",
-                               "RepeatResolution", "Prefix", "Encoding", "Suffix", "Ending"});
-}
+bool ReaderLink::InitDeviceTable() { return devices_.InitTable(); }
 
 bool ReaderLink::HasSelectedReader() const {
   const int row = device_table_.Row();
@@ -48,11 +42,6 @@ int ReaderLink::SelectedReaderHandle() const { return SelectedReader().handle; }
 
 const ConnectedReader& ReaderLink::SelectedReader() const {
   return devices_.InRow(HasSelectedReader() ? device_table_.Row() : 0);
-}
-
-QString ReaderLink::SelectedReaderField(int column) const {
-  if (!HasSelectedReader()) return QString();
-  return DeviceList::RowTexts(SelectedReader())[column];
 }
 
 void ReaderLink::SetSelectedReaderField(SettingsKey key, const SettingValue& value) {

@@ -13,7 +13,6 @@
 #include "link/DeviceDiscovery.h"
 #include "link/DeviceList.h"
 #include "reader/ConnectedReader.h"
-#include "reader/DeviceColumns.h"
 #include "reader/DeviceReading.h"
 #include "reader/HidLibrary.h"
 #include "reader/ReaderSettings.h"
@@ -49,9 +48,6 @@ class ReaderLink : public QObject {
   int SelectedReaderHandle() const;
   // The selected reader; a device with no identity and no settings without one.
   const ConnectedReader& SelectedReader() const;
-  // The text the device list shows in a column of the selected reader's row; empty without a
-  // selected reader.
-  QString SelectedReaderField(int column) const;
   // The selected reader took a value: the model and its row follow.
   void SetSelectedReaderField(SettingsKey key, const SettingValue& value);
   // The connected devices, one a row of the device list.

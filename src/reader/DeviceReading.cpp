@@ -77,12 +77,6 @@ QString NoAccessMessage(const QString& product_id, const QString& serial_number,
          QStringLiteral(") подключен, но система не разрешает программе доступ к нему. ") + fix;
 }
 
-void TellRefusedQueries(const ConnectedReader& reader) {
-  for (std::uint8_t code : reader.refused_queries) {
-    ShowMessage(RefusedQueryText(code), kInformationStyle, kMessageTitle);
-  }
-}
-
 QString NoAccessMessage(const ConnectedReader& reader) {
   return NoAccessMessage(HexWord(reader.identity.product_id), reader.identity.serial_number);
 }

@@ -28,7 +28,4 @@ QString NoAccessMessage(const QString& product_id, const QString& serial_number,
                         bool rule_installed = ReaderRuleInstalled());
 QString NoAccessMessage(const ConnectedReader& reader);
 
-// Tells the user of each query a reader refused as an unknown command.
-void TellRefusedQueries(const ConnectedReader& reader);
-
 }  // namespace kx12r

@@ -6,7 +6,6 @@
 #include <optional>
 #include <variant>
 
-#include "reader/DeviceColumns.h"
 #include "reader/ReportExchange.h"
 
 namespace kx12r {
@@ -39,29 +38,26 @@ struct SettingDescriptor {
   const char* json_key;  // as kx12rctl's documents name it
   std::uint8_t query;
   std::uint8_t set;
-  DeviceColumn device_column;
-  const char* caption;  // names the setting when a reader refuses it
   SettingEncoding encoding;
 };
 
 inline constexpr std::array<SettingDescriptor, kSettingsKeyCount> kSettings = {{
     {SettingsKey::kVariant, "Variant", "variant", command::kQueryVariant, command::kSetVariant,
-     kColCodeMethod, "Вариант посылки", SettingEncoding::kNumber},
+     SettingEncoding::kNumber},
     {SettingsKey::kPrefix, "Prefix", "prefix", command::kQueryPrefix, command::kSetPrefix,
-     kColPrefix, "Префикс", SettingEncoding::kAffix},
+     SettingEncoding::kAffix},
     {SettingsKey::kCodeFormat, "Code_format", "code_format", command::kQueryCodeFormat,
-     command::kSetCodeFormat, kColEncoding, "Код формата метки", SettingEncoding::kNumber},
+     command::kSetCodeFormat, SettingEncoding::kNumber},
     {SettingsKey::kSuffix, "Suffix", "suffix", command::kQuerySuffix, command::kSetSuffix,
-     kColSuffix, "Суффикс", SettingEncoding::kAffix},
+     SettingEncoding::kAffix},
     {SettingsKey::kEnding, "Ending", "ending", command::kQueryEnding, command::kSetEnding,
-     kColEnding, "Окончание", SettingEncoding::kEnding},
+     SettingEncoding::kEnding},
     {SettingsKey::kBuzzerOff, "buZzer_off", "buzzer_off", command::kQueryBuzzerOff,
-     command::kSetBuzzerOff, kColBunBuzzer, "Отключить Буззер", SettingEncoding::kFlag},
+     command::kSetBuzzerOff, SettingEncoding::kFlag},
     {SettingsKey::kStandAlone, "standAlone", "stand_alone", command::kQueryStandAlone,
-     command::kSetStandAlone, kColStandAlone, "Разрешить автономную работу",
-     SettingEncoding::kFlag},
+     command::kSetStandAlone, SettingEncoding::kFlag},
     {SettingsKey::kRepeatMessage, "Repeat_message", "repeat", command::kQueryRepeat,
-     command::kSetRepeat, kColRepeatResolution, "Разрешить повтор посылки", SettingEncoding::kFlag},
+     command::kSetRepeat, SettingEncoding::kFlag},
 }};
 
 inline constexpr const SettingDescriptor& SettingOf(SettingsKey key) {
@@ -101,11 +97,6 @@ inline const FixedVariant* FixedVariantOf(int variant) {
   return variant >= 1 && variant <= kFixedVariants ? &kFixedVariantMessages[variant - 1] : nullptr;
 }
 
-// Words shown in place of a value.
-inline const QString kNone = QStringLiteral("нет");             // an empty prefix, suffix or value
-inline const QString kUnknown = QStringLiteral("не известен");  // a number no name is known for
-inline const QString kNotSet = QStringLiteral("не задан");      // a file without the key
-
 // A prefix or suffix, empty when there is none. One that a settings file gave as none keeps that
 // form: the device list shows it, and a file saved from the reader writes it, as the file did.
 struct Affix {
@@ -113,15 +104,6 @@ struct Affix {
   bool none_from_file = false;
   bool operator==(const Affix& other) const { return text == other.text; }
 };
-
-// A prefix or suffix as the screens show it: kNone when empty.
-inline QString ShownAffix(const QString& text) { return text.isEmpty() ? kNone : text; }
-// A prefix or suffix as the device list and a settings file write it.
-inline QString WrittenAffix(const Affix& affix) {
-  return affix.none_from_file ? kNone : affix.text;
-}
-// A flag as the screens show it.
-inline QString ShownFlag(bool set) { return set ? QStringLiteral("Да") : QStringLiteral("Нет"); }
 
 // A value a write takes: a number for the variant, the code format and the ending's character
 // code; the characters of the prefix and the suffix; whether a flag is set.

@@ -82,9 +82,4 @@ QueryReply AskReader(HidLibrary& hid, int handle, std::uint8_t code) {
   return {FromSingleByte(text)};
 }
 
-QString RefusedQueryText(std::uint8_t code) {
-  return QStringLiteral("Конфигуратор ситывателя вернул ошибку. ") + Quoted(QString::number(code)) +
-         QStringLiteral(" - неизвестная команда.");
-}
-
 }  // namespace kx12r

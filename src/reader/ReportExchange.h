@@ -58,7 +58,4 @@ struct QueryReply {
 };
 QueryReply AskReader(HidLibrary& hid, int handle, std::uint8_t code);
 
-// What the user is told of a query the reader refused.
-QString RefusedQueryText(std::uint8_t code);
-
 }  // namespace kx12r

@@ -8,6 +8,7 @@
 #include "db/ServiceLookups.h"
 #include "link/FirmwareGate.h"
 #include "settings/SettingsGridLayout.h"
+#include "shown/ShownSettings.h"
 #include "ui/GridToolkit.h"
 #include "ui/Twips.h"
 
@@ -39,9 +40,9 @@ ReaderSettingsTab::ReaderSettingsTab(ReaderLink& link, ServiceDatabase& database
   CmdEdit = new QPushButton(this);
   CmdEdit->hide();
   CmdEdit->setAccessibleName(QStringLiteral("Изменить параметр"));
-  CheckBox1 = new QCheckBox(QStringLiteral("Отключить Буззер"), this);
-  CheckBox2 = new QCheckBox(QStringLiteral("Разрешить автономную работу"), this);
-  CheckBox3 = new QCheckBox(QStringLiteral("Разрешить повтор посылки"), this);
+  CheckBox1 = new QCheckBox(CaptionOf(kFlagKeys[0]), this);
+  CheckBox2 = new QCheckBox(CaptionOf(kFlagKeys[1]), this);
+  CheckBox3 = new QCheckBox(CaptionOf(kFlagKeys[2]), this);
   QCheckBox* boxes[] = {CheckBox1, CheckBox2, CheckBox3};
   for (int i = 0; i < 3; ++i) {
     boxes[i]->setGeometry(TabPageRect(kFlagLeft, kFlagTops[i], kFlagWidth, kFlagHeight));
@@ -58,8 +59,8 @@ ReaderSettingsTab::ReaderSettingsTab(ReaderLink& link, ServiceDatabase& database
 
 void ReaderSettingsTab::BuildSettingsGrid() {
   FlexGrid& grid = *MSFlexGrid2;
-  if (InitGridFromCaptions(grid, QString::fromUtf8(kSettingsGridCaptions),
-                           Qt::AlignLeft | Qt::AlignVCenter, {QStringLiteral("Dvar")})) {
+  if (InitGridFromCaptions(grid, SettingsGridCaptions(), Qt::AlignLeft | Qt::AlignVCenter,
+                           {QStringLiteral("Dvar")})) {
     // The active variant's mark, "№" and an unknown ending need more than the length of their
     // captions gives.
     WidenColumnsToContent(grid, {{kGridMark, {}}, {kGridNumber, {}}, {kGridEnding, {kUnknown}}});

@@ -78,7 +78,8 @@ void ChangeSerialNumber(ReaderLink& link, EditorBox& editor) {
   const auto show_reader = qScopeGuard([&] {
     if (const int row = reader_row(); row > 0) link.Devices().ShowAgain(row);
   });
-  while (reader_row() > 0 && EditGridCell(table, editor, reader_row(), kColSerialNumber)) {
+  while (reader_row() > 0 &&
+         EditGridCell(table, editor, reader_row(), DeviceList::kSerialNumberColumn)) {
     const QString number = editor.text().trimmed();
     if (const auto question = SerialNumberQuestion(number, others)) {
       if (ShowMessage(*question, kYesNoQuestion, kMessageTitle) == kAnswerYes) continue;

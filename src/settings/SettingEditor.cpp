@@ -9,6 +9,7 @@
 #include "db/ServiceLookups.h"
 #include "reader/Firmware.h"
 #include "settings/SettingsGridLayout.h"
+#include "shown/ShownSettings.h"
 #include "ui/GridToolkit.h"
 #include "ui/Twips.h"
 

@@ -17,7 +17,6 @@
 #include "base/SingleByteText.h"
 #include "files/SettingsApply.h"
 #include "files/SettingsFile.h"
-#include "reader/DeviceColumns.h"
 #include "reader/SimulatedHidLibrary.h"
 
 namespace kx12r {
@@ -147,12 +146,12 @@ TEST_F(SettingsFileTest, TheApplySendsWhatValidationJudged) {
   SimulatedHidLibrary hid;
   auto& reader = hid.Plug({.version = 0x0184}, {.variant = 1});
   reader.RefuseCommand('C');
-  std::vector<int> cached;
-  const ReaderApply outcome = ApplyToReader(
-      hid, hid.HandleOf(reader), parameters,
-      [&](const AppliedParameter& p) { cached.push_back(p.Setting().device_column); });
+  std::vector<SettingsKey> cached;
+  const ReaderApply outcome =
+      ApplyToReader(hid, hid.HandleOf(reader), parameters,
+                    [&](const AppliedParameter& p) { cached.push_back(p.key); });
   EXPECT_EQ(outcome.refused, SettingsKey::kCodeFormat);
-  EXPECT_EQ(cached, (std::vector<int>{kColCodeMethod, kColPrefix}));
+  EXPECT_EQ(cached, (std::vector<SettingsKey>{SettingsKey::kVariant, SettingsKey::kPrefix}));
   EXPECT_EQ(reader.ReceivedReports(), (std::vector<std::vector<std::uint8_t>>{
                                           ReaderReport('V', "8", 65), ReaderReport('P', "", 65),
                                           ReaderReport('C', "12", 65)}));

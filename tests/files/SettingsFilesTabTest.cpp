@@ -201,8 +201,8 @@ TEST_F(SettingsFilesTabTest, AnApplyToOneReaderWritesInOrderAndCountsWhatIsMissi
   EXPECT_EQ(known.prefix.text, "");
   EXPECT_TRUE(known.buzzer_off);
   EXPECT_EQ(known.ending, 9);
-  EXPECT_EQ(link_->SelectedReaderField(kColPrefix), "нет");
-  EXPECT_EQ(link_->SelectedReaderField(kColSuffix), "") << "not in the file, not touched";
+  EXPECT_TRUE(known.prefix.none_from_file) << "listed and saved as the file gave it";
+  EXPECT_FALSE(known.suffix.none_from_file) << "not in the file, not touched";
   EXPECT_EQ(FrameOfReader(link_->SelectedReader()).frame->prefix, "")
       << "a card is judged against no prefix, not the word";
   EXPECT_TRUE(view_.progress_log.empty()) << "one reader needs no progress bar";
@@ -227,8 +227,8 @@ TEST_F(SettingsFilesTabTest, AnApplyToAllStopsWhereAReaderRefuses) {
   ASSERT_FALSE(presenter_.shown.empty());
   EXPECT_EQ(LastMessage(), "Загрузка из файла прервана. Ошибка установки параметра «Префикс».");
   EXPECT_EQ(presenter_.shown.back().style, 16);
-  EXPECT_EQ(table_->TextMatrix(3, kColCodeMethod), "8") << "what was written stays cached";
-  EXPECT_EQ(table_->TextMatrix(3, kColPrefix), "");
+  EXPECT_EQ(link_->Devices().InRow(3).Values().variant, 8) << "what was written stays known";
+  EXPECT_EQ(link_->Devices().InRow(3).Values().prefix.text, "");
   EXPECT_EQ(view_.progress_log, (std::vector<int>{-4, 1})) << "stopped at the second reader, row 3";
 }
 
@@ -244,8 +244,8 @@ TEST_F(SettingsFilesTabTest, AMissingLineCountsOncePerReader) {
   EXPECT_EQ(LastMessage(),
             "Загрузка из файла настроек выполнена не в полном объеме. Не задано "
             "несколько параметров настроек.");
-  EXPECT_EQ(table_->TextMatrix(1, kColCodeMethod), "2");
-  EXPECT_EQ(table_->TextMatrix(2, kColCodeMethod), "2");
+  EXPECT_EQ(link_->Devices().InRow(1).Values().variant, 2);
+  EXPECT_EQ(link_->Devices().InRow(2).Values().variant, 2);
   EXPECT_EQ(status_->Text(2), "фиксированный вариант");
 }
 

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "ReaderLinkFixture.h"
+#include "link/DeviceColumns.h"
 
 namespace kx12r {
 namespace {
@@ -166,7 +167,7 @@ TEST_F(DiscoveryTest, AHiddenCurrentRowIsNoSelectedReader) {
   table_->SetRow(1);
   EXPECT_FALSE(link_->HasSelectedReader());
   EXPECT_EQ(link_->SelectedReaderHandle(), 0);
-  EXPECT_EQ(link_->SelectedReaderField(kColVersion), "");
+  EXPECT_FALSE(link_->SelectedReader().identity.IsOurs());
   link_->SetSelectedReaderField(SettingsKey::kVariant, 8);
   EXPECT_EQ(table_->TextMatrix(1, kColCodeMethod), "0") << "a hidden device is never written";
 }

@@ -4,6 +4,7 @@
 #include "ReaderReports.h"
 #include "ScriptedPresenter.h"
 #include "reader/ReportExchange.h"
+#include "shown/ShownSettings.h"
 
 namespace kx12r {
 namespace {

@@ -37,7 +37,9 @@ class SerialNumberTest : public SettingsTabFixture {
       QTest::keyClick(editor_, key);
     });
   }
-  QString Serial(int row = 1) const { return table_->TextMatrix(row, kColSerialNumber); }
+  QString Serial(int row = 1) const {
+    return table_->TextMatrix(row, DeviceList::kSerialNumberColumn);
+  }
 
   EditorBox* editor_;
 };

@@ -2,7 +2,8 @@
 
 namespace kx12r {
 
-// Columns of the device list: a device's identity, then the reader's settings.
+// Columns of the device list: a device's identity, then the reader's settings. Only the device
+// list and its tests know them.
 enum DeviceColumn {
   kColHandle = 0,
   kColVendorId,
