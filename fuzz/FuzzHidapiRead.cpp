@@ -57,8 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::deque<std::vector<std::uint8_t>> delivered = device.input;
 
   kx12r::HidapiLibrary library(SysfsRoot(), fake_hidapi::Probe);
-  FUZZ_CHECK(library.Connect() && library.GetItemCount() == 1);
-  const int handle = library.GetItem(0);
+  FUZZ_CHECK(library.Connect());
+  const kx12r::HidSnapshot present = library.Enumerate();
+  FUZZ_CHECK(present.devices.size() == 1);
+  const int handle = present.devices[0].handle;
   // One guard byte past the buffer shows a write beyond it.
   constexpr std::uint8_t kGuard = 0xA5;
   for (const std::vector<std::uint8_t>& sent : delivered) {

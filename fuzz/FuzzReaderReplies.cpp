@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(marked);
   }
-  const ConnectedReader reader = ReadConnectedReader(device, 1);
+  const ConnectedReader reader = ReadConnectedReader(device, device.Enumerate().devices.at(0));
   FUZZ_CHECK(reader.Configurable() == (reader.Values().variant >= 1));
   return 0;
 }

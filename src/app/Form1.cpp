@@ -23,8 +23,6 @@ constexpr QRect kDeviceListPlace = TwipsRect(120, 120, 10680, 1550);
 constexpr QRect kTabsPlace = TwipsRect(120, 1800, 10700, 4650);
 constexpr QRect kProgressPlace = TwipsRect(7080, 6650, 3700, 160);
 enum Tab { kSettingsTab = 0, kFilesTab = 1, kDatabaseTab = 2, kUpdateTab = 3, kCardTestTab = 4 };
-// How long a reader may stay without access before the user is told: udev needs a moment.
-constexpr std::chrono::seconds kAccessSettlingTime{2};
 
 const QString kEndOfWork =
     QStringLiteral(" Дальнейшая работа в программе невозможна, она будет закрыта.");
@@ -214,23 +212,16 @@ void Form1::PlaceSerialNumberButton() {
 
 // A reader the system does not let us open would otherwise just be missing from the list.
 void Form1::TellAboutDeniedReaders() {
-  const auto now = clock_.Now();
-  QHash<int, std::chrono::milliseconds> still_denied;
   QStringList messages;
   for (const ConnectedReader& device : link_->Devices().Devices()) {
-    const int handle = device.handle;
-    // Asked now: the system may have let the program in since the list was read.
-    if (!device.identity.IsOurs() || !hid_.IsAccessDenied(handle)) continue;
-    const auto since = denied_since_.value(handle, now);
-    still_denied.insert(handle, since);
-    if (now - since < kAccessSettlingTime) continue;
+    // Once udev has had its moment to grant access, and while the system still refuses it.
+    if (!device.identity.IsOurs() || link_->StateOf(device.handle) != ScanState::kDenied) continue;
     const QString reader =
         HexWord(device.identity.product_id) + "/" + device.identity.serial_number;
     if (denied_readers_told_.contains(reader)) continue;
     denied_readers_told_.insert(reader);
     messages << NoAccessMessage(device);
   }
-  denied_since_ = std::move(still_denied);
   // The boxes come last: the list may be rebuilt while one is open.
   for (const QString& message : messages) ShowMessage(message, kInformationStyle, kMessageTitle);
 }

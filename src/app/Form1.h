@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QCloseEvent>
-#include <QHash>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -108,7 +107,6 @@ class Form1 : public QWidget, private DiscoveryView {
   std::unique_ptr<ReaderLink> link_;
   // When each reader without access was first seen so; udev grants access a moment after a
   // reader appears, so only a refusal that lasts is told.
-  QHash<int, std::chrono::milliseconds> denied_since_;
   QSet<QString> denied_readers_told_;
 };
 

@@ -42,7 +42,7 @@ ReaderResult Confirmed(HidLibrary& hid, const ConnectedReader& reader,
   std::vector<SettingsKey> differing;
   std::optional<ReaderValues> held;
   if (verify) {
-    const ConnectedReader read_back = ReadConnectedReader(hid, reader.handle);
+    const ConnectedReader read_back = ReadSettingsAgain(hid, reader);
     TellRefusedQueries(read_back);
     differing = DifferingParameters(read_back.Values(), parameters);
     if (read_back.Configurable()) held = read_back.Values();
@@ -57,31 +57,30 @@ ReaderResult Confirmed(HidLibrary& hid, const ConnectedReader& reader,
 bool RunStation(const Station& station) {
   HidLibrary& hid = station.hid;
   std::set<int> dealt_with;  // handles: a handle is one connection
-  StartingReaders starting(station.clock);
+  ReaderScan scan(hid, station.clock);
   int dealt = 0;
   bool all_written = true;
   if (!hid.Connect()) return false;
   while (!(station.stop && station.stop())) {
-    bool look_again_soon = false;
-    std::set<int> present;
-    const int count = hid.GetItemCount();
-    if (hid.GetPendingReaderCount() > 0) look_again_soon = true;
-    for (int index = 0; index < count; ++index) {
-      const int handle = hid.GetItem(index);
-      present.insert(handle);
-      if (dealt_with.contains(handle) ||
-          !IsReaderIdentity(hid.GetVendorID(handle), hid.GetProductID(handle))) {
+    const HidSnapshot& present = scan.Enumerate();
+    // A reader still being set up, or still starting, is looked at again soon.
+    bool look_again_soon = present.held_readers > 0;
+    for (const HidDeviceInfo& device : present.devices) {
+      if (dealt_with.contains(device.handle) ||
+          !IsReaderIdentity(device.vendor_id, device.product_id)) {
         continue;
       }
-      const ConnectedReader reader = ReadConnectedReader(hid, handle);
-      TellRefusedQueries(reader);
-      starting.Note(reader);
-      // It may still be starting: asked again for the late-reader grace.
-      if (reader.silent && starting.Waiting(handle)) {
+      if (scan.StateOf(device.handle) == ScanState::kAccessSettling) {
         look_again_soon = true;
         continue;
       }
-      dealt_with.insert(handle);
+      const ConnectedReader reader = scan.Read(device);
+      TellRefusedQueries(reader);
+      if (scan.StateOf(device.handle) == ScanState::kStarting) {
+        look_again_soon = true;
+        continue;
+      }
+      dealt_with.insert(device.handle);
       if (!reader.access_denied && !reader.Listed() && !reader.silent) continue;
       const ReaderResult result =
           reader.silent ? ResultFor(reader, Outcome::kSilent) : Provisioned(station, reader);
@@ -89,9 +88,8 @@ bool RunStation(const Station& station) {
       station.done(result);
       if (++dealt == station.count || (station.stop && station.stop())) return all_written;
     }
-    // Handles of readers gone are never given again: forgetting them keeps the sets small.
-    std::erase_if(dealt_with, [&](int handle) { return !present.contains(handle); });
-    starting.KeepOnly(present);
+    // Handles of readers gone are never given again: forgetting them keeps the set small.
+    std::erase_if(dealt_with, [&](int handle) { return !present.Find(handle); });
     station.nodes.WaitForChange(look_again_soon ? kLatePoll : kQuietPoll);
   }
   return all_written;

@@ -43,10 +43,7 @@ int main(int argc, char** argv) {
     // A card to every demo reader once a second, a new one each time.
     every_second = [demo = demo.get(), card = std::uint64_t{0x0012345678}]() mutable {
       card += 0x0101010101;
-      const int count = demo->GetItemCount();
-      for (int index = 0; index < count; ++index) {
-        if (auto* reader = demo->DeviceAt(demo->GetItem(index))) reader->PresentCard(card);
-      }
+      for (kx12r::SimulatedReader* reader : demo->Plugged()) reader->PresentCard(card);
     };
     hid = std::move(demo);
   } else {

@@ -3,7 +3,7 @@
 
 #include <QGuiApplication>
 #include <QScopeGuard>
-#include <set>
+#include <algorithm>
 #include <utility>
 
 #include "reader/DeviceReading.h"
@@ -19,34 +19,32 @@ constexpr std::chrono::seconds kDeviceWaitLimit{30};
 
 DeviceDiscovery::DeviceDiscovery(HidLibrary& hid, DeviceList& devices, StatusPanels& status,
                                  DiscoveryView& view, WaitClock& clock, const bool& shut_down)
-    : hid_(hid),
-      devices_(devices),
+    : devices_(devices),
       status_(status),
       view_(view),
       clock_(clock),
       shut_down_(shut_down),
-      starting_(clock) {}
+      scan_(hid, clock) {}
 
 bool DeviceDiscovery::DeviceListUnchanged() {
-  const int count = hid_.GetItemCount();
-  if (static_cast<int>(devices_.Devices().size()) != count) return false;
-  for (int i = 0; i < count; ++i) {
-    if (devices_.RowOf(hid_.GetItem(i)) == 0) return false;
-  }
-  return true;
+  const std::vector<HidDeviceInfo>& present = scan_.Enumerate().devices;
+  return devices_.Devices().size() == present.size() &&
+         std::ranges::all_of(present, [&](const HidDeviceInfo& device) {
+           return devices_.RowOf(device.handle) != 0;
+         });
 }
 
 int DeviceDiscovery::WaitForDevices() {
   const auto start = clock_.Now();
   bool busy_pointer = false;
-  int count = hid_.GetItemCount();
+  int count = static_cast<int>(scan_.Enumerate().devices.size());
   while (count == 0 && clock_.Now() - start < kDeviceWaitLimit) {
     if (!busy_pointer) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     busy_pointer = true;
     clock_.Pause(kDevicePoll);
     // The window may have closed meanwhile: the library is disconnected then.
     if (shut_down_) break;
-    count = hid_.GetItemCount();
+    count = static_cast<int>(scan_.Enumerate().devices.size());
   }
   if (busy_pointer) QGuiApplication::restoreOverrideCursor();
   return count;
@@ -66,13 +64,10 @@ bool DeviceDiscovery::Run(bool force, int selected_handle) {
   devices_.Restart(count);
   if (count > 0) view_.ShowProgress(count);
   int last_reader_row = 0;
-  std::set<int> present;
-  for (int i = 0; i < count; ++i) present.insert(hid_.GetItem(i));
-  // Only devices still listed keep their place among the late readers.
-  starting_.KeepOnly(present);
+  // The enumeration WaitForDevices took: the list shows that moment.
+  const std::vector<HidDeviceInfo> present = scan_.Devices().devices;
   for (int i = 0; i < count; ++i) {
-    ConnectedReader device = ReadConnectedReader(hid_, hid_.GetItem(i));
-    starting_.Note(device);
+    ConnectedReader device = scan_.Read(present[i]);
     if (device.Listed()) last_reader_row = i + 1;
     devices_.Show(i + 1, std::move(device));
     TellRefusedQueries(devices_.InRow(i + 1));
@@ -104,7 +99,7 @@ bool DeviceDiscovery::Run(bool force, int selected_handle) {
 
 bool DeviceDiscovery::LateReaderAnswered() {
   bool answered = false;
-  for (const ConnectedReader& reader : starting_.ReadAgain(hid_)) {
+  for (const ConnectedReader& reader : scan_.ReadStartingAgain()) {
     TellRefusedQueries(reader);
     // A refusal or "0" hides it for good, as at its first answer.
     answered = answered || reader.Listed();

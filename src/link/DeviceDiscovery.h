@@ -36,6 +36,8 @@ class DeviceDiscovery {
   // now answers); true if it did. `selected_handle` is the reader to keep selected.
   bool Run(bool force, int selected_handle);
   bool DeviceListUnchanged();
+  // The scan the list is filled from: where each listed device stands.
+  const ReaderScan& Scan() const { return scan_; }
   // The number of devices, waiting up to 30 s for one to appear.
   int WaitForDevices();
   int CountListedReaders() const;
@@ -47,14 +49,13 @@ class DeviceDiscovery {
   // answers and the list is to be built again.
   bool LateReaderAnswered();
 
-  HidLibrary& hid_;
   DeviceList& devices_;
   StatusPanels& status_;
   DiscoveryView& view_;
   WaitClock& clock_;
   const bool& shut_down_;
   bool busy_ = false;
-  StartingReaders starting_;
+  ReaderScan scan_;
 };
 
 }  // namespace kx12r

@@ -50,6 +50,9 @@ class ReaderLink : public QObject {
   const ConnectedReader& SelectedReader() const;
   // The selected reader took a value: the model and its row follow.
   void SetSelectedReaderField(SettingsKey key, const SettingValue& value);
+  // Where a listed device stands in discovery's scan: a reader still starting, one whose access
+  // the system is still settling, one it refuses.
+  ScanState StateOf(int handle) const { return discovery_.Scan().StateOf(handle); }
   // The connected devices, one a row of the device list.
   DeviceList& Devices() { return devices_; }
   const DeviceList& Devices() const { return devices_; }

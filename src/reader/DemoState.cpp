@@ -31,10 +31,7 @@ void TakeSettings(const QJsonObject& json, ReaderSettings& settings) {
 // Every simulated reader, by its serial number.
 template <typename Visit>
 void ForEachReader(SimulatedHidLibrary& library, Visit visit) {
-  const int count = library.GetItemCount();
-  for (int index = 0; index < count; ++index) {
-    if (SimulatedReader* reader = library.DeviceAt(library.GetItem(index))) visit(*reader);
-  }
+  for (SimulatedReader* reader : library.Plugged()) visit(*reader);
 }
 
 QString LockFailure(QLockFile::LockError error) {

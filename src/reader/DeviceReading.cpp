@@ -20,24 +20,15 @@ QString TextBeforeZero(const std::string& text) {
   return FromSingleByte(std::string_view(text).substr(0, text.find('\0')));
 }
 
-}  // namespace
-
-ConnectedReader ReadConnectedReader(HidLibrary& hid, int handle) {
-  ConnectedReader reader{.handle = handle};
-  DeviceIdentity& identity = reader.identity;
-  identity.vendor_id = hid.GetVendorID(handle);
-  identity.product_id = hid.GetProductID(handle);
-  identity.firmware = FirmwareVersion(hid.GetVersion(handle));
-  identity.serial_number = TextBeforeZero(hid.GetSerialNumber(handle));
-  identity.product_name = TextBeforeZero(hid.GetProductName(handle)).trimmed();
-  identity.vendor_name = TextBeforeZero(hid.GetVendorName(handle)).trimmed();
-  reader.access_denied = hid.IsAccessDenied(handle);
+// Asks a reader known by its identity for its settings.
+ConnectedReader ReadSettings(HidLibrary& hid, ConnectedReader reader) {
+  const DeviceIdentity& identity = reader.identity;
   // An old reader is listed unasked, so the user learns why it cannot be configured.
   if (!identity.IsOurs() || !identity.firmware.Configurable() || reader.access_denied) {
     return reader;
   }
   const auto ask = [&](SettingsKey key) {
-    const QueryReply reply = AskReader(hid, handle, SettingOf(key).query);
+    const QueryReply reply = AskReader(hid, reader.handle, SettingOf(key).query);
     if (reply.refused) reader.refused_queries.push_back(SettingOf(key).query);
     return reply;
   };
@@ -51,6 +42,26 @@ ConnectedReader ReadConnectedReader(HidLibrary& hid, int handle) {
     values.TakeReply(key, ask(key).text.value_or(QString()));
   }
   return reader;
+}
+
+}  // namespace
+
+ConnectedReader ReadConnectedReader(HidLibrary& hid, const HidDeviceInfo& device) {
+  return ReadSettings(
+      hid, {.handle = device.handle,
+            .identity = {.vendor_id = device.vendor_id,
+                         .product_id = device.product_id,
+                         .firmware = FirmwareVersion(device.release),
+                         .serial_number = TextBeforeZero(device.serial_number),
+                         .product_name = TextBeforeZero(device.product_name).trimmed(),
+                         .vendor_name = TextBeforeZero(device.vendor_name).trimmed()},
+            .access_denied = device.access_denied});
+}
+
+ConnectedReader ReadSettingsAgain(HidLibrary& hid, const ConnectedReader& known) {
+  return ReadSettings(hid, {.handle = known.handle,
+                            .identity = known.identity,
+                            .access_denied = known.access_denied});
 }
 
 bool ReaderRuleInstalled() {

@@ -15,7 +15,9 @@ inline const QString kNoDevices = QStringLiteral("Нет подключенны�
 
 // Reads a device's identity and, for a configurable reader the program may open, its settings
 // with the queries v z a r p c s e.
-ConnectedReader ReadConnectedReader(HidLibrary& hid, int handle);
+ConnectedReader ReadConnectedReader(HidLibrary& hid, const HidDeviceInfo& device);
+// A reader known already, its settings read anew.
+ConnectedReader ReadSettingsAgain(HidLibrary& hid, const ConnectedReader& known);
 
 // Whether the readers' udev rule is installed where udev reads it: the package's place
 // (/usr/lib/udev/rules.d) or the administrator's (/etc/udev/rules.d).

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace kx12r {
 
@@ -15,9 +16,41 @@ inline constexpr std::chrono::milliseconds kReadTimeout{200};
 // report-number byte of a full-speed HID device.
 inline constexpr int kDefaultReportLength = 65;
 
-// The USB HID library the configurator talks to readers through. A device is named by a small
-// integer handle from GetItem that stays the same while the device stays connected.
-// Report buffers always carry the report number in byte 0.
+// One HID device as an enumeration found it. Texts are single-byte (Windows-1251); characters
+// outside that set read as "?".
+struct HidDeviceInfo {
+  // Names the device while it stays connected with the same access; a device plugged back, or
+  // one whose access changed, is a new handle.
+  int handle = 0;
+  std::uint16_t vendor_id = 0;
+  std::uint16_t product_id = 0;
+  std::uint16_t release = 0;
+  std::string serial_number;
+  std::string product_name;
+  std::string vendor_name;
+  // Listed, but the system refuses to open it (no permission on its node), so the user can be
+  // told how to grant access.
+  bool access_denied = false;
+};
+
+// The devices present at one moment, in the system's order.
+struct HidSnapshot {
+  std::vector<HidDeviceInfo> devices;
+  // Readers left out because the system is still setting up their node (udev has not finished
+  // with it): they are listed once it is ready.
+  int held_readers = 0;
+
+  const HidDeviceInfo* Find(int handle) const {
+    for (const HidDeviceInfo& device : devices) {
+      if (device.handle == handle) return &device;
+    }
+    return nullptr;
+  }
+};
+
+// The USB HID library the configurator talks to readers through: one enumeration gives the
+// devices present, and reports go to a device by its handle. Report buffers always carry the
+// report number in byte 0.
 class HidLibrary {
  public:
   virtual ~HidLibrary() = default;
@@ -25,20 +58,7 @@ class HidLibrary {
   virtual bool Connect() = 0;
   virtual void Disconnect() = 0;
 
-  // Enumerates the devices present now; GetItem then indexes that enumeration.
-  virtual int GetItemCount() = 0;
-  virtual int GetItem(int index) = 0;
-  // Readers the last enumeration left out because the system is still setting up their node
-  // (udev has not finished with it): they are listed once it is ready.
-  virtual int GetPendingReaderCount() { return 0; }
-
-  virtual std::uint16_t GetVendorID(int handle) = 0;
-  virtual std::uint16_t GetProductID(int handle) = 0;
-  virtual std::uint16_t GetVersion(int handle) = 0;
-  // Single-byte (Windows-1251) texts; characters outside that set read as "?".
-  virtual std::string GetSerialNumber(int handle) = 0;
-  virtual std::string GetProductName(int handle) = 0;
-  virtual std::string GetVendorName(int handle) = 0;
+  virtual HidSnapshot Enumerate() = 0;
 
   // Lengths include the report-number byte.
   virtual int GetOutputReportLength(int handle) = 0;
@@ -47,10 +67,6 @@ class HidLibrary {
   // Write sends one output report; Read waits at most kReadTimeout for one input report.
   virtual bool Write(int handle, std::span<const std::uint8_t> report) = 0;
   virtual bool Read(int handle, std::span<std::uint8_t> report) = 0;
-
-  // True when the device is listed but the system refused to open it (no permission on its
-  // device node), so the user can be told how to grant access.
-  virtual bool IsAccessDenied(int handle) = 0;
 };
 
 }  // namespace kx12r

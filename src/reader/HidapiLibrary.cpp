@@ -42,15 +42,13 @@ void HidapiLibrary::Disconnect() {
   for (auto& [handle, device] : devices_) Close(device);
   devices_.clear();
   handle_by_key_.clear();
-  items_.clear();
   hid_exit();
 }
 
-int HidapiLibrary::GetItemCount() {
-  std::vector<int> items;
+HidSnapshot HidapiLibrary::Enumerate() {
+  HidSnapshot snapshot;
   std::set<std::string> paths;
   std::set<std::string> present;
-  int pending = 0;
   hid_device_info* list = hid_enumerate(0, 0);
   for (const hid_device_info* info = list; info; info = info->next) {
     // A device with several top-level collections is listed once per collection.
@@ -63,7 +61,7 @@ int HidapiLibrary::GetItemCount() {
     const NodeState node = probe_(info->path);
     // A node udev is still setting up is judged on a later enumeration.
     if (!node.initialized) {
-      if (IsReaderIdentity(info->vendor_id, info->product_id)) ++pending;
+      if (IsReaderIdentity(info->vendor_id, info->product_id)) ++snapshot.held_readers;
       continue;
     }
     const std::string key =
@@ -73,15 +71,16 @@ int HidapiLibrary::GetItemCount() {
     if (is_new) {
       Device& device = devices_[next_handle_++];
       device.path = info->path;
-      device.vendor_id = info->vendor_id;
-      device.product_id = info->product_id;
-      device.version = info->release_number;
-      device.serial_number = Narrow(info->serial_number);
-      device.product_name = Narrow(info->product_string);
-      device.vendor_name = Narrow(info->manufacturer_string);
-      device.accessible = node.accessible;
+      device.info = {.handle = it->second,
+                     .vendor_id = info->vendor_id,
+                     .product_id = info->product_id,
+                     .release = info->release_number,
+                     .serial_number = Narrow(info->serial_number),
+                     .product_name = Narrow(info->product_string),
+                     .vendor_name = Narrow(info->manufacturer_string),
+                     .access_denied = !node.accessible};
     }
-    items.push_back(it->second);
+    snapshot.devices.push_back(devices_[it->second].info);
   }
   hid_free_enumeration(list);
 
@@ -96,48 +95,12 @@ int HidapiLibrary::GetItemCount() {
     devices_.erase(it->second);
     it = handle_by_key_.erase(it);
   }
-  items_ = std::move(items);
-  pending_readers_ = pending;
-  return static_cast<int>(items_.size());
-}
-
-int HidapiLibrary::GetItem(int index) {
-  return index >= 0 && index < static_cast<int>(items_.size()) ? items_[index] : 0;
+  return snapshot;
 }
 
 HidapiLibrary::Device* HidapiLibrary::Find(int handle) {
   auto it = devices_.find(handle);
   return it == devices_.end() ? nullptr : &it->second;
-}
-
-std::uint16_t HidapiLibrary::GetVendorID(int handle) {
-  const Device* device = Find(handle);
-  return device ? device->vendor_id : 0;
-}
-
-std::uint16_t HidapiLibrary::GetProductID(int handle) {
-  const Device* device = Find(handle);
-  return device ? device->product_id : 0;
-}
-
-std::uint16_t HidapiLibrary::GetVersion(int handle) {
-  const Device* device = Find(handle);
-  return device ? device->version : 0;
-}
-
-std::string HidapiLibrary::GetSerialNumber(int handle) {
-  const Device* device = Find(handle);
-  return device ? device->serial_number : "";
-}
-
-std::string HidapiLibrary::GetProductName(int handle) {
-  const Device* device = Find(handle);
-  return device ? device->product_name : "";
-}
-
-std::string HidapiLibrary::GetVendorName(int handle) {
-  const Device* device = Find(handle);
-  return device ? device->vendor_name : "";
 }
 
 const ReportLayout& HidapiLibrary::Layout(Device& device) {
@@ -159,7 +122,7 @@ int HidapiLibrary::GetInputReportLength(int handle) {
 }
 
 hid_device_* HidapiLibrary::Open(Device& device) {
-  if (!device.opened && device.accessible) device.opened = hid_open_path(device.path.c_str());
+  if (!device.opened && !device.info.access_denied) device.opened = hid_open_path(device.path.c_str());
   return device.opened;
 }
 
@@ -199,11 +162,6 @@ bool HidapiLibrary::Read(int handle, std::span<std::uint8_t> report) {
   std::fill(data.begin() + std::min<std::size_t>(got, data.size()), data.end(), 0);
   if (!numbered) report[0] = 0;
   return true;
-}
-
-bool HidapiLibrary::IsAccessDenied(int handle) {
-  const Device* device = Find(handle);
-  return device && !device->accessible;
 }
 
 }  // namespace kx12r

@@ -31,32 +31,17 @@ class HidapiLibrary : public HidLibrary {
 
   bool Connect() override;
   void Disconnect() override;
-  int GetItemCount() override;
-  int GetItem(int index) override;
-  int GetPendingReaderCount() override { return pending_readers_; }
-  std::uint16_t GetVendorID(int handle) override;
-  std::uint16_t GetProductID(int handle) override;
-  std::uint16_t GetVersion(int handle) override;
-  std::string GetSerialNumber(int handle) override;
-  std::string GetProductName(int handle) override;
-  std::string GetVendorName(int handle) override;
+  HidSnapshot Enumerate() override;
   int GetOutputReportLength(int handle) override;
   int GetInputReportLength(int handle) override;
   bool Write(int handle, std::span<const std::uint8_t> report) override;
   bool Read(int handle, std::span<std::uint8_t> report) override;
-  bool IsAccessDenied(int handle) override;
 
  private:
   struct Device {
     std::string path;
-    std::uint16_t vendor_id = 0;
-    std::uint16_t product_id = 0;
-    std::uint16_t version = 0;
-    std::string serial_number;
-    std::string product_name;
-    std::string vendor_name;
+    HidDeviceInfo info;
     hid_device_* opened = nullptr;
-    bool accessible = true;
     std::optional<ReportLayout> layout;
   };
 
@@ -71,8 +56,6 @@ class HidapiLibrary : public HidLibrary {
   std::map<int, Device> devices_;
   // Handles by node, connection and access.
   std::map<std::string, int> handle_by_key_;
-  std::vector<int> items_;
-  int pending_readers_ = 0;
   int next_handle_ = 1;
 };
 

@@ -1,5 +1,5 @@
-// Finding the readers connected: the wait for nodes still being set up and for readers still
-// starting.
+// Finding the readers connected: the wait for nodes and access still being set up, and for
+// readers still starting.
 #include "reader/ReaderScan.h"
 
 #include <algorithm>
@@ -13,61 +13,93 @@ constexpr std::chrono::milliseconds kLateReaderPoll{250};
 
 }  // namespace
 
-void StartingReaders::Note(const ConnectedReader& reader) {
-  if (reader.silent) {
-    since_.try_emplace(reader.handle, clock_.Now());
-  } else {
-    since_.erase(reader.handle);
+const HidSnapshot& ReaderScan::Enumerate() {
+  snapshot_ = hid_.Enumerate();
+  const auto now = clock_.Now();
+  const auto gone = [&](const auto& entry) { return !snapshot_.Find(entry.first); };
+  std::erase_if(silent_since_, gone);
+  std::erase_if(denied_since_, gone);
+  for (const HidDeviceInfo& device : snapshot_.devices) {
+    if (device.access_denied) denied_since_.try_emplace(device.handle, now);
   }
+  return snapshot_;
 }
 
-bool StartingReaders::Waiting(int handle) const {
-  const auto found = since_.find(handle);
-  return found != since_.end() && clock_.Now() - found->second <= kLateReaderGrace;
+ConnectedReader ReaderScan::Read(const HidDeviceInfo& device) {
+  ConnectedReader reader = ReadConnectedReader(hid_, device);
+  if (reader.silent) {
+    silent_since_.try_emplace(device.handle, clock_.Now());
+  } else {
+    silent_since_.erase(device.handle);
+  }
+  return reader;
 }
 
-std::vector<ConnectedReader> StartingReaders::ReadAgain(HidLibrary& hid) {
+ScanState ReaderScan::StateOf(int handle) const {
+  const HidDeviceInfo* device = snapshot_.Find(handle);
+  if (!device) return ScanState::kGone;
+  const auto now = clock_.Now();
+  if (device->access_denied) {
+    const auto since = denied_since_.find(handle);
+    return since != denied_since_.end() && now - since->second < kAccessSettlingTime
+               ? ScanState::kAccessSettling
+               : ScanState::kDenied;
+  }
+  const auto silent = silent_since_.find(handle);
+  return silent != silent_since_.end() && now - silent->second <= kLateReaderGrace
+             ? ScanState::kStarting
+             : ScanState::kRead;
+}
+
+std::vector<ConnectedReader> ReaderScan::ReadStartingAgain() {
   std::vector<ConnectedReader> answered;
-  for (auto starting = since_.begin(); starting != since_.end();) {
-    if (!Waiting(starting->first)) {
-      starting = since_.erase(starting);
+  for (auto starting = silent_since_.begin(); starting != silent_since_.end();) {
+    const int handle = starting->first;
+    if (StateOf(handle) != ScanState::kStarting) {
+      starting = silent_since_.erase(starting);
       continue;
     }
-    ConnectedReader reader = ReadConnectedReader(hid, starting->first);
+    ConnectedReader reader = ReadConnectedReader(hid_, *snapshot_.Find(handle));
     if (reader.silent) {
       ++starting;
       continue;
     }
-    starting = since_.erase(starting);
+    starting = silent_since_.erase(starting);
     answered.push_back(std::move(reader));
   }
   return answered;
 }
 
-void StartingReaders::KeepOnly(const std::set<int>& present) {
-  std::erase_if(since_, [&](const auto& entry) { return !present.contains(entry.first); });
+bool ReaderScan::AnyStarting() const {
+  return std::ranges::any_of(silent_since_, [&](const auto& entry) {
+    return StateOf(entry.first) == ScanState::kStarting;
+  });
+}
+
+bool ReaderScan::Settling() const {
+  return snapshot_.held_readers > 0 ||
+         std::ranges::any_of(snapshot_.devices, [&](const HidDeviceInfo& device) {
+           return IsReaderIdentity(device.vendor_id, device.product_id) &&
+                  StateOf(device.handle) == ScanState::kAccessSettling;
+         });
 }
 
 std::vector<ConnectedReader> ScanReaders(HidLibrary& hid, WaitClock& clock) {
   if (!hid.Connect()) return {};
+  ReaderScan scan(hid, clock);
   // A reader plugged in a moment ago may still be in udev's hands: it is waited for, bounded.
-  int count = hid.GetItemCount();
-  for (const auto start = clock.Now();
-       hid.GetPendingReaderCount() > 0 && clock.Now() - start < kLateReaderGrace;) {
+  scan.Enumerate();
+  for (const auto start = clock.Now(); scan.Settling() && clock.Now() - start < kLateReaderGrace;) {
     clock.Sleep(kLateReaderPoll);
-    count = hid.GetItemCount();
+    scan.Enumerate();
   }
-  StartingReaders starting(clock);
   std::vector<ConnectedReader> found;
-  for (int i = 0; i < count; ++i) {
-    const int handle = hid.GetItem(i);
-    if (!IsReaderIdentity(hid.GetVendorID(handle), hid.GetProductID(handle))) continue;
-    found.push_back(ReadConnectedReader(hid, handle));
-    starting.Note(found.back());
+  for (const HidDeviceInfo& device : scan.Devices().devices) {
+    if (IsReaderIdentity(device.vendor_id, device.product_id)) found.push_back(scan.Read(device));
   }
-  while (starting.Any()) {
+  while (scan.AnyStarting()) {
     clock.Sleep(kLateReaderPoll);
-    for (ConnectedReader& reader : starting.ReadAgain(hid)) {
+    for (ConnectedReader& reader : scan.ReadStartingAgain()) {
       *std::ranges::find(found, reader.handle, &ConnectedReader::handle) = std::move(reader);
     }
   }

@@ -74,7 +74,13 @@ const SimulatedIdentity* SimulatedHidLibrary::IdentityOf(int handle) {
   return slot ? &slot->device->Identity() : nullptr;
 }
 
-int SimulatedHidLibrary::GetItemCount() {
+std::vector<SimulatedReader*> SimulatedHidLibrary::Plugged() {
+  std::vector<SimulatedReader*> plugged;
+  for (int handle : order_) plugged.push_back(Find(handle)->device.get());
+  return plugged;
+}
+
+HidSnapshot SimulatedHidLibrary::Enumerate() {
   if (!connected_) ++enumerations_while_disconnected_;
   // A reader that took a new serial number restarts: it misses one enumeration.
   for (Slot& slot : slots_) {
@@ -93,57 +99,32 @@ int SimulatedHidLibrary::GetItemCount() {
     order_.erase(order_.begin() + at);
     Attach(slot, static_cast<std::size_t>(at));
   }
+  HidSnapshot snapshot;
   listed_.clear();
-  pending_readers_ = 0;
   for (int handle : order_) {
     Slot* slot = Find(handle);
     if (slot->setting_up_for > 0) {
       --slot->setting_up_for;
-      if (slot->device->SpeaksReaderProtocol()) ++pending_readers_;
-    } else {
-      listed_.push_back(handle);
+      if (slot->device->SpeaksReaderProtocol()) ++snapshot.held_readers;
+      continue;
     }
+    listed_.push_back(handle);
+    const SimulatedIdentity& identity = slot->device->Identity();
+    snapshot.devices.push_back({.handle = handle,
+                                .vendor_id = identity.vendor_id,
+                                .product_id = identity.product_id,
+                                .release = identity.version,
+                                .serial_number = identity.serial_number,
+                                .product_name = identity.product_name,
+                                .vendor_name = identity.vendor_name,
+                                .access_denied = slot->device->AccessDenied()});
   }
   enumerated_ = true;
-  return static_cast<int>(listed_.size());
+  return snapshot;
 }
 
 void SimulatedHidLibrary::SetUpSlowly(SimulatedReader& device, int enumerations) {
   SlotOf(device).setting_up_for = enumerations;
-}
-
-int SimulatedHidLibrary::GetItem(int index) {
-  return index >= 0 && index < static_cast<int>(listed_.size()) ? listed_[index] : 0;
-}
-
-std::uint16_t SimulatedHidLibrary::GetVendorID(int handle) {
-  const auto* identity = IdentityOf(handle);
-  return identity ? identity->vendor_id : 0;
-}
-
-std::uint16_t SimulatedHidLibrary::GetProductID(int handle) {
-  const auto* identity = IdentityOf(handle);
-  return identity ? identity->product_id : 0;
-}
-
-std::uint16_t SimulatedHidLibrary::GetVersion(int handle) {
-  const auto* identity = IdentityOf(handle);
-  return identity ? identity->version : 0;
-}
-
-std::string SimulatedHidLibrary::GetSerialNumber(int handle) {
-  const auto* identity = IdentityOf(handle);
-  return identity ? identity->serial_number : "";
-}
-
-std::string SimulatedHidLibrary::GetProductName(int handle) {
-  const auto* identity = IdentityOf(handle);
-  return identity ? identity->product_name : "";
-}
-
-std::string SimulatedHidLibrary::GetVendorName(int handle) {
-  const auto* identity = IdentityOf(handle);
-  return identity ? identity->vendor_name : "";
 }
 
 int SimulatedHidLibrary::GetOutputReportLength(int handle) {
@@ -208,11 +189,6 @@ bool SimulatedHidLibrary::Read(int handle, std::span<std::uint8_t> report) {
     default:
       return false;
   }
-}
-
-bool SimulatedHidLibrary::IsAccessDenied(int handle) {
-  Slot* slot = Find(handle);
-  return slot && slot->device->AccessDenied();
 }
 
 }  // namespace kx12r

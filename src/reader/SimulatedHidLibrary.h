@@ -14,8 +14,7 @@ namespace kx12r {
 
 // Simulated HID devices for tests and the demo program. Devices are listed in the order they
 // were plugged in, or where they were put; a device plugged back, or one whose access changed,
-// gets a new handle, as a real one would. GetItem indexes the enumeration taken by the last
-// GetItemCount.
+// gets a new handle, as a real one would.
 class SimulatedHidLibrary : public HidLibrary {
  public:
   SimulatedHidLibrary();
@@ -29,6 +28,8 @@ class SimulatedHidLibrary : public HidLibrary {
   // The handle a plugged device has now; 0 while it is unplugged.
   int HandleOf(const SimulatedReader& device) const;
   SimulatedReader* DeviceAt(int handle);
+  // The devices plugged in now, in their order; nothing is enumerated.
+  std::vector<SimulatedReader*> Plugged();
 
   void SetConnectResult(bool result) { connect_result_ = result; }
   // The time a read without an answer waits for it; a real sleeping clock unless set.
@@ -45,7 +46,7 @@ class SimulatedHidLibrary : public HidLibrary {
   int WritesToGoneDevices() const { return writes_to_gone_devices_; }
 
   // The system is still setting up the device's node for the next `enumerations`
-  // enumerations: left out of them and counted as pending.
+  // enumerations: left out of them and counted as held.
   void SetUpSlowly(SimulatedReader& device, int enumerations);
   // Fault injection: the device goes away once it has taken `reports` more reports (writes and
   // reads both count).
@@ -55,20 +56,11 @@ class SimulatedHidLibrary : public HidLibrary {
 
   bool Connect() override { return connected_ = connect_result_; }
   void Disconnect() override { connected_ = false; }
-  int GetItemCount() override;
-  int GetItem(int index) override;
-  int GetPendingReaderCount() override { return pending_readers_; }
-  std::uint16_t GetVendorID(int handle) override;
-  std::uint16_t GetProductID(int handle) override;
-  std::uint16_t GetVersion(int handle) override;
-  std::string GetSerialNumber(int handle) override;
-  std::string GetProductName(int handle) override;
-  std::string GetVendorName(int handle) override;
+  HidSnapshot Enumerate() override;
   int GetOutputReportLength(int handle) override;
   int GetInputReportLength(int handle) override;
   bool Write(int handle, std::span<const std::uint8_t> report) override;
   bool Read(int handle, std::span<std::uint8_t> report) override;
-  bool IsAccessDenied(int handle) override;
 
  private:
   struct Slot {
@@ -90,8 +82,7 @@ class SimulatedHidLibrary : public HidLibrary {
 
   std::vector<Slot> slots_;
   std::vector<int> order_;   // handles of plugged devices in enumeration order
-  std::vector<int> listed_;  // the enumeration taken by the last GetItemCount
-  int pending_readers_ = 0;
+  std::vector<int> listed_;  // handles the last enumeration gave
   WaitClock* clock_;
   std::chrono::microseconds report_latency_{0};
   std::chrono::steady_clock::time_point bus_epoch_ = std::chrono::steady_clock::now();

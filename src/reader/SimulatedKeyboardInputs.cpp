@@ -17,14 +17,11 @@ const std::vector<std::uint8_t>& BootKeyboardDescriptor() {
 
 std::vector<KeyboardInterface> SimulatedKeyboardInputs::Interfaces() {
   std::vector<KeyboardInterface> interfaces;
-  hid_.GetItemCount();
-  for (int index = 0;; ++index) {
-    const int handle = hid_.GetItem(index);
-    if (handle == 0) break;
-    const SimulatedReader* device = hid_.DeviceAt(handle);
+  for (const HidDeviceInfo& listed : hid_.Enumerate().devices) {
+    const SimulatedReader* device = hid_.DeviceAt(listed.handle);
     if (device && device->SpeaksReaderProtocol()) {
-      interfaces.push_back(
-          {QString::fromStdString(device->Identity().serial_number), QString::number(handle)});
+      interfaces.push_back({QString::fromStdString(device->Identity().serial_number),
+                            QString::number(listed.handle)});
     }
   }
   return interfaces;

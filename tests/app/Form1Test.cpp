@@ -311,13 +311,11 @@ TEST_F(Form1Test, WithoutAReaderNothingCanBeEditedWhateverElseIsPlugged) {
   EXPECT_EQ(form->SettingsTab->Label1->text(), "");
 
   // The demo readers, all unplugged again.
-  hid_.Unplug(*hid_.DeviceAt(hid_.GetItem(0)));
+  hid_.Unplug(*hid_.Plugged()[0]);
   PlugDemoReaders(hid_);
   form->Link().Timer1Tick();
   ASSERT_EQ(form->Status().Text(1), "Подключенных устройств: 3");
-  for (int handle : {hid_.GetItem(0), hid_.GetItem(1), hid_.GetItem(2)}) {
-    hid_.Unplug(*hid_.DeviceAt(handle));
-  }
+  for (SimulatedReader* reader : hid_.Plugged()) hid_.Unplug(*reader);
   form->Link().Timer1Tick();
   EXPECT_EQ(form->Status().Text(1), "Нет подключенных устройств");
   EXPECT_FALSE(form->SettingsTab->MSFlexGrid2->isEnabled());
@@ -357,7 +355,7 @@ TEST_F(Form1Test, TheSerialNumberButtonWaitsForTheUnlockedPage) {
   EXPECT_EQ(form->Transaction, form->DatabaseTab->Editors->Transaction);
 
   form->Command3->click();
-  EXPECT_EQ(hid_.DeviceAt(hid_.GetItem(0))->IndicationCount(), 1);
+  EXPECT_EQ(hid_.Plugged()[0]->IndicationCount(), 1);
 }
 
 TEST_F(Form1Test, TabsRouteTheSelection) {

@@ -151,7 +151,7 @@ TEST_F(CardTestTabTest, WithoutAnEndingOrAReaderAReadEndsAfterItsPause) {
   EXPECT_EQ(tab_->Verdict->text(),
             "Не совпадает с настройками считывателя: код: 3 цифры вместо 5.");
 
-  hid_.Unplug(*hid_.DeviceAt(hid_.GetItem(0)));
+  hid_.Unplug(*hid_.Plugged()[0]);
   link_->Timer1Tick();
   ASSERT_FALSE(link_->HasSelectedReader());
   Type("7");

@@ -82,9 +82,7 @@ TEST_F(WatchSessionTest, TwoReadersTypingAtOnceGiveTheirOwnMessages) {
     return ReaderFrame{std::nullopt, "считыватель старый"};
   });
   session.Step(0ms);
-  hid.GetItemCount();
-  for (int index = 0; index < 3; ++index)
-    hid.DeviceAt(hid.GetItem(index))->PresentCard(0x12345678AB);
+  for (SimulatedReader* reader : hid.Plugged()) reader->PresentCard(0x12345678AB);
   session.Step(10ms);
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0].serial_number, "00417");

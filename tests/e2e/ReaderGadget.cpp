@@ -91,8 +91,7 @@ int main(int argc, char** argv) {
   bus.SetClock(clock);
   bus.Connect();
   bus.Plug(identity);
-  bus.GetItemCount();
-  const int handle = bus.GetItem(0);
+  const int handle = bus.Enumerate().devices.at(0).handle;
   const auto started = std::chrono::steady_clock::now();
 
   std::uint8_t report[kReportLength + 1] = {};

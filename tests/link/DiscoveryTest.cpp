@@ -49,7 +49,7 @@ TEST_F(DiscoveryTest, FillsEveryColumnOfAConfigurableReader) {
   ASSERT_EQ(table_->Rows(), 2);
   QStringList row;
   for (int col = 0; col < 15; ++col) row << table_->TextMatrix(1, col);
-  EXPECT_EQ(row, (QStringList{QString::number(hid_.GetItem(0)), "04D8", "0002", "1.70", "00417",
+  EXPECT_EQ(row, (QStringList{QString::number(hid_.HandleOf(*hid_.Plugged()[0])), "04D8", "0002", "1.70", "00417",
                               "KX12R", "Salvion", "8", "-1", "0", "-1", "#K", "5", "?", "13"}));
   // The row renders the reader as it was read.
   const ConnectedReader& reader = link_->Devices().InRow(1);
@@ -157,7 +157,7 @@ TEST_F(DiscoveryTest, SelectionFollowsTheReaderWhenADeviceIsListedAboveIt) {
   hid_.Unplug(second);
   hid_.Plug({.vendor_id = 0x046D, .product_id = 0xC31D}, {}, 0);
   link_->Timer1Tick();
-  EXPECT_EQ(link_->SelectedReaderHandle(), hid_.GetItem(2));
+  EXPECT_EQ(link_->SelectedReaderHandle(), hid_.HandleOf(*hid_.Plugged()[2]));
 }
 
 TEST_F(DiscoveryTest, AHiddenCurrentRowIsNoSelectedReader) {
@@ -225,7 +225,7 @@ TEST_F(DiscoveryTest, HiddenFirstDeviceIsNeverLeftSelected) {
   table_->SetRow(1);
   link_->SelectReader();
   EXPECT_EQ(table_->Row(), 2);
-  EXPECT_EQ(link_->SelectedReaderHandle(), hid_.GetItem(1));
+  EXPECT_EQ(link_->SelectedReaderHandle(), hid_.HandleOf(*hid_.Plugged()[1]));
 }
 
 TEST_F(DiscoveryTest, KeyboardMovesSelectAndMouseSelectionWaitsForTheClick) {

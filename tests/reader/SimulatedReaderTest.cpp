@@ -162,26 +162,28 @@ TEST_F(SimulatedReaderTest, InjectedFaults) {
   EXPECT_EQ(Exchange(reader, Report('v')), Report('v', "12345678901"));
 }
 
-TEST_F(SimulatedReaderTest, ListsAsTheLastEnumerationSawAndPlugsAnywhere) {
+// The handles an enumeration lists, in its order.
+std::vector<int> Handles(const HidSnapshot& snapshot) {
+  std::vector<int> handles;
+  for (const HidDeviceInfo& device : snapshot.devices) handles.push_back(device.handle);
+  return handles;
+}
+
+TEST_F(SimulatedReaderTest, ListsWherePluggedAndAChangeOfAccessIsANewDevice) {
   auto& first = Reader();
   auto& second = Reader();
-  ASSERT_EQ(library_.GetItemCount(), 2);
-  const int second_handle = library_.HandleOf(second);
   library_.Unplug(second);
-  EXPECT_EQ(library_.GetItem(1), second_handle)
-      << "a device gone since the enumeration keeps its place until the next one";
-
   auto& above = library_.Plug({.serial_number = "00002"}, {}, 0);
-  ASSERT_EQ(library_.GetItemCount(), 2);
-  EXPECT_EQ(library_.GetItem(0), library_.HandleOf(above));
-  EXPECT_EQ(library_.GetItem(1), library_.HandleOf(first));
+  EXPECT_EQ(Handles(library_.Enumerate()),
+            (std::vector<int>{library_.HandleOf(above), library_.HandleOf(first)}));
 
-  // A change of access is a new device in the same place.
   const int before = library_.HandleOf(first);
   first.SetAccessDenied(true);
-  ASSERT_EQ(library_.GetItemCount(), 2);
-  EXPECT_NE(library_.GetItem(1), before);
-  EXPECT_EQ(library_.GetItem(1), library_.HandleOf(first));
+  const HidSnapshot denied = library_.Enumerate();
+  ASSERT_EQ(denied.devices.size(), 2u);
+  EXPECT_NE(denied.devices[1].handle, before);
+  EXPECT_EQ(denied.devices[1].handle, library_.HandleOf(first));
+  EXPECT_TRUE(denied.devices[1].access_denied);
 }
 
 TEST_F(SimulatedReaderTest, TheLogAndTheKeyboardKeepOnlyTheLatestReports) {
@@ -204,19 +206,17 @@ TEST_F(SimulatedReaderTest, TheLogAndTheKeyboardKeepOnlyTheLatestReports) {
 TEST_F(SimulatedReaderTest, UnpluggedDeviceComesBackWithANewHandleAndItsSettings) {
   auto& first = Reader();
   auto& second = Reader();
-  ASSERT_EQ(library_.GetItemCount(), 2);
-  const int old_handle = library_.GetItem(0);
+  const int old_handle = library_.HandleOf(first);
   ASSERT_TRUE(library_.Write(old_handle, Report('H')));  // leaves a reply nobody reads
 
   library_.Unplug(first);
-  EXPECT_EQ(library_.GetItemCount(), 1);
-  EXPECT_EQ(library_.GetItem(0), library_.HandleOf(second));
+  EXPECT_EQ(Handles(library_.Enumerate()), std::vector<int>{library_.HandleOf(second)});
   Bytes reply(65);
   EXPECT_FALSE(library_.Write(old_handle, Report('v')));
   EXPECT_FALSE(library_.Read(old_handle, reply));
 
   library_.PlugBack(first);
-  ASSERT_EQ(library_.GetItemCount(), 2);
+  ASSERT_EQ(library_.Enumerate().devices.size(), 2u);
   EXPECT_NE(library_.HandleOf(first), old_handle);
   EXPECT_FALSE(library_.Read(library_.HandleOf(first), reply)) << "pending replies are gone";
   EXPECT_EQ(Exchange(first, Report('v')), Report('v', "3"));
@@ -224,13 +224,13 @@ TEST_F(SimulatedReaderTest, UnpluggedDeviceComesBackWithANewHandleAndItsSettings
 
 TEST_F(SimulatedReaderTest, RestartsAfterANewSerialNumber) {
   auto& reader = Reader();
-  ASSERT_EQ(library_.GetItemCount(), 1);
-  const int old_handle = library_.GetItem(0);
+  const int old_handle = library_.HandleOf(reader);
   EXPECT_EQ(Exchange(reader, Report('N', "12345")), Report('N', "12345"));
-  EXPECT_EQ(library_.GetItemCount(), 0);
-  ASSERT_EQ(library_.GetItemCount(), 1);
-  EXPECT_NE(library_.GetItem(0), old_handle);
-  EXPECT_EQ(library_.GetSerialNumber(library_.GetItem(0)), "12345");
+  EXPECT_TRUE(library_.Enumerate().devices.empty());
+  const HidSnapshot back = library_.Enumerate();
+  ASSERT_EQ(back.devices.size(), 1u);
+  EXPECT_NE(back.devices[0].handle, old_handle);
+  EXPECT_EQ(back.devices[0].serial_number, "12345");
 }
 
 TEST_F(SimulatedReaderTest, LogsEveryReportBothWays) {
@@ -246,12 +246,13 @@ TEST_F(SimulatedReaderTest, LogsEveryReportBothWays) {
 TEST(DemoReadersTest, HoldsThreeReadersAndOneOtherDevice) {
   SimulatedHidLibrary library;
   PlugDemoReaders(library);
-  ASSERT_EQ(library.GetItemCount(), 4);
+  const HidSnapshot demo = library.Enumerate();
+  ASSERT_EQ(demo.devices.size(), 4u);
   std::vector<std::uint16_t> versions;
-  for (int i = 0; i < 4; ++i) versions.push_back(library.GetVersion(library.GetItem(i)));
+  for (const HidDeviceInfo& device : demo.devices) versions.push_back(device.release);
   EXPECT_EQ(versions, (std::vector<std::uint16_t>{0x0184, 0x0172, 0x0153, 0x6400}));
-  EXPECT_EQ(library.GetProductID(library.GetItem(0)), 0x00DF);
-  EXPECT_NE(library.GetVendorID(library.GetItem(3)), 0x04D8);
+  EXPECT_EQ(demo.devices[0].product_id, 0x00DF);
+  EXPECT_NE(demo.devices[3].vendor_id, 0x04D8);
 }
 
 }  // namespace
