@@ -53,15 +53,18 @@ int main(int argc, char** argv) {
   hid.SetClock(clock);
   hid.SetReportLatency(std::chrono::microseconds(1000));
   Worker worker(hid, seed);
-  const QStringList file = {"Variant=8", "Prefix=AB",    "Code_format=5", "Suffix=",
-                            "Ending=13", "buZzer_off=1", "standAlone=0",  "Repeat_message=1"};
+  const std::vector<SettingWrite> file = {
+      {SettingsKey::kVariant, 8},        {SettingsKey::kPrefix, Affix{"AB"}},
+      {SettingsKey::kCodeFormat, 5},     {SettingsKey::kSuffix, Affix{}},
+      {SettingsKey::kEnding, 13},        {SettingsKey::kBuzzerOff, true},
+      {SettingsKey::kStandAlone, false}, {SettingsKey::kRepeatMessage, true}};
   std::vector<double> times;
   int failed = 0;
   const bool all_written = cli::RunStation({
       .hid = hid,
       .nodes = worker,
       .clock = clock,
-      .parameters = ParametersToApply(ValidateSettings(file, ReferenceNames(nullptr))),
+      .writes = file,
       .count = kReaders,
       // The signal is the last report to a reader before it is reported done.
       .done =

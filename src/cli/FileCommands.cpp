@@ -193,9 +193,10 @@ int Commands::Apply(const QString& path) {
   // Ctrl+C or SIGTERM lets the reader in hand get all its parameters, then touches no other.
   const StopOnSignals stopping;
   const ApplyReport report = ApplyToReaders(
-      env_.hid, targets, *parameters, [](int, const AppliedParameter&) {},
+      env_.hid, targets, *parameters, [](int, const SettingWrite&) {},
       [&](int target) {
-        results[target] = Confirmed(env_.hid, (*chosen)[target], *parameters, options_.verify);
+        results[target] =
+            Confirmed(env_.hid, (*chosen)[target], WritesOf(*parameters), options_.verify);
       },
       &StopOnSignals::Requested);
   if (report.refused) {
@@ -268,7 +269,7 @@ int Commands::ApplyEach(const QString& path, const std::vector<AppliedParameter>
       .hid = env_.hid,
       .nodes = *env_.nodes,
       .clock = Clock(),
-      .parameters = parameters,
+      .writes = WritesOf(parameters),
       .verify = options_.verify,
       .count = options_.count,
       .done =
@@ -301,9 +302,9 @@ int Commands::Compare(const QString& path) {
   if (!chosen) return kNoReader;
   std::vector<ReaderResult> results;
   for (const ConnectedReader& reader : *chosen) {
-    const std::vector<SettingsKey> differing =
-        reader.Configurable() ? DifferingParameters(reader.Values(), *parameters)
-                              : std::vector<SettingsKey>();
+    const std::vector<SettingsKey> differing = reader.Configurable()
+                                                   ? NotHeld(reader.Values(), WritesOf(*parameters))
+                                                   : std::vector<SettingsKey>();
     results.push_back(ResultFor(reader,
                                 reader.access_denied     ? Outcome::kNoAccess
                                 : !reader.Configurable() ? Outcome::kNotConfigurable

@@ -3,7 +3,6 @@
 
 #include <set>
 
-#include "files/SettingsApply.h"
 #include "reader/DeviceReading.h"
 #include "reader/ReaderIdentity.h"
 #include "reader/ReaderScan.h"
@@ -24,9 +23,10 @@ ReaderResult Provisioned(const Station& station, const ConnectedReader& reader) 
   if (!reader.Configurable()) {
     return ResultFor(reader, reader.access_denied ? Outcome::kNoAccess : Outcome::kNotConfigurable);
   }
-  const ReaderApply applied = ApplyToReader(station.hid, reader.handle, station.parameters, {});
-  if (applied.refused) return ResultFor(reader, Outcome::kRefused, {*applied.refused});
-  ReaderResult result = Confirmed(station.hid, reader, station.parameters, station.verify);
+  if (const auto refused = CommitSettings(station.hid, reader.handle, station.writes)) {
+    return ResultFor(reader, Outcome::kRefused, {*refused});
+  }
+  ReaderResult result = Confirmed(station.hid, reader, station.writes, station.verify);
   // The signal tells the worker the reader is done without a look at the screen.
   if (result.outcome == Outcome::kWritten) {
     SendReaderCommand(station.hid, reader.handle, command::kIndicate);
@@ -37,14 +37,14 @@ ReaderResult Provisioned(const Station& station, const ConnectedReader& reader) 
 }  // namespace
 
 ReaderResult Confirmed(HidLibrary& hid, const ConnectedReader& reader,
-                       const std::vector<AppliedParameter>& parameters, bool verify) {
+                       const std::vector<SettingWrite>& writes, bool verify) {
   // A reader may echo a command and still not keep the value: all of them are read back.
   std::vector<SettingsKey> differing;
   std::optional<ReaderValues> held;
   if (verify) {
     const ConnectedReader read_back = ReadSettingsAgain(hid, reader);
     TellRefusedQueries(read_back);
-    differing = DifferingParameters(read_back.Values(), parameters);
+    differing = NotHeld(read_back.Values(), writes);
     if (read_back.Configurable()) held = read_back.Values();
   }
   ReaderResult result = differing.empty()

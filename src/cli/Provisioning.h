@@ -5,17 +5,17 @@
 
 #include "base/WaitClock.h"
 #include "cli/ReaderResults.h"
-#include "files/SettingsFile.h"
 #include "reader/ConnectedReader.h"
 #include "reader/HidLibrary.h"
 #include "reader/NodeWatch.h"
+#include "reader/SettingsCommit.h"
 
 namespace kx12r::cli {
 
-// After a reader took every parameter: written, or, with `verify`, unconfirmed with the
-// parameters the reader does not hold when its settings are read back.
+// After a reader took every setting: written, or, with `verify`, unconfirmed with the settings
+// the reader does not hold when its settings are read back.
 ReaderResult Confirmed(HidLibrary& hid, const ConnectedReader& reader,
-                       const std::vector<AppliedParameter>& parameters, bool verify);
+                       const std::vector<SettingWrite>& writes, bool verify);
 
 // A station: a worker plugs readers in one after another and each configurable one is written,
 // verified and, when it holds the file, given its light and sound signal.
@@ -23,7 +23,7 @@ struct Station {
   HidLibrary& hid;
   NodeWatch& nodes;
   WaitClock& clock;
-  std::vector<AppliedParameter> parameters;
+  std::vector<SettingWrite> writes;
   bool verify = true;
   int count = 0;  // readers to deal with before it ends; 0: no end
   // Hears of each reader dealt with: done, refused, or one that cannot be configured.

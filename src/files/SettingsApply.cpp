@@ -58,38 +58,22 @@ QString NothingAppliedText() {
       "быть настроен.");
 }
 
-std::vector<SettingsKey> DifferingParameters(const ReaderValues& read_back,
-                                             const std::vector<AppliedParameter>& parameters) {
-  std::vector<SettingsKey> differing;
-  for (const AppliedParameter& parameter : parameters) {
-    if (!parameter.missing && !read_back.Holds(parameter.key, parameter.value)) {
-      differing.push_back(parameter.key);
-    }
-  }
-  return differing;
-}
-
 ReaderApply ApplyToReader(HidLibrary& hid, int handle,
                           const std::vector<AppliedParameter>& parameters,
-                          const std::function<void(const AppliedParameter&)>& accepted) {
+                          const std::function<void(const SettingWrite&)>& accepted) {
   ReaderApply outcome;
+  outcome.refused = CommitSettings(hid, handle, WritesOf(parameters), accepted);
+  // The parameters the file does not set, up to where the reader stopped taking them.
   for (const AppliedParameter& parameter : parameters) {
-    if (parameter.missing) {
-      ++outcome.missing;
-      continue;
-    }
-    if (!SendTextCommand(hid, handle, parameter.Setting().set, parameter.sent)) {
-      outcome.refused = parameter.key;
-      return outcome;
-    }
-    if (accepted) accepted(parameter);
+    if (parameter.key == outcome.refused) break;
+    if (parameter.missing) ++outcome.missing;
   }
   return outcome;
 }
 
 ApplyReport ApplyToReaders(HidLibrary& hid, const std::vector<ApplyTarget>& targets,
                            const std::vector<AppliedParameter>& parameters,
-                           const std::function<void(int target, const AppliedParameter&)>& accepted,
+                           const std::function<void(int target, const SettingWrite&)>& accepted,
                            const std::function<void(int target)>& passed,
                            const std::function<bool()>& stop) {
   ApplyReport report;
@@ -102,7 +86,7 @@ ApplyReport ApplyToReaders(HidLibrary& hid, const std::vector<ApplyTarget>& targ
     ++report.configured;
     const ReaderApply outcome =
         ApplyToReader(hid, targets[target].handle, parameters,
-                      [&](const AppliedParameter& parameter) { accepted(target, parameter); });
+                      [&](const SettingWrite& write) { accepted(target, write); });
     report.missing += outcome.missing;
     if (outcome.refused) {
       report.refused = outcome.refused;

@@ -37,12 +37,7 @@ struct ReaderApply {
 // hears of each parameter the reader took, so what is known of the reader can follow.
 ReaderApply ApplyToReader(HidLibrary& hid, int handle,
                           const std::vector<AppliedParameter>& parameters,
-                          const std::function<void(const AppliedParameter&)>& accepted);
-
-// The parameters that `read_back` (a reader's settings as the queries read them) does not hold
-// as `parameters` set them, in their order. Empty when all are held.
-std::vector<SettingsKey> DifferingParameters(const ReaderValues& read_back,
-                                             const std::vector<AppliedParameter>& parameters);
+                          const std::function<void(const SettingWrite&)>& accepted);
 
 // One reader an apply may write to.
 struct ApplyTarget {
@@ -65,7 +60,7 @@ struct ApplyReport {
 // reader, ends the apply there.
 ApplyReport ApplyToReaders(HidLibrary& hid, const std::vector<ApplyTarget>& targets,
                            const std::vector<AppliedParameter>& parameters,
-                           const std::function<void(int target, const AppliedParameter&)>& accepted,
+                           const std::function<void(int target, const SettingWrite&)>& accepted,
                            const std::function<void(int target)>& passed = nullptr,
                            const std::function<bool()>& stop = nullptr);
 

@@ -194,10 +194,17 @@ std::vector<AppliedParameter> ParametersToApply(const ValidatedSettings& setting
     }
     if (setting.encoding == SettingEncoding::kFlag)
       parameter.value = NumberOfValue(value.text) != 0;
-    parameter.sent = EncodeSetting(setting.key, parameter.value).value_or(QString());
     parameters.push_back(parameter);
   }
   return parameters;
+}
+
+std::vector<SettingWrite> WritesOf(const std::vector<AppliedParameter>& parameters) {
+  std::vector<SettingWrite> writes;
+  for (const AppliedParameter& parameter : parameters) {
+    if (!parameter.missing) writes.push_back({parameter.key, parameter.value});
+  }
+  return writes;
 }
 
 }  // namespace kx12r

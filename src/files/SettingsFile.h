@@ -11,6 +11,7 @@
 #include "db/ServiceDatabase.h"
 #include "files/FileAccess.h"
 #include "reader/ReaderSettings.h"
+#include "reader/SettingsCommit.h"
 
 namespace kx12r {
 
@@ -84,13 +85,11 @@ class ReferenceNames {
 
 ValidatedSettings ValidateSettings(const QStringList& lines, const ReferenceNames& names);
 
-// One parameter an apply writes: its value and its text on the wire (one character a position).
-// A key the file does not set is `missing` and sends nothing.
+// One parameter an apply writes. A key the file does not set is `missing` and sends nothing.
 struct AppliedParameter {
   SettingsKey key;
   bool missing = false;
   SettingValue value;
-  QString sent;
   const SettingDescriptor& Setting() const { return SettingOf(key); }
 };
 
@@ -98,5 +97,7 @@ struct AppliedParameter {
 // validation judged, flags by their number (0 clears, any other sets), the ending as the one
 // character of its code.
 std::vector<AppliedParameter> ParametersToApply(const ValidatedSettings& settings);
+// What the reader is given of them: those the file sets, in order.
+std::vector<SettingWrite> WritesOf(const std::vector<AppliedParameter>& parameters);
 
 }  // namespace kx12r

@@ -32,6 +32,12 @@ struct FileType {
 constexpr FileType kFileTypes[] = {{"Все файлы (*.*)", "*.*"}, {"Файлы настроек (*.kxr)", "*.kxr"}};
 constexpr int kSettingsFileType = 1;
 
+// The variant an apply wrote: the first parameter; 0 when the file does not set it.
+int VariantWritten(const std::vector<AppliedParameter>& parameters) {
+  const int* variant = std::get_if<int>(&parameters.front().value);
+  return variant && !parameters.front().missing ? *variant : 0;
+}
+
 // The folder `base`/Cfg-files when it is there, or can be made, and may be written to.
 QString UsableSettingsFolder(const QString& base) {
   if (base.isEmpty()) return QString();
@@ -347,7 +353,7 @@ void SettingsFilesTab::ApplySettingsFile() {
   const int first_row = std::max(first, 1);
   const ApplyReport report = ApplyToReaders(
       link_.Hid(), targets, parameters,
-      [&](int target, const AppliedParameter& accepted) {
+      [&](int target, const SettingWrite& accepted) {
         devices.TakeValue(first_row + target, accepted.key, accepted.value);
       },
       [&](int target) {
@@ -361,7 +367,7 @@ void SettingsFilesTab::ApplySettingsFile() {
     return;
   }
   // The kind of the variant written, when a reader took it.
-  ShowVariantKind(report.configured > 0 ? NumberOfValue(parameters.front().sent) : 0);
+  ShowVariantKind(report.configured > 0 ? VariantWritten(parameters) : 0);
   // Nothing was written to a reader that cannot be configured; saying "done" would be false.
   if (report.configured == 0) {
     ShowMessage(NothingAppliedText(), kInformationStyle, kMessageTitle);

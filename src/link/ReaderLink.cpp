@@ -5,6 +5,7 @@
 
 #include "base/KeyState.h"
 #include "base/MessageBox.h"
+#include "reader/SettingsCommit.h"
 #include "ui/GridToolkit.h"
 
 namespace kx12r {
@@ -55,10 +56,11 @@ bool ReaderLink::DiscoverReaders(bool force) {
 }
 
 bool ReaderLink::WriteSetting(SettingsKey key, const SettingValue& value) {
-  const std::optional<QString> sent = EncodeSetting(key, value);
-  if (!sent || !SendToSelectedReader(SettingOf(key).set, TextToParameters(*sent))) return false;
-  SetSelectedReaderField(key, value);
-  return true;
+  if (!WaitForIdle()) return false;
+  const bool taken = CommitSetting(hid_, SelectedReaderHandle(), {key, value});
+  ResumeDiscovery();
+  if (taken) SetSelectedReaderField(key, value);
+  return taken;
 }
 
 void ReaderLink::Shutdown() {

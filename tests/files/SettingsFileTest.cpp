@@ -134,7 +134,9 @@ TEST_F(SettingsFileTest, TheApplySendsWhatValidationJudged) {
   QStringList sent;
   ReaderValues took;
   for (const AppliedParameter& p : parameters) {
-    sent << (p.missing ? QString("-") : QString(QChar(p.Setting().set)) + "[" + p.sent + "]");
+    sent << (p.missing ? QString("-")
+                       : QString(QChar(p.Setting().set)) + "[" +
+                             EncodeSetting(p.key, p.value).value_or("?") + "]");
     if (!p.missing) took.Set(p.key, p.value);
   }
   EXPECT_EQ(sent.join(" "), "V[8] P[ ] C[12] - E[\r] Z[ ] A[ ] R[R]");
@@ -149,7 +151,7 @@ TEST_F(SettingsFileTest, TheApplySendsWhatValidationJudged) {
   std::vector<SettingsKey> cached;
   const ReaderApply outcome =
       ApplyToReader(hid, hid.HandleOf(reader), parameters,
-                    [&](const AppliedParameter& p) { cached.push_back(p.key); });
+                    [&](const SettingWrite& w) { cached.push_back(w.key); });
   EXPECT_EQ(outcome.refused, SettingsKey::kCodeFormat);
   EXPECT_EQ(cached, (std::vector<SettingsKey>{SettingsKey::kVariant, SettingsKey::kPrefix}));
   EXPECT_EQ(reader.ReceivedReports(), (std::vector<std::vector<std::uint8_t>>{
