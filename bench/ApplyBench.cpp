@@ -12,7 +12,7 @@
 
 #include "BenchSupport.h"
 #include "files/SettingsFilesTab.h"
-#include "reader/SimulatedHidLibrary.h"
+#include "simulator/SimulatedHidLibrary.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "BenchSupport.h"
 #include "link/ReaderLink.h"
-#include "reader/SimulatedHidLibrary.h"
+#include "simulator/SimulatedHidLibrary.h"
 
 namespace {
 

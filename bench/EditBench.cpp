@@ -16,7 +16,7 @@
 #include <functional>
 
 #include "BenchSupport.h"
-#include "reader/SimulatedHidLibrary.h"
+#include "simulator/SimulatedHidLibrary.h"
 #include "settings/ReaderSettingsTab.h"
 #include "ui/GridToolkit.h"
 

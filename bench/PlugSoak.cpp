@@ -12,7 +12,7 @@
 #include <set>
 
 #include "BenchSupport.h"
-#include "reader/SimulatedHidLibrary.h"
+#include "simulator/SimulatedHidLibrary.h"
 
 namespace {
 

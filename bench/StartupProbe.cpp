@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "app/Startup.h"
-#include "reader/DemoReaders.h"
+#include "simulator/DemoReaders.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "cli/Provisioning.h"
-#include "reader/SimulatedHidLibrary.h"
+#include "simulator/SimulatedHidLibrary.h"
 
 namespace {
 

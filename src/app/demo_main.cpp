@@ -4,7 +4,7 @@
 #include "app/DemoDatabase.h"
 #include "app/Startup.h"
 #include "cardtest/DemoCards.h"
-#include "reader/DemoReaders.h"
+#include "simulator/DemoReaders.h"
 
 int main(int argc, char** argv) {
   if (const auto answered = kx12r::AnswerWithoutWindow(

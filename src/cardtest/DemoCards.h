@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "reader/SimulatedHidLibrary.h"
-#include "reader/SimulatedKeyboardInputs.h"
+#include "simulator/SimulatedHidLibrary.h"
+#include "simulator/SimulatedKeyboardInputs.h"
 
 namespace kx12r {
 

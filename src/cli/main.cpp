@@ -10,10 +10,10 @@
 #include "cli/StopOnSignals.h"
 #include "cli/SystemDevices.h"
 #include "db/ServiceDatabase.h"
-#include "reader/DemoReaders.h"
-#include "reader/DemoState.h"
+#include "simulator/DemoReaders.h"
+#include "simulator/DemoState.h"
 #include "reader/HidapiLibrary.h"
-#include "reader/SimulatedKeyboardInputs.h"
+#include "simulator/SimulatedKeyboardInputs.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -15,7 +15,7 @@
 #include "ScriptedPresenter.h"
 #include "WindowClicks.h"
 #include "app/Form1.h"
-#include "reader/SimulatedHidLibrary.h"
+#include "simulator/SimulatedHidLibrary.h"
 #include "settings/SettingsGridLayout.h"
 
 namespace kx12r {

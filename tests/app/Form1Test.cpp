@@ -13,8 +13,8 @@
 #include "app/DemoDatabase.h"
 #include "app/Form1.h"
 #include "db/ServiceLookups.h"
-#include "reader/DemoReaders.h"
-#include "reader/SimulatedHidLibrary.h"
+#include "simulator/DemoReaders.h"
+#include "simulator/SimulatedHidLibrary.h"
 #include "ui/GridToolkit.h"
 
 namespace kx12r {

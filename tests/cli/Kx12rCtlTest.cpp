@@ -21,7 +21,7 @@
 #include "cli/StopOnSignals.h"
 #include "db/ServiceDatabase.h"
 #include "reader/ReaderScan.h"
-#include "reader/SimulatedHidLibrary.h"
+#include "simulator/SimulatedHidLibrary.h"
 
 namespace kx12r::cli {
 namespace {

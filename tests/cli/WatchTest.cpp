@@ -7,8 +7,8 @@
 #include <set>
 
 #include "cli/Watch.h"
-#include "reader/DemoReaders.h"
-#include "reader/SimulatedKeyboardInputs.h"
+#include "simulator/DemoReaders.h"
+#include "simulator/SimulatedKeyboardInputs.h"
 
 namespace kx12r::cli {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "FakeClock.h"
 #include "link/ReaderLink.h"
-#include "reader/SimulatedHidLibrary.h"
+#include "simulator/SimulatedHidLibrary.h"
 
 namespace kx12r {
 

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "reader/ReportExchange.h"
-#include "reader/SimulatedHidLibrary.h"
+#include "simulator/SimulatedHidLibrary.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "base/SingleByteText.h"
 #include "files/SettingsApply.h"
 #include "files/SettingsFile.h"
-#include "reader/SimulatedHidLibrary.h"
+#include "simulator/SimulatedHidLibrary.h"
 
 namespace kx12r {
 namespace {

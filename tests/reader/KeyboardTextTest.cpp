@@ -3,7 +3,7 @@
 #include "reader/CardCode.h"
 #include "reader/KeyboardText.h"
 #include "reader/ReportDescriptor.h"
-#include "reader/SimulatedKeyboardInputs.h"
+#include "simulator/SimulatedKeyboardInputs.h"
 
 namespace kx12r {
 namespace {

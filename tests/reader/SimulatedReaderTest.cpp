@@ -2,8 +2,8 @@
 
 #include "FakeClock.h"
 #include "ReaderReports.h"
-#include "reader/DemoReaders.h"
-#include "reader/SimulatedHidLibrary.h"
+#include "simulator/DemoReaders.h"
+#include "simulator/SimulatedHidLibrary.h"
 
 namespace kx12r {
 namespace {

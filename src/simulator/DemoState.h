@@ -3,7 +3,7 @@
 #include <QLockFile>
 #include <QString>
 
-#include "reader/SimulatedHidLibrary.h"
+#include "simulator/SimulatedHidLibrary.h"
 
 namespace kx12r {
 

@@ -8,7 +8,7 @@
 
 #include "base/WaitClock.h"
 #include "reader/HidLibrary.h"
-#include "reader/SimulatedReader.h"
+#include "simulator/SimulatedReader.h"
 
 namespace kx12r {
 
@@ -68,7 +68,7 @@ class SimulatedHidLibrary : public HidLibrary {
     int handle = 0;      // 0 while unplugged
     int absent_for = 0;  // enumerations left before a restarting device is back
     bool denied_when_listed = false;
-    int reports_left = -1;  // reports before it goes away; -1: it stays
+    int reports_left = -1;   // reports before it goes away; -1: it stays
     int setting_up_for = 0;  // enumerations that still leave it out
   };
 

@@ -1,5 +1,5 @@
 // The demo program's simulated readers and keyboard.
-#include "reader/DemoReaders.h"
+#include "simulator/DemoReaders.h"
 
 namespace kx12r {
 namespace {

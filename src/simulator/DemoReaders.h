@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reader/SimulatedHidLibrary.h"
+#include "simulator/SimulatedHidLibrary.h"
 
 namespace kx12r {
 

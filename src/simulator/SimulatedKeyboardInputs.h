@@ -1,7 +1,7 @@
 #pragma once
 
 #include "reader/KeyboardInputs.h"
-#include "reader/SimulatedHidLibrary.h"
+#include "simulator/SimulatedHidLibrary.h"
 
 namespace kx12r {
 

@@ -1,12 +1,10 @@
 // A simulated reader: its settings, its answers and the faults a test gives it.
-#include "reader/SimulatedReader.h"
+#include "simulator/SimulatedReader.h"
 
 #include <algorithm>
 #include <utility>
 
 #include "reader/CardCode.h"
-#include "reader/DeviceReading.h"
-#include "reader/Firmware.h"
 #include "reader/KeyboardText.h"
 #include "reader/ReaderIdentity.h"
 #include "reader/ReaderSettings.h"
@@ -17,7 +15,20 @@ namespace {
 constexpr std::uint8_t kRefused = 127;
 constexpr std::uint8_t kSpace = 0x20;
 constexpr std::uint16_t kFirstConfigurableVersion = 0x0170;
-constexpr int kLastCodeFormat = 12;  // the formats this model knows
+// The code formats a reader takes, as the readers were made: the first row its firmware release
+// (and product, where one is named) reaches gives them. Kept apart from the program's own rule,
+// which the tests check against it.
+struct OfferedCodeFormats {
+  std::uint16_t from_release;
+  std::uint16_t product;  // 0: any
+  int lowest;
+  int highest;
+};
+constexpr OfferedCodeFormats kOfferedCodeFormats[] = {
+    {0x0184, 0x00DF, 0, 12},
+    {0x0182, 0, 1, 12},
+    {0x0170, 0, 1, 8},
+};
 constexpr std::size_t kAffixLimit = 5;
 constexpr std::size_t kSerialLength = 5;
 constexpr std::string_view kQueries = "vzarpcse";
@@ -197,9 +208,12 @@ std::vector<std::size_t> SimulatedReader::Apply(std::uint8_t code,
 }
 
 bool SimulatedReader::OffersCodeFormat(int id) const {
-  return id <= kLastCodeFormat &&
-         kx12r::OffersCodeFormat(
-             FirmwareVersion(identity_.version).CodeFormats(identity_.product_id), id);
+  for (const OfferedCodeFormats& offered : kOfferedCodeFormats) {
+    if (identity_.version < offered.from_release) continue;
+    if (offered.product != 0 && offered.product != identity_.product_id) continue;
+    return id >= offered.lowest && id <= offered.highest;
+  }
+  return false;
 }
 
 std::string SimulatedReader::MessageText(std::uint64_t card) const {

@@ -1,5 +1,5 @@
 // Simulated HID devices for the tests and the demo program.
-#include "reader/SimulatedHidLibrary.h"
+#include "simulator/SimulatedHidLibrary.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,5 +1,5 @@
 // The demo readers' settings across runs of the demo.
-#include "reader/DemoState.h"
+#include "simulator/DemoState.h"
 
 #include <QFile>
 #include <QJsonDocument>

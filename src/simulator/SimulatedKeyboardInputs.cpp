@@ -1,5 +1,5 @@
 // The simulated readers' keyboard interfaces.
-#include "reader/SimulatedKeyboardInputs.h"
+#include "simulator/SimulatedKeyboardInputs.h"
 
 namespace kx12r {
 
