@@ -124,10 +124,7 @@ void DatabasePageTab::CheckPagePassword() {
   const QString password = Text7->text().trimmed();
   const int failures = database_.Failures();
   // A user without a password cannot unlock: an empty entry would match every such user.
-  const bool known =
-      !password.isEmpty() && database_.RecordExists({.Table = QStringLiteral("UsersTable"),
-                                                     .KeyField = QStringLiteral("USER_PWD"),
-                                                     .KeyValue = password});
+  const bool known = !password.isEmpty() && PasswordKnown(database_, password);
   // A lookup that failed was told as the failure it is: the password is not called wrong, and
   // stays for another try.
   if (database_.Failures() != failures) return;
@@ -163,15 +160,11 @@ bool DatabasePageTab::PasswordLengthOk(const QString& password) {
 }
 
 void DatabasePageTab::StorePassword(const QString& password) {
-  FlexGrid& users = *Editors->MSFlexGrid8;
-  if (!users.HasDataRows()) return;
-  const std::optional<std::int16_t> key = EditorKey(users.TextMatrix(users.Row(), 0));
+  const UserRow* user = Editors->CurrentUser();
+  if (!user) return;
+  const std::optional<std::int16_t> key = EditorKey(user->key);
   if (!key) return;
-  database_.UpdateField({.Table = QStringLiteral("UsersTable"),
-                         .Field = QStringLiteral("USER_PWD"),
-                         .Value = password,
-                         .KeyField = QStringLiteral("KEY"),
-                         .KeyValue = QString::number(*key)});
+  StoreField(database_, RowField::kUserPassword, QString::number(*key), password);
 }
 
 void DatabasePageTab::SetFieldActive(QLineEdit& field, bool active) {

@@ -3,16 +3,9 @@
 
 #include <limits>
 
-namespace kx12r {
+#include "db/ServiceRows.h"
 
-std::optional<Rows> SelectCodeFormatChoices(ServiceDatabase& db, CodeFormatChoice choice) {
-  // A row without a number cannot be sent to a reader, so no list offers it.
-  const QString filter = choice == CodeFormatChoice::kBelowNineWithoutZero ? "WHERE(ID<9 AND ID<>0)"
-                         : choice == CodeFormatChoice::kWithoutZero        ? "WHERE(ID<>0)"
-                                                                    : "WHERE(ID IS NOT NULL)";
-  return db.SelectRows(QStringLiteral("SELECT ID, NAME, DESCRIPTION FROM CodeVariantsTable ") +
-                       filter + QStringLiteral(" ORDER BY ID"));
-}
+namespace kx12r {
 
 bool IsSixteenBit(long long value) {
   return value >= std::numeric_limits<std::int16_t>::min() &&
@@ -37,15 +30,11 @@ QString GetCodeVariantDescription(ServiceDatabase& db, const QString& name) {
 }
 
 bool CodeVariantExists(ServiceDatabase& db, int id) {
-  if (!IsSixteenBit(id)) return false;
-  return db.RecordExists(
-      {.Table = "CodeVariantsTable", .KeyField = "ID", .KeyValue = QString::number(id)});
+  return IsSixteenBit(id) && NumberTaken(db, RowField::kCodeFormatId, id);
 }
 
 bool EndingCodeExists(ServiceDatabase& db, int code) {
-  if (!IsSixteenBit(code)) return false;
-  return db.RecordExists(
-      {.Table = "CodeEndingTable", .KeyField = "CHR_CODE", .KeyValue = QString::number(code)});
+  return IsSixteenBit(code) && NumberTaken(db, RowField::kEndingCode, code);
 }
 
 QString MissingReferenceRows(ServiceDatabase& db) {

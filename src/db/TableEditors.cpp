@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScrollBar>
 
 #include "base/KeyState.h"
@@ -21,17 +22,6 @@ void ReportOperationFailure(const QString& description) {
   ShowMessage(OperationFailureText(description), kStopStyle, kEngineErrorTitle);
 }
 
-// What each grid edits.
-struct EditedTable {
-  QString table;
-  QString key_field;
-  QString captions;
-  QStringList hidden;
-  QString statement;
-  QStringList fields;       // the database column of each grid column
-  QString exists_question;  // for the unique number in column 1; %1 is the number
-};
-
 const QString kAdministrator = QStringLiteral("Администратор");
 const QString kEnterTip = QStringLiteral("\"Enter\" - сохранить; \"Esc\" - отменить");
 const QString kCtrlEnterTip = QStringLiteral("\"Ctrl+Enter\" - сохранить; \"Esc\" - отменить");
@@ -43,41 +33,36 @@ QString ExistsQuestion(const QString& what) {
          QStringLiteral(" - завершить редактирование.");
 }
 
-// The tables of the four grids, in the grids' order.
-const EditedTable& Describe(int index) {
-  static const EditedTable tables[] = {
-      {"CodeVariantsTable",
-       "KEY",
-       "KEY|ID|Формат кода метки|DESCRIPTION",
+// How each grid shows its table: the captions, the columns kept out of sight, and the question
+// when the number in column 1 is taken (%1 is the number).
+struct GridLayout {
+  QString captions;
+  QStringList hidden;
+  QString exists_question;
+};
+
+const GridLayout& LayoutOf(ServiceTable table) {
+  static const GridLayout layouts[] = {
+      {"KEY|ID|Формат кода метки|DESCRIPTION",
        {"KEY", "DESCRIPTION"},
-       service_sql::kCodeVariantsGrid,
-       {"KEY", "ID", "NAME", "DESCRIPTION"},
        ExistsQuestion(QStringLiteral("ID=%1 для формата кода метки"))},
-      {"CodeEndingTable",
-       "END_ORDER",
-       "KEY|CHR|Keyboard key",
+      {"KEY|CHR|Keyboard key",
        {"KEY"},
-       service_sql::kEndingsGrid,
-       {"END_ORDER", "CHR_CODE", "KEY_NAME"},
        ExistsQuestion(QStringLiteral("CHR=%1 для поля кода ") +
                       Quoted(QStringLiteral("Окончание")))},
-      {"UsersTable",
-       "KEY",
-       "KEY|Имя пользователя|",
-       {"KEY"},
-       service_sql::kUsersGrid,
-       {"KEY", "USER_NAME"},
-       QString()},
-      {"SetupTable",
-       "P_NAME",
-       "NAME|Наименование|Значение|Описание",
-       {"NAME"},
-       service_sql::kSetupGrid,
-       {"P_NAME", "P_CAPTION", "P_VAL", "P_NOTE"},
-       QString()},
+      {"KEY|Имя пользователя|", {"KEY"}, QString()},
+      {"NAME|Наименование|Значение|Описание", {"NAME"}, QString()},
   };
-  return tables[index];
+  return layouts[static_cast<int>(table)];
 }
+
+// A row's cells, column by column, as its grid shows them.
+QStringList CellsOf(const CodeFormatRow& row) {
+  return {row.key, QString::number(row.id), row.name, row.description};
+}
+QStringList CellsOf(const EndingRow& row) { return {row.key, QString::number(row.code), row.name}; }
+QStringList CellsOf(const UserRow& row) { return {row.key, row.name}; }
+QStringList CellsOf(const SetupRow& row) { return {row.key, row.name, row.value, row.note}; }
 
 // Places in twips, in the tab control's coordinates.
 constexpr int kGridTop = 430;
@@ -96,19 +81,36 @@ constexpr int kSetupHeight = kTabHeight - kBottomMargin - kSetupTop;
 
 }  // namespace
 
-std::optional<std::int16_t> EditorKey(const QString& key) {
-  bool ok = false;
-  const long long value = key.trimmed().toLongLong(&ok);
-  if (ok && IsSixteenBit(value)) return static_cast<std::int16_t>(value);
-  const bool whole_number =
-      ok || QRegularExpression(QStringLiteral(R"(^\s*[+-]?\d+\s*$)")).match(key).hasMatch();
-  ReportOperationFailure(whole_number ? QStringLiteral("Переполнение")
-                                      : QStringLiteral("Несоответствие типов"));
-  return std::nullopt;
-}
+template <typename Row>
+class TableEditors::RowsOf : public GridRows {
+ public:
+  using Reader = std::vector<Row> (*)(ServiceDatabase&);
+  explicit RowsOf(Reader read) : read_(read) {}
+
+  const Row& At(int index) const { return rows_.at(index); }
+  void Read(ServiceDatabase& database) override { rows_ = read_(database); }
+  int Count() const override { return static_cast<int>(rows_.size()); }
+  QString Key(int index) const override { return rows_.at(index).key; }
+  QStringList Cells(int index) const override { return CellsOf(rows_.at(index)); }
+  void Take(int index, RowField field, const QString& text) override {
+    rows_.at(index).Set(field, text);
+  }
+  void Append(const QString& key) override { rows_.push_back(Row{.key = key}); }
+  void Erase(int index) override { rows_.erase(rows_.begin() + index); }
+
+ private:
+  Reader read_;
+  std::vector<Row> rows_;
+};
 
 TableEditors::TableEditors(ServiceDatabase& database, QWidget& page)
-    : QObject(&page), database_(database), page_(page) {
+    : QObject(&page),
+      database_(database),
+      page_(page),
+      code_formats_(std::make_unique<RowsOf<CodeFormatRow>>(&ReadCodeFormats)),
+      endings_(std::make_unique<RowsOf<EndingRow>>(&ReadEndings)),
+      users_(std::make_unique<RowsOf<UserRow>>(&ReadUsers)),
+      setup_(std::make_unique<RowsOf<SetupRow>>(&ReadSetupParameters)) {
   MSFlexGrid6 = new FlexGrid(&page);
   MSFlexGrid6->setGeometry(TabPageRect(kGridLeft, kGridTop, kGridWidth, kTallGrid));
   MSFlexGrid7 = new FlexGrid(&page);
@@ -163,7 +165,10 @@ TableEditors::TableEditors(ServiceDatabase& database, QWidget& page)
 
   behaviours_ = {{
       {.grid = MSFlexGrid6,
-       .table = 0,
+       .table = ServiceTable::kCodeFormats,
+       .rows = code_formats_.get(),
+       .fields = {std::nullopt, RowField::kCodeFormatId, RowField::kCodeFormatName,
+                  RowField::kCodeFormatDescription},
        .code_caption = QStringLiteral("ID"),
        .name_caption = QStringLiteral("Формат кода метки"),
        .add = [this] { AddCodeVariant(); },
@@ -172,7 +177,9 @@ TableEditors::TableEditors(ServiceDatabase& database, QWidget& page)
        .edit_description = [this] { EditCodeVariantDescription(); },
        .remove = [this] { RemoveCodeVariant(); }},
       {.grid = MSFlexGrid7,
-       .table = 1,
+       .table = ServiceTable::kEndings,
+       .rows = endings_.get(),
+       .fields = {std::nullopt, RowField::kEndingCode, RowField::kEndingName},
        .code_caption = QStringLiteral("CHR"),
        .name_caption = QStringLiteral("Keyboard key"),
        .add = [this] { AddEnding(); },
@@ -180,14 +187,18 @@ TableEditors::TableEditors(ServiceDatabase& database, QWidget& page)
        .edit_name = [this] { EditEndingKeyName(); },
        .remove = [this] { RemoveEnding(); }},
       {.grid = MSFlexGrid8,
-       .table = 2,
+       .table = ServiceTable::kUsers,
+       .rows = users_.get(),
+       .fields = {std::nullopt, RowField::kUserName},
        .name_caption = QStringLiteral("Имя пользователя"),
        .add = [this] { AddUser(); },
        .edit_name = [this] { EditUserName(); },
        .remove = [this] { RemoveUser(); },
        .protects_administrator = true},
       {.grid = MSFlexGrid9,
-       .table = 3,
+       .table = ServiceTable::kSetup,
+       .rows = setup_.get(),
+       .fields = {std::nullopt, RowField::kSetupName, RowField::kSetupValue, RowField::kSetupNote},
        .code_caption = QStringLiteral("Наименование"),
        .name_caption = QStringLiteral("Значение"),
        .edit_code = [this] { EditSetupCell(1); },
@@ -201,6 +212,8 @@ TableEditors::TableEditors(ServiceDatabase& database, QWidget& page)
     if (RowMoveKeyIsDown()) ShowDescription();
   });
 }
+
+TableEditors::~TableEditors() = default;
 
 const TableEditors::GridBehaviour* TableEditors::BehaviourOf(const FlexGrid* grid) const {
   for (const GridBehaviour& behaviour : behaviours_) {
@@ -216,7 +229,7 @@ void TableEditors::RunMenuItem(std::function<void()> GridBehaviour::*item) {
 
 void TableEditors::FillDatabaseTab() {
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  for (FlexGrid* grid : {MSFlexGrid6, MSFlexGrid7, MSFlexGrid8, MSFlexGrid9}) FillGrid(*grid);
+  for (const GridBehaviour& behaviour : behaviours_) FillGrid(behaviour);
   Text4->setToolTip(kFillTip);
   for (QWidget* control : std::initializer_list<QWidget*>{MSFlexGrid6, MSFlexGrid7, MSFlexGrid8,
                                                           MSFlexGrid9, Label3}) {
@@ -225,10 +238,12 @@ void TableEditors::FillDatabaseTab() {
   QGuiApplication::restoreOverrideCursor();
 }
 
-void TableEditors::FillGrid(FlexGrid& grid) {
-  const EditedTable& table = Describe(BehaviourOf(&grid)->table);
+void TableEditors::FillGrid(const GridBehaviour& behaviour) {
+  FlexGrid& grid = *behaviour.grid;
+  const GridLayout& layout = LayoutOf(behaviour.table);
   grid.SetRows(1);
-  if (!InitGridFromCaptions(grid, table.captions, Qt::AlignLeft | Qt::AlignVCenter, table.hidden)) {
+  if (!InitGridFromCaptions(grid, layout.captions, Qt::AlignLeft | Qt::AlignVCenter,
+                            layout.hidden)) {
     return;
   }
   if (&grid == MSFlexGrid9) {
@@ -238,27 +253,42 @@ void TableEditors::FillGrid(FlexGrid& grid) {
     grid.SetColWidth(2, width);
     grid.SetColWidth(3, width);
   }
-  const std::optional<Rows> rows = database_.SelectRows(table.statement);
-  if (rows) {
-    const int count = static_cast<int>(rows->front().size());
-    grid.SetRows(count + 1);
-    for (int row = 0; row < count; ++row) {
-      for (int field = 0; field < static_cast<int>(rows->size()); ++field) {
-        grid.SetTextMatrix(row + 1, field, CellText(rows, field, row));
-      }
-    }
-  }
+  behaviour.rows->Read(database_);
+  grid.SetRows(behaviour.rows->Count() + 1);
+  for (int row = 1; row < grid.Rows(); ++row) ShowRow(behaviour, row);
   SelectGridRow(grid, kCurrent, false, false);
   if (&grid == MSFlexGrid6) ShowDescription();
 }
 
+void TableEditors::ShowRow(const GridBehaviour& behaviour, int row) {
+  const QStringList cells = behaviour.rows->Cells(row - 1);
+  for (int column = 0; column < cells.size(); ++column) {
+    behaviour.grid->SetTextMatrix(row, column, cells[column]);
+  }
+}
+
 void TableEditors::ShowDescription() {
-  if (MSFlexGrid6->HasDataRows()) Label3->setText(MSFlexGrid6->TextMatrix(MSFlexGrid6->Row(), 3));
+  if (MSFlexGrid6->HasDataRows()) {
+    Label3->setText(code_formats_->At(MSFlexGrid6->Row() - 1).description);
+  }
+}
+
+const UserRow* TableEditors::CurrentUser() const {
+  return MSFlexGrid8->HasDataRows() ? &users_->At(MSFlexGrid8->Row() - 1) : nullptr;
 }
 
 bool TableEditors::IsProtectedUser() const {
-  return MSFlexGrid8->HasDataRows() &&
-         MSFlexGrid8->TextMatrix(MSFlexGrid8->Row(), 1) == kAdministrator;
+  const UserRow* user = CurrentUser();
+  return user && user->name == kAdministrator;
+}
+
+std::optional<QString> TableEditors::CurrentKey(const GridBehaviour& behaviour) const {
+  const QString key = behaviour.rows->Key(behaviour.grid->Row() - 1);
+  // Setup parameters are keyed by their names; the other tables by numbers.
+  if (behaviour.table == ServiceTable::kSetup) return key;
+  const std::optional<std::int16_t> number = EditorKey(key);
+  if (!number) return std::nullopt;
+  return QString::number(*number);
 }
 
 bool TableEditors::ColumnInView(const FlexGrid& grid, int column) const {
@@ -302,11 +332,13 @@ void TableEditors::OnMouseDown(FlexGrid* grid, Qt::MouseButton button) {
 }
 
 bool TableEditors::AddRow(FlexGrid& grid) {
-  const EditedTable& table = Describe(BehaviourOf(&grid)->table);
-  DbRequest request{.Table = table.table, .KeyField = table.key_field};
-  if (!database_.InsertRecord(request)) return false;
+  const GridBehaviour& behaviour = *BehaviourOf(&grid);
+  const std::optional<QString> key = kx12r::AddRow(database_, behaviour.table);
+  if (!key) return false;
   // A new code format or ending shows 0 until it is given its number.
-  grid.AddItem(&grid == MSFlexGrid8 ? request.KeyValue : request.KeyValue + QStringLiteral("\t0"));
+  behaviour.rows->Append(*key);
+  grid.SetRows(grid.Rows() + 1);
+  ShowRow(behaviour, grid.Rows() - 1);
   SelectGridRow(grid, grid.Rows() - 1, false, false);
   return true;
 }
@@ -324,34 +356,29 @@ void TableEditors::AddUser() {
 
 void TableEditors::EditNumber(FlexGrid& grid) {
   if (!grid.HasDataRows()) return;
-  const EditedTable& table = Describe(BehaviourOf(&grid)->table);
+  const GridBehaviour& behaviour = *BehaviourOf(&grid);
+  const RowField field = *behaviour.fields[1];
   const int row = grid.Row();
-  const QString old = grid.TextMatrix(row, 1);
-  const std::optional<std::int16_t> key = EditorKey(grid.TextMatrix(row, 0));
+  const std::optional<QString> key = CurrentKey(behaviour);
   if (!key) return;
+  // Whatever the edit comes to, the cell shows what the database holds.
+  const auto show_stored = qScopeGuard([&] { ShowRow(behaviour, row); });
   Text4->setToolTip(kEnterTip);
   while (EditGridCell(grid, *Text4, row, 1)) {
     const std::optional<std::int16_t> number = IntegerOfValue(grid.TextMatrix(row, 1));
     if (!number) {
       // A number beyond 16 bits never wraps into another one.
       ReportOperationFailure(QStringLiteral("Переполнение"));
-      grid.SetTextMatrix(row, 1, old);
       return;
     }
-    const QString text = QString::number(*number);
-    if (!database_.RecordExists(
-            {.Table = table.table, .KeyField = table.fields[1], .KeyValue = text})) {
-      const bool stored = database_.UpdateField({.Table = table.table,
-                                                 .Field = table.fields[1],
-                                                 .Value = text,
-                                                 .KeyField = table.key_field,
-                                                 .KeyValue = QString::number(*key)});
-      grid.SetTextMatrix(row, 1, stored ? text : old);
+    if (!NumberTaken(database_, field, *number)) {
+      const QString text = QString::number(*number);
+      if (StoreField(database_, field, *key, text)) behaviour.rows->Take(row - 1, field, text);
       return;
     }
-    if (ShowMessage(table.exists_question.arg(text), kYesNoQuestion, kMessageTitle) != kAnswerYes) {
+    if (ShowMessage(LayoutOf(behaviour.table).exists_question.arg(QString::number(*number)),
+                    kYesNoQuestion, kMessageTitle) != kAnswerYes) {
       // The database kept the old number; so does the cell.
-      grid.SetTextMatrix(row, 1, old);
       grid.setFocus();
       return;
     }
@@ -363,24 +390,16 @@ void TableEditors::EditEndingCode() { EditNumber(*MSFlexGrid7); }
 
 void TableEditors::EditText(FlexGrid& grid, int column) {
   if (!grid.HasDataRows()) return;
-  const EditedTable& table = Describe(BehaviourOf(&grid)->table);
+  const GridBehaviour& behaviour = *BehaviourOf(&grid);
+  const RowField field = *behaviour.fields[column];
   const int row = grid.Row();
-  const QString old = grid.TextMatrix(row, column);
-  QString key = grid.TextMatrix(row, 0);
-  if (&grid != MSFlexGrid9) {
-    const std::optional<std::int16_t> number = EditorKey(key);
-    if (!number) return;
-    key = QString::number(*number);
-  }
+  const std::optional<QString> key = CurrentKey(behaviour);
+  if (!key) return;
   Text4->setToolTip(kEnterTip);
   if (!EditGridCell(grid, *Text4, row, column)) return;
-  if (!database_.UpdateField({.Table = table.table,
-                              .Field = table.fields[column],
-                              .Value = grid.TextMatrix(row, column),
-                              .KeyField = table.key_field,
-                              .KeyValue = key})) {
-    grid.SetTextMatrix(row, column, old);
-  }
+  const QString text = grid.TextMatrix(row, column);
+  if (StoreField(database_, field, *key, text)) behaviour.rows->Take(row - 1, field, text);
+  ShowRow(behaviour, row);
 }
 
 void TableEditors::EditCodeVariantName() { EditText(*MSFlexGrid6, 2); }
@@ -394,34 +413,30 @@ void TableEditors::EditUserName() {
 void TableEditors::EditCodeVariantDescription() {
   FlexGrid& grid = *MSFlexGrid6;
   if (!grid.HasDataRows()) return;
+  const GridBehaviour& behaviour = *BehaviourOf(&grid);
   const int row = grid.Row();
-  const QString old = grid.TextMatrix(row, 3);
-  const std::optional<std::int16_t> key = EditorKey(grid.TextMatrix(row, 0));
+  const std::optional<QString> key = CurrentKey(behaviour);
   if (!key) return;
   grid.setEnabled(false);
   Text4->setToolTip(kCtrlEnterTip);
   if (EditLabel(*Label3, *Text4)) {
-    const bool stored = database_.UpdateField({.Table = QStringLiteral("CodeVariantsTable"),
-                                               .Field = QStringLiteral("DESCRIPTION"),
-                                               .Value = Label3->text(),
-                                               .KeyField = QStringLiteral("KEY"),
-                                               .KeyValue = QString::number(*key)});
-    grid.SetTextMatrix(row, 3, stored ? Label3->text() : old);
-    if (!stored) Label3->setText(old);
+    const RowField field = RowField::kCodeFormatDescription;
+    if (StoreField(database_, field, *key, Label3->text())) {
+      behaviour.rows->Take(row - 1, field, Label3->text());
+    }
+    ShowRow(behaviour, row);
+    ShowDescription();
   }
   grid.setEnabled(true);
 }
 
 void TableEditors::RemoveRow(FlexGrid& grid) {
   if (!grid.HasDataRows()) return;
-  const EditedTable& table = Describe(BehaviourOf(&grid)->table);
+  const GridBehaviour& behaviour = *BehaviourOf(&grid);
   const int row = grid.Row();
-  const std::optional<std::int16_t> key = EditorKey(grid.TextMatrix(row, 0));
-  if (!key) return;
-  if (!database_.DeleteRecord(
-          {.Table = table.table, .KeyField = table.key_field, .KeyValue = QString::number(*key)})) {
-    return;
-  }
+  const std::optional<QString> key = CurrentKey(behaviour);
+  if (!key || !DeleteRow(database_, behaviour.table, *key)) return;
+  behaviour.rows->Erase(row - 1);
   grid.RemoveItem(row);
 }
 

@@ -7,28 +7,27 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "db/ServiceDatabase.h"
+#include "db/ServiceRows.h"
 #include "ui/EditorBox.h"
 #include "ui/FlexGrid.h"
 
 namespace kx12r {
 
-// A row key as the editors hold it: a key outside the 16-bit range cannot be held
-// ("Переполнение"), a key that is no number is a type mismatch; both are told as a failed
-// operation.
-std::optional<std::int16_t> EditorKey(const QString& key);
-
 // The four grids of the database page that edit the service database in place: code formats
 // (MSFlexGrid6), endings (MSFlexGrid7), users (MSFlexGrid8) and setup parameters (MSFlexGrid9).
-// Every change goes to the database at once, one cell or one row; a grid changes only after
-// the database took the change, or shows the stored value again when it did not.
+// Each grid renders the rows it read, and every change goes to the database at once, one field
+// or one row; a row, and its grid, change only after the database took the change, and a grid
+// shows the stored value again when it did not.
 class TableEditors : public QObject {
   Q_OBJECT
 
  public:
   TableEditors(ServiceDatabase& database, QWidget& page);
+  ~TableEditors() override;
 
   FlexGrid* MSFlexGrid6;
   FlexGrid* MSFlexGrid7;
@@ -50,6 +49,8 @@ class TableEditors : public QObject {
   void ConfigureTableMenu(FlexGrid* grid);
   // The grid the menu acts on: the one last right-clicked.
   FlexGrid* MenuGrid() const { return menu_grid_; }
+  // The user in the users grid's current row; nothing without one.
+  const UserRow* CurrentUser() const;
 
   void AddCodeVariant();
   void AddEnding();
@@ -66,11 +67,29 @@ class TableEditors : public QObject {
   void RemoveUser();
 
  private:
+  // The rows a grid shows, of whichever table: grid row r shows row r - 1.
+  class GridRows {
+   public:
+    virtual ~GridRows() = default;
+    virtual void Read(ServiceDatabase& database) = 0;
+    virtual int Count() const = 0;
+    virtual QString Key(int index) const = 0;
+    virtual QStringList Cells(int index) const = 0;
+    virtual void Take(int index, RowField field, const QString& text) = 0;
+    virtual void Append(const QString& key) = 0;
+    virtual void Erase(int index) = 0;
+  };
+  template <typename Row>
+  class RowsOf;
+
   // What one grid edits, how its menu is named, and what each menu item does there; an item
   // without an action is not offered on that grid.
   struct GridBehaviour {
     FlexGrid* grid;
-    int table;  // which table of the database the grid edits
+    ServiceTable table;
+    GridRows* rows;
+    // The field each grid column shows; the key column edits none.
+    std::array<std::optional<RowField>, 4> fields;
     QString code_caption;
     QString name_caption;
     std::function<void()> add, edit_code, edit_name, edit_description, remove;
@@ -83,12 +102,16 @@ class TableEditors : public QObject {
   const GridBehaviour* BehaviourOf(const FlexGrid* grid) const;
   void RunMenuItem(std::function<void()> GridBehaviour::*item);
 
-  void FillGrid(FlexGrid& grid);
+  void FillGrid(const GridBehaviour& behaviour);
+  void ShowRow(const GridBehaviour& behaviour, int row);
   void ShowDescription();
   bool AddRow(FlexGrid& grid);
   void EditNumber(FlexGrid& grid);
   void EditText(FlexGrid& grid, int column);
   void RemoveRow(FlexGrid& grid);
+  // The key of the grid's current row as the database compares it; nothing, told, when the
+  // editors cannot hold it.
+  std::optional<QString> CurrentKey(const GridBehaviour& behaviour) const;
   bool IsProtectedUser() const;
   bool ColumnInView(const FlexGrid& grid, int column) const;
   void OnMouseDown(FlexGrid* grid, Qt::MouseButton button);
@@ -96,6 +119,10 @@ class TableEditors : public QObject {
   ServiceDatabase& database_;
   QWidget& page_;
   FlexGrid* menu_grid_ = nullptr;
+  std::unique_ptr<RowsOf<CodeFormatRow>> code_formats_;
+  std::unique_ptr<RowsOf<EndingRow>> endings_;
+  std::unique_ptr<RowsOf<UserRow>> users_;
+  std::unique_ptr<RowsOf<SetupRow>> setup_;
   std::array<GridBehaviour, 4> behaviours_;
 };
 

@@ -2,6 +2,8 @@
 #include "settings/SettingEditor.h"
 
 #include <QStyle>
+#include <algorithm>
+#include <limits>
 
 #include "base/KeyState.h"
 #include "base/MessageBox.h"
@@ -196,8 +198,9 @@ void SettingEditor::OpenAffixEditor() {
   }
   pad.SetCellAlignment(0, kFirstCaptionCell, Qt::AlignCenter);
 
-  const QString shown = settings_grid_.TextMatrix(kChangeableVariant, edited_column_);
-  SetPadValue(shown == kNone ? kPlaceholder : shown);
+  const Affix& held =
+      std::get<Affix>(link_.SelectedReader().Values().Get(EditedSettingOf(edited_column_)));
+  SetPadValue(held.text.isEmpty() ? kPlaceholder : held.text);
   PlaceOverSettingsGrid(pad);
   mode_ = Mode::kPad;
   edit_button_.lower();
@@ -245,25 +248,44 @@ void SettingEditor::EraseLastCharacter() {
   SetPadValue(value.isEmpty() ? kPlaceholder : value);
 }
 
+// A number of the database as a value a write takes.
+int ChoiceValue(long long number) {
+  return static_cast<int>(std::clamp<long long>(number, std::numeric_limits<int>::min(),
+                                                std::numeric_limits<int>::max()));
+}
+
 bool SettingEditor::OpenCodeFormatList() {
-  const DeviceIdentity& reader = link_.SelectedReader().identity;
-  const CodeFormatChoice choice = reader.firmware.CodeFormats(reader.product_id);
-  return FillList(SelectCodeFormatChoices(database_, choice),
-                  {kNarrowColumn, kListWidth - 2 * kNarrowColumn, 0},
-                  {Qt::AlignCenter, Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignCenter}, 1);
+  const ConnectedReader& reader = link_.SelectedReader();
+  const CodeFormatChoice offered = reader.identity.firmware.CodeFormats(reader.identity.product_id);
+  choices_.clear();
+  std::vector<QStringList> cells;
+  for (const CodeFormatRow& row : CodeFormatChoices(database_, offered)) {
+    choices_.push_back({ChoiceValue(row.id), row.name, row.description});
+    cells.push_back({QString::number(row.id), row.name, row.description});
+  }
+  // A reader without a code format reads as code format 0.
+  return FillList(cells, {kNarrowColumn, kListWidth - 2 * kNarrowColumn, 0},
+                  {Qt::AlignCenter, Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignCenter},
+                  reader.Values().code_format.value_or(0));
 }
 
 bool SettingEditor::OpenEndingList() {
-  return FillList(database_.SelectRows(service_sql::kEndingChoices),
-                  {0, kListWidth - kNarrowColumn},
-                  {Qt::AlignCenter, Qt::AlignLeft | Qt::AlignVCenter}, 1);
+  choices_.clear();
+  std::vector<QStringList> cells;
+  for (const EndingRow& row : EndingChoices(database_)) {
+    choices_.push_back({ChoiceValue(row.code), row.name, QString()});
+    cells.push_back({QString::number(row.code), row.name});
+  }
+  return FillList(cells, {0, kListWidth - kNarrowColumn},
+                  {Qt::AlignCenter, Qt::AlignLeft | Qt::AlignVCenter},
+                  link_.SelectedReader().Values().ending);
 }
 
-bool SettingEditor::FillList(const std::optional<Rows>& rows, const std::vector<int>& widths,
-                             const std::vector<Qt::Alignment>& alignments, int name_column) {
-  if (!rows || rows->empty() || rows->front().empty()) return false;
+bool SettingEditor::FillList(const std::vector<QStringList>& cells, const std::vector<int>& widths,
+                             const std::vector<Qt::Alignment>& alignments, int held) {
+  if (cells.empty()) return false;
   FlexGrid& list = *MSFlexGrid3;
-  const int count = static_cast<int>(rows->front().size());
+  const int count = static_cast<int>(cells.size());
   const int fields = static_cast<int>(widths.size());
   ResetGrid(list, count, fields, FlexGrid::SelectionMode::kByRow, FlexGrid::ScrollBars::kVertical);
   QFont font = list.font();
@@ -277,13 +299,11 @@ bool SettingEditor::FillList(const std::optional<Rows>& rows, const std::vector<
   }
   ShowListTitle(EditedCaption());
   for (int row = 0; row < count; ++row) {
-    for (int col = 0; col < fields; ++col) {
-      list.SetTextMatrix(row, col, CellText(rows, col, row));
-    }
+    for (int col = 0; col < fields; ++col) list.SetTextMatrix(row, col, cells[row][col]);
   }
+  const auto chosen = std::ranges::find(choices_, held, &Choice::value);
   SelectGridRow(list,
-                FindRowByText(list, settings_grid_.TextMatrix(kChangeableVariant, edited_column_),
-                              name_column),
+                chosen == choices_.end() ? kCurrent : static_cast<int>(chosen - choices_.begin()),
                 false, false);
   mode_ = Mode::kList;
   edit_button_.lower();
@@ -319,7 +339,7 @@ void SettingEditor::ShowCodeFormatHint() {
   const int row = list.Row();
   const QRect cell = list.CellGeometry(row, 1);
   if (cell.isEmpty()) return;
-  ShowCellHint(list, row, 1, *Text2, list.TextMatrix(row, 2), cell.center(), kDescriptionGap,
+  ShowCellHint(list, row, 1, *Text2, choices_.at(row).description, cell.center(), kDescriptionGap,
                PixelsToTwips(page_.height()) - kLowestBottomMargin, true);
   Text2->show();
   Text2->raise();
@@ -334,17 +354,16 @@ void SettingEditor::SaveEditedValue() {
     shown = MSFlexGrid3->TextMatrix(0, 0);
     value = Affix{shown == kPlaceholder ? QString() : shown};
   } else {
-    const int row = MSFlexGrid3->Row();
-    value = LeadingInteger(MSFlexGrid3->TextMatrix(row, 0));
-    shown = MSFlexGrid3->TextMatrix(row, 1);
-    if (edited_column_ == kGridCodeFormat) description = MSFlexGrid3->TextMatrix(row, 2);
+    const Choice& choice = choices_.at(MSFlexGrid3->Row());
+    value = choice.value;
+    shown = choice.name;
+    description = choice.description;
   }
-  const QString old = settings_grid_.TextMatrix(kChangeableVariant, edited_column_);
-  if (!shown.isEmpty() && shown != old) {
-    // The reader the editor was opened for, and no other, gets the value.
-    const bool written =
-        link_.SelectedReaderHandle() == edited_handle_ && link_.WriteSetting(key, value);
-    if (!written) {
+  // The reader the editor was opened for, and no other, gets the value; one it already holds
+  // is not written again.
+  const bool same_reader = link_.SelectedReaderHandle() == edited_handle_;
+  if (!shown.isEmpty() && !(same_reader && link_.SelectedReader().Values().Holds(key, value))) {
+    if (!same_reader || !link_.WriteSetting(key, value)) {
       ShowMessage(QStringLiteral("Не могу присвоить устройству новое значение для поля кода ") +
                       Quoted(EditedCaption()) + QStringLiteral("."),
                   kInformationStyle, kMessageTitle);

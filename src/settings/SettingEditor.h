@@ -4,8 +4,11 @@
 #include <QObject>
 #include <QPoint>
 #include <QPushButton>
+#include <QStringList>
+#include <vector>
 
 #include "db/ServiceDatabase.h"
+#include "db/ServiceRows.h"
 #include "link/ReaderLink.h"
 #include "ui/FlexGrid.h"
 
@@ -43,8 +46,16 @@ class SettingEditor : public QObject {
   void OpenAffixEditor();
   bool OpenCodeFormatList();
   bool OpenEndingList();
-  bool FillList(const std::optional<Rows>& rows, const std::vector<int>& widths,
-                const std::vector<Qt::Alignment>& alignments, int name_column);
+  // One entry of a choice list: the value it writes, its name and, for a code format, its
+  // description.
+  struct Choice {
+    int value;
+    QString name;
+    QString description;
+  };
+  // Shows the choices, one row each with `cells`, and highlights the one the reader holds.
+  bool FillList(const std::vector<QStringList>& cells, const std::vector<int>& widths,
+                const std::vector<Qt::Alignment>& alignments, int held);
   void ShowListTitle(const QString& caption);
   void ShowCodeFormatHint();
   void PlaceOverSettingsGrid(FlexGrid& popup);
@@ -71,7 +82,8 @@ class SettingEditor : public QObject {
   Mode mode_ = Mode::kClosed;
   int edited_column_ = 0;
   int edited_handle_ = 0;
-  QPoint last_pressed_cell_;  // row 0: none
+  QPoint last_pressed_cell_;     // row 0: none
+  std::vector<Choice> choices_;  // the open list's, row by row
 };
 
 }  // namespace kx12r

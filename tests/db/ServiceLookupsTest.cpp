@@ -40,21 +40,6 @@ TEST_F(ServiceLookupsTest, CodeFormatZeroExistsOnlyWhileItsRowDoes) {
   EXPECT_TRUE(CodeVariantExists(db_, 12));
 }
 
-TEST_F(ServiceLookupsTest, ChoiceListsFilterTheCodeFormats) {
-  auto count = [](const std::optional<Rows>& rows) { return rows ? (*rows)[0].size() : 0; };
-  EXPECT_EQ(count(SelectCodeFormatChoices(db_, CodeFormatChoice::kBelowNineWithoutZero)), 8u);
-  EXPECT_EQ(count(SelectCodeFormatChoices(db_, CodeFormatChoice::kWithoutZero)), 12u);
-  const auto all = SelectCodeFormatChoices(db_, CodeFormatChoice::kAll);
-  EXPECT_EQ(count(all), 13u);
-  EXPECT_EQ(CellText(all, 1, 0), "RAW_HEX");
-  for (const QString& sql :
-       {service_sql::kEndingChoices, service_sql::kCodeVariantsGrid, service_sql::kEndingsGrid,
-        service_sql::kUsersGrid, service_sql::kSetupGrid}) {
-    EXPECT_TRUE(db_.SelectRows(sql)) << sql.toStdString();
-  }
-  EXPECT_EQ(CellText(db_.SelectRows(service_sql::kUsersGrid), 1), "Администратор");
-}
-
 TEST_F(ServiceLookupsTest, SetupParameters) {
   EXPECT_EQ(GetSetupValue(db_, kCardsAdvertisingUrl), "https://salvion.ru/cards/");
   EXPECT_EQ(GetSetupCaption(db_, kCardsAdvertisingUrl), "Карты и брелоки для считывателя «KX12R»");
