@@ -5,9 +5,11 @@
 #include <stdexcept>
 
 #include "base/MessageBox.h"
+#include "base/NumericText.h"
 #include "link/FirmwareGate.h"
 #include "reader/ReaderIdentity.h"
 #include "settings/SerialNumber.h"
+#include "shown/ReaderMessages.h"
 #include "ui/GridToolkit.h"
 #include "ui/LayoutFont.h"
 #include "ui/Twips.h"

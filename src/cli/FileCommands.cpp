@@ -16,6 +16,7 @@
 #include "files/SettingsApply.h"
 #include "reader/CardRead.h"
 #include "shown/ShownSettings.h"
+#include "shown/ReaderMessages.h"
 
 namespace kx12r::cli {
 

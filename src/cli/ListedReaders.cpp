@@ -5,6 +5,7 @@
 #include "reader/DeviceReading.h"
 #include "reader/ReaderScan.h"
 #include "shown/ShownSettings.h"
+#include "shown/ReaderMessages.h"
 
 namespace kx12r::cli {
 

@@ -18,6 +18,7 @@
 #include "reader/Firmware.h"
 #include "reader/ReportExchange.h"
 #include "shown/ShownSettings.h"
+#include "shown/ReaderMessages.h"
 
 namespace kx12r::cli {
 

@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 
 #include "base/MessageBox.h"
+#include "base/NumericText.h"
 #include "reader/DeviceReading.h"
 #include "reader/Firmware.h"
 #include "shown/ShownSettings.h"

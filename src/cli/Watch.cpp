@@ -4,6 +4,7 @@
 #include "base/MessageBox.h"
 #include "reader/DeviceReading.h"
 #include "reader/ReaderSettings.h"
+#include "shown/ReaderMessages.h"
 
 namespace kx12r::cli {
 namespace {

@@ -8,6 +8,7 @@
 
 #include "reader/DeviceReading.h"
 #include "shown/ShownSettings.h"
+#include "shown/ReaderMessages.h"
 
 namespace kx12r {
 namespace {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 
+#include "base/NumericText.h"
 #include "link/DeviceColumns.h"
 #include "reader/DeviceReading.h"
 #include "shown/ShownSettings.h"

@@ -1,9 +1,6 @@
 // Reading one device's identity and settings.
 #include "reader/DeviceReading.h"
 
-#include <QFileInfo>
-
-#include "base/MessageBox.h"
 #include "base/SingleByteText.h"
 #include "reader/ReportExchange.h"
 
@@ -47,49 +44,21 @@ ConnectedReader ReadSettings(HidLibrary& hid, ConnectedReader reader) {
 }  // namespace
 
 ConnectedReader ReadConnectedReader(HidLibrary& hid, const HidDeviceInfo& device) {
-  return ReadSettings(
-      hid, {.handle = device.handle,
-            .identity = {.vendor_id = device.vendor_id,
-                         .product_id = device.product_id,
-                         .firmware = FirmwareVersion(device.release),
-                         .serial_number = TextBeforeZero(device.serial_number),
-                         .product_name = TextBeforeZero(device.product_name).trimmed(),
-                         .vendor_name = TextBeforeZero(device.vendor_name).trimmed()},
-            .access_denied = device.access_denied});
+  return ReadSettings(hid,
+                      {.handle = device.handle,
+                       .identity = {.vendor_id = device.vendor_id,
+                                    .product_id = device.product_id,
+                                    .firmware = FirmwareVersion(device.release),
+                                    .serial_number = TextBeforeZero(device.serial_number),
+                                    .product_name = TextBeforeZero(device.product_name).trimmed(),
+                                    .vendor_name = TextBeforeZero(device.vendor_name).trimmed()},
+                       .access_denied = device.access_denied});
 }
 
 ConnectedReader ReadSettingsAgain(HidLibrary& hid, const ConnectedReader& known) {
-  return ReadSettings(hid, {.handle = known.handle,
-                            .identity = known.identity,
-                            .access_denied = known.access_denied});
-}
-
-bool ReaderRuleInstalled() {
-  for (const char* folder : {"/usr/lib/udev/rules.d", "/lib/udev/rules.d", "/etc/udev/rules.d"}) {
-    if (QFileInfo::exists(QString::fromLatin1(folder) + QStringLiteral("/70-kx12r.rules"))) {
-      return true;
-    }
-  }
-  return false;
-}
-
-QString NoAccessMessage(const QString& product_id, const QString& serial_number,
-                        bool rule_installed) {
-  const QString fix = rule_installed
-                          ? QStringLiteral(
-                                "Правило udev 70-kx12r.rules уже установлено: переподключите "
-                                "считыватель, а если это не поможет, войдите в систему заново.")
-                          : QStringLiteral(
-                                "Установите правило udev 70-kx12r.rules из комплекта программы "
-                                "(sudo cmake --install build) и переподключите считыватель.");
-  return QStringLiteral("Считыватель ") + Quoted(QStringLiteral("KX12R")) +
-         QStringLiteral(" (Product ID ") + Quoted(product_id) + QStringLiteral(", S/N ") +
-         Quoted(serial_number) +
-         QStringLiteral(") подключен, но система не разрешает программе доступ к нему. ") + fix;
-}
-
-QString NoAccessMessage(const ConnectedReader& reader) {
-  return NoAccessMessage(HexWord(reader.identity.product_id), reader.identity.serial_number);
+  return ReadSettings(
+      hid,
+      {.handle = known.handle, .identity = known.identity, .access_denied = known.access_denied});
 }
 
 }  // namespace kx12r

@@ -5,7 +5,9 @@
 #include <QTest>
 
 #include "ReaderLinkFixture.h"
+#include "base/NumericText.h"
 #include "link/DeviceColumns.h"
+#include "shown/ReaderMessages.h"
 
 namespace kx12r {
 namespace {
@@ -49,8 +51,9 @@ TEST_F(DiscoveryTest, FillsEveryColumnOfAConfigurableReader) {
   ASSERT_EQ(table_->Rows(), 2);
   QStringList row;
   for (int col = 0; col < 15; ++col) row << table_->TextMatrix(1, col);
-  EXPECT_EQ(row, (QStringList{QString::number(hid_.HandleOf(*hid_.Plugged()[0])), "04D8", "0002", "1.70", "00417",
-                              "KX12R", "Salvion", "8", "-1", "0", "-1", "#K", "5", "?", "13"}));
+  EXPECT_EQ(row,
+            (QStringList{QString::number(hid_.HandleOf(*hid_.Plugged()[0])), "04D8", "0002", "1.70",
+                         "00417", "KX12R", "Salvion", "8", "-1", "0", "-1", "#K", "5", "?", "13"}));
   // The row renders the reader as it was read.
   const ConnectedReader& reader = link_->Devices().InRow(1);
   EXPECT_EQ(reader.identity.product_id, 0x0002);
