@@ -198,7 +198,7 @@ void SettingEditor::OpenAffixEditor() {
   }
   pad.SetCellAlignment(0, kFirstCaptionCell, Qt::AlignCenter);
 
-  const Affix& held =
+  const Affix held =
       std::get<Affix>(link_.SelectedReader().Values().Get(EditedSettingOf(edited_column_)));
   SetPadValue(held.text.isEmpty() ? kPlaceholder : held.text);
   PlaceOverSettingsGrid(pad);
