@@ -105,8 +105,8 @@ class Form1 : public QWidget, private DiscoveryView {
   ServiceDatabase database_;
   std::unique_ptr<StatusPanels> status_;
   std::unique_ptr<ReaderLink> link_;
-  // When each reader without access was first seen so; udev grants access a moment after a
-  // reader appears, so only a refusal that lasts is told.
+  // The readers told of once that the system refuses the program access, by product and serial
+  // number: a reader plugged in again is not told of again.
   QSet<QString> denied_readers_told_;
 };
 

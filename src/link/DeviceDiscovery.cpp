@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "reader/DeviceReading.h"
-#include "shown/ShownSettings.h"
 #include "shown/ReaderMessages.h"
+#include "shown/ShownSettings.h"
 
 namespace kx12r {
 namespace {
