@@ -84,11 +84,11 @@ std::vector<EndingRow> ReadEndingRows(ServiceDatabase& db, const QString& sql) {
   });
 }
 
+}  // namespace
+
 void ReportOperationFailure(const QString& description) {
   ShowMessage(OperationFailureText(description), kStopStyle, kEngineErrorTitle);
 }
-
-}  // namespace
 
 void CodeFormatRow::Set(RowField field, const QString& text) {
   if (field == RowField::kCodeFormatId) id = Number(text);

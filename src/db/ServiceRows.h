@@ -75,6 +75,9 @@ std::vector<CodeFormatRow> CodeFormatChoices(ServiceDatabase& db, CodeFormatChoi
 // and one without a name shows nothing to pick.
 std::vector<EndingRow> EndingChoices(ServiceDatabase& db);
 
+// Tells the user of an edit that cannot be done, as a failure of the database is told.
+void ReportOperationFailure(const QString& description);
+
 // A row key as the editors hold it: a key outside the 16-bit range cannot be held
 // ("Переполнение"), a key that is no number is a type mismatch; both are told as a failed
 // operation.

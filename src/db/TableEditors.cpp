@@ -2,25 +2,18 @@
 #include "db/TableEditors.h"
 
 #include <QGuiApplication>
-#include <QHeaderView>
-#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QScrollBar>
 
 #include "base/KeyState.h"
 #include "base/MessageBox.h"
 #include "base/NumericText.h"
-#include "db/ServiceLookups.h"
 #include "ui/GridToolkit.h"
 #include "ui/Twips.h"
 
 namespace kx12r {
 
 namespace {
-
-void ReportOperationFailure(const QString& description) {
-  ShowMessage(OperationFailureText(description), kStopStyle, kEngineErrorTitle);
-}
 
 const QString kAdministrator = QStringLiteral("Администратор");
 const QString kEnterTip = QStringLiteral("\"Enter\" - сохранить; \"Esc\" - отменить");
