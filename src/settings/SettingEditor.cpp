@@ -78,6 +78,12 @@ QSize OuterSize(const FlexGrid& grid, int width, int height) {
   return {TwipsToPixels(width) + frame, TwipsToPixels(height) + frame};
 }
 
+// A number of the database as a value a write takes.
+int ChoiceValue(long long number) {
+  return static_cast<int>(std::clamp<long long>(number, std::numeric_limits<int>::min(),
+                                                std::numeric_limits<int>::max()));
+}
+
 }  // namespace
 
 SettingEditor::SettingEditor(ReaderLink& link, ServiceDatabase& database, QWidget& page,
@@ -246,12 +252,6 @@ void SettingEditor::EraseLastCharacter() {
   if (value.isEmpty()) return;
   value.chop(1);
   SetPadValue(value.isEmpty() ? kPlaceholder : value);
-}
-
-// A number of the database as a value a write takes.
-int ChoiceValue(long long number) {
-  return static_cast<int>(std::clamp<long long>(number, std::numeric_limits<int>::min(),
-                                                std::numeric_limits<int>::max()));
 }
 
 bool SettingEditor::OpenCodeFormatList() {
