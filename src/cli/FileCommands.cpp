@@ -15,8 +15,8 @@
 #include "db/ServiceLookups.h"
 #include "files/SettingsApply.h"
 #include "reader/CardRead.h"
-#include "shown/ShownSettings.h"
 #include "shown/ReaderMessages.h"
+#include "shown/ShownSettings.h"
 
 namespace kx12r::cli {
 
@@ -193,11 +193,11 @@ int Commands::Apply(const QString& path) {
   }
   // Ctrl+C or SIGTERM lets the reader in hand get all its parameters, then touches no other.
   const StopOnSignals stopping;
+  const std::vector<SettingWrite> writes = WritesOf(*parameters);
   const ApplyReport report = ApplyToReaders(
       env_.hid, targets, *parameters, [](int, const SettingWrite&) {},
       [&](int target) {
-        results[target] =
-            Confirmed(env_.hid, (*chosen)[target], WritesOf(*parameters), options_.verify);
+        results[target] = Confirmed(env_.hid, (*chosen)[target], writes, options_.verify);
       },
       &StopOnSignals::Requested);
   if (report.refused) {
@@ -301,11 +301,11 @@ int Commands::Compare(const QString& path) {
   if (!parameters) return kRefused;
   const std::optional<std::vector<ConnectedReader>> chosen = ChosenReaders();
   if (!chosen) return kNoReader;
+  const std::vector<SettingWrite> writes = WritesOf(*parameters);
   std::vector<ReaderResult> results;
   for (const ConnectedReader& reader : *chosen) {
-    const std::vector<SettingsKey> differing = reader.Configurable()
-                                                   ? NotHeld(reader.Values(), WritesOf(*parameters))
-                                                   : std::vector<SettingsKey>();
+    const std::vector<SettingsKey> differing =
+        reader.Configurable() ? NotHeld(reader.Values(), writes) : std::vector<SettingsKey>();
     results.push_back(ResultFor(reader,
                                 reader.access_denied     ? Outcome::kNoAccess
                                 : !reader.Configurable() ? Outcome::kNotConfigurable

@@ -9,53 +9,34 @@
 namespace kx12r {
 namespace {
 
-// Where each field is kept: its table, its column and the table's key column.
-struct Column {
+// Each table and its key column, in the order of ServiceTable.
+struct TablePlace {
   const char* table;
-  const char* column;
   const char* key;
 };
+constexpr TablePlace kTables[] = {{"CodeVariantsTable", "KEY"},
+                                  {"CodeEndingTable", "END_ORDER"},
+                                  {"UsersTable", "KEY"},
+                                  {"SetupTable", "P_NAME"}};
 
-Column ColumnOf(RowField field) {
-  switch (field) {
-    case RowField::kCodeFormatId:
-      return {"CodeVariantsTable", "ID", "KEY"};
-    case RowField::kCodeFormatName:
-      return {"CodeVariantsTable", "NAME", "KEY"};
-    case RowField::kCodeFormatDescription:
-      return {"CodeVariantsTable", "DESCRIPTION", "KEY"};
-    case RowField::kEndingCode:
-      return {"CodeEndingTable", "CHR_CODE", "END_ORDER"};
-    case RowField::kEndingName:
-      return {"CodeEndingTable", "KEY_NAME", "END_ORDER"};
-    case RowField::kUserName:
-      return {"UsersTable", "USER_NAME", "KEY"};
-    case RowField::kUserPassword:
-      return {"UsersTable", "USER_PWD", "KEY"};
-    case RowField::kSetupName:
-      return {"SetupTable", "P_CAPTION", "P_NAME"};
-    case RowField::kSetupValue:
-      return {"SetupTable", "P_VAL", "P_NAME"};
-    case RowField::kSetupNote:
-      return {"SetupTable", "P_NOTE", "P_NAME"};
-  }
-  return {"", "", ""};
-}
+// Where each field is kept, in the order of RowField.
+struct FieldPlace {
+  ServiceTable table;
+  const char* column;
+};
+constexpr FieldPlace kFields[] = {{ServiceTable::kCodeFormats, "ID"},
+                                  {ServiceTable::kCodeFormats, "NAME"},
+                                  {ServiceTable::kCodeFormats, "DESCRIPTION"},
+                                  {ServiceTable::kEndings, "CHR_CODE"},
+                                  {ServiceTable::kEndings, "KEY_NAME"},
+                                  {ServiceTable::kUsers, "USER_NAME"},
+                                  {ServiceTable::kUsers, "USER_PWD"},
+                                  {ServiceTable::kSetup, "P_CAPTION"},
+                                  {ServiceTable::kSetup, "P_VAL"},
+                                  {ServiceTable::kSetup, "P_NOTE"}};
 
-// A table and its key column.
-Column TableOf(ServiceTable table) {
-  switch (table) {
-    case ServiceTable::kCodeFormats:
-      return {"CodeVariantsTable", "", "KEY"};
-    case ServiceTable::kEndings:
-      return {"CodeEndingTable", "", "END_ORDER"};
-    case ServiceTable::kUsers:
-      return {"UsersTable", "", "KEY"};
-    case ServiceTable::kSetup:
-      return {"SetupTable", "", "P_NAME"};
-  }
-  return {"", "", ""};
-}
+const TablePlace& TableOf(ServiceTable table) { return kTables[static_cast<int>(table)]; }
+const FieldPlace& FieldOf(RowField field) { return kFields[static_cast<int>(field)]; }
 
 // Reads the rows a statement gives, one row of its result to each.
 template <typename Row, typename Make>
@@ -170,35 +151,35 @@ std::optional<std::int16_t> EditorKey(const QString& key) {
 }
 
 std::optional<QString> AddRow(ServiceDatabase& db, ServiceTable table) {
-  const Column where = TableOf(table);
-  DbRequest request{.Table = where.table, .KeyField = where.key};
+  DbRequest request{.Table = TableOf(table).table, .KeyField = TableOf(table).key};
   if (!db.InsertRecord(request)) return std::nullopt;
   return request.KeyValue;
 }
 
 bool DeleteRow(ServiceDatabase& db, ServiceTable table, const QString& key) {
-  const Column where = TableOf(table);
-  return db.DeleteRecord({.Table = where.table, .KeyField = where.key, .KeyValue = key});
+  return db.DeleteRecord(
+      {.Table = TableOf(table).table, .KeyField = TableOf(table).key, .KeyValue = key});
 }
 
 bool StoreField(ServiceDatabase& db, RowField field, const QString& key, const QString& text) {
-  const Column where = ColumnOf(field);
-  return db.UpdateField({.Table = where.table,
-                         .Field = where.column,
+  const TablePlace& table = TableOf(FieldOf(field).table);
+  return db.UpdateField({.Table = table.table,
+                         .Field = FieldOf(field).column,
                          .Value = text,
-                         .KeyField = where.key,
+                         .KeyField = table.key,
                          .KeyValue = key});
 }
 
 bool NumberTaken(ServiceDatabase& db, RowField field, long long number) {
-  const Column where = ColumnOf(field);
-  return db.RecordExists(
-      {.Table = where.table, .KeyField = where.column, .KeyValue = QString::number(number)});
+  return db.RecordExists({.Table = TableOf(FieldOf(field).table).table,
+                          .KeyField = FieldOf(field).column,
+                          .KeyValue = QString::number(number)});
 }
 
 bool PasswordKnown(ServiceDatabase& db, const QString& password) {
-  const Column where = ColumnOf(RowField::kUserPassword);
-  return db.RecordExists({.Table = where.table, .KeyField = where.column, .KeyValue = password});
+  const FieldPlace& field = FieldOf(RowField::kUserPassword);
+  return db.RecordExists(
+      {.Table = TableOf(field.table).table, .KeyField = field.column, .KeyValue = password});
 }
 
 }  // namespace kx12r

@@ -17,28 +17,12 @@ constexpr int kShownRowHeight = 240;
 
 QString FlagText(bool set) { return set ? QStringLiteral("-1") : QStringLiteral("0"); }
 
-// The column a reader's setting is shown in.
-DeviceColumn ColumnOf(SettingsKey key) {
-  switch (key) {
-    case SettingsKey::kVariant:
-      return kColCodeMethod;
-    case SettingsKey::kPrefix:
-      return kColPrefix;
-    case SettingsKey::kCodeFormat:
-      return kColEncoding;
-    case SettingsKey::kSuffix:
-      return kColSuffix;
-    case SettingsKey::kEnding:
-      return kColEnding;
-    case SettingsKey::kBuzzerOff:
-      return kColBunBuzzer;
-    case SettingsKey::kStandAlone:
-      return kColStandAlone;
-    case SettingsKey::kRepeatMessage:
-      return kColRepeatResolution;
-  }
-  return kColEnding;
-}
+// The column each setting is shown in, in the order of SettingsKey.
+constexpr DeviceColumn kSettingColumns[kSettingsKeyCount] = {
+    kColCodeMethod, kColPrefix,    kColEncoding,   kColSuffix,
+    kColEnding,     kColBunBuzzer, kColStandAlone, kColRepeatResolution};
+
+DeviceColumn ColumnOf(SettingsKey key) { return kSettingColumns[static_cast<int>(key)]; }
 
 // The texts of a device's row: its identity, then its settings as the reader gave them.
 std::array<QString, kDeviceColumnCount> RowTexts(const ConnectedReader& device) {

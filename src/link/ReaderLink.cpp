@@ -56,9 +56,9 @@ bool ReaderLink::DiscoverReaders(bool force) {
 }
 
 bool ReaderLink::WriteSetting(SettingsKey key, const SettingValue& value) {
-  if (!WaitForIdle()) return false;
-  const bool taken = CommitSetting(hid_, SelectedReaderHandle(), {key, value});
-  ResumeDiscovery();
+  const bool taken = BetweenDiscoveries([&](int handle) {
+    return CommitSetting(hid_, handle, {key, value});
+  });
   if (taken) SetSelectedReaderField(key, value);
   return taken;
 }
@@ -91,12 +91,17 @@ bool ReaderLink::WaitForIdle() {
   return !shut_down_;
 }
 
+bool ReaderLink::BetweenDiscoveries(const std::function<bool(int handle)>& exchange) {
+  if (!WaitForIdle()) return false;
+  const bool done = exchange(SelectedReaderHandle());
+  ResumeDiscovery();
+  return done;
+}
+
 bool ReaderLink::SendToSelectedReader(std::uint8_t code,
                                       const std::optional<ParameterList>& parameters) {
-  if (!WaitForIdle()) return false;
-  const bool sent = SendReaderCommand(hid_, SelectedReaderHandle(), code, parameters);
-  ResumeDiscovery();
-  return sent;
+  return BetweenDiscoveries(
+      [&](int handle) { return SendReaderCommand(hid_, handle, code, parameters); });
 }
 
 void ReaderLink::Timer1Tick() {

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -105,6 +106,9 @@ class ReaderLink : public QObject {
 
  private:
   void OnDeviceListSelChange();
+  // Runs an exchange with the selected reader while no discovery runs; the timer runs again
+  // afterwards unless the wait failed.
+  bool BetweenDiscoveries(const std::function<bool(int handle)>& exchange);
 
   HidLibrary& hid_;
   FlexGrid& device_table_;
